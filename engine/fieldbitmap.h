@@ -1,0 +1,76 @@
+// The off-screen play field: 512 x 312 opaque 32-bit pixels with a brush colour for
+// the per-frame clear and a copy mode for block copies from the sprite sheets.
+#pragma once
+
+#include "colour.h"
+
+#include <cstdint>
+#include <memory>
+
+// Raster operations of a block copy, channel by channel on the RGB bits.
+enum class CopyMode : std::uint32_t {
+    SrcCopy = 0x00CC0020,  // destination := source
+    SrcAnd = 0x008800C6,   // destination := destination AND source
+    SrcPaint = 0x00EE0086, // destination := destination OR source
+};
+
+struct TRect
+{
+    int left = 0;
+    int top = 0;
+    int right = 0; // exclusive
+    int bottom = 0;
+};
+
+// A read-only source of pixels for block copies (a sprite sheet).
+struct PixelView
+{
+    const std::uint32_t *pixels = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+class FieldBitmap
+{
+public:
+    static constexpr int kWidth = 512;
+    static constexpr int kHeight = 312;
+
+    // Listener told after every drawing operation; the view uses it to schedule a repaint.
+    using ChangeHandler = void (*)(void *context);
+
+    FieldBitmap();
+    FieldBitmap(const FieldBitmap &other); // same pixels; brush and copy mode start afresh
+    FieldBitmap &operator=(const FieldBitmap &) = delete;
+
+    std::uint32_t *pixels() { return m_pixels.get(); }
+    const std::uint32_t *pixels() const { return m_pixels.get(); }
+    std::uint32_t pixel(int x, int y) const { return m_pixels[y * kWidth + x]; }
+
+    TColor brushColor() const { return m_brushColor; }
+    void setBrushColor(TColor colour) { m_brushColor = colour; }
+    CopyMode copyMode() const { return m_copyMode; }
+    void setCopyMode(CopyMode mode) { m_copyMode = mode; }
+
+    void setChangeHandler(ChangeHandler handler, void *context);
+
+    // Solid fill with the brush colour; the rectangle is clipped to the field.
+    void fillRect(const TRect &rect);
+
+    // Combines a source rectangle of `source` into the destination rectangle at
+    // (x, y) under the copy mode; both are clipped so nothing outside either is touched.
+    void copyRect(int x, int y, const PixelView &source, const TRect &sourceRect);
+
+private:
+    void changed()
+    {
+        if (m_onChange)
+            m_onChange(m_changeContext);
+    }
+
+    std::unique_ptr<std::uint32_t[]> m_pixels;
+    TColor m_brushColor = clWhite;
+    CopyMode m_copyMode = CopyMode::SrcCopy;
+    ChangeHandler m_onChange = nullptr;
+    void *m_changeContext = nullptr;
+};

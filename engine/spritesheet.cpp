@@ -1,0 +1,46 @@
+#include "spritesheet.h"
+
+#include <QImage>
+
+#include <stdexcept>
+
+bool sheetFromImage(const QImage &image, SpriteSheet &sheet)
+{
+    if (image.width() != kSheetWidth || image.height() != kSheetHeight)
+        return false;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < kSheetHeight; ++y) {
+        const auto *line = reinterpret_cast<const std::uint32_t *>(rgb.constScanLine(y));
+        for (int x = 0; x < kSheetWidth; ++x)
+            sheet.pixels[y * kSheetWidth + x] = 0xFF000000u | line[x];
+    }
+    return true;
+}
+
+namespace {
+
+SpriteSheet loadSheet(const char *resource)
+{
+    SpriteSheet sheet;
+    if (!sheetFromImage(QImage(QString::fromLatin1(resource)), sheet))
+        throw std::runtime_error(std::string("cannot load the built-in picture ") + resource);
+    return sheet;
+}
+
+} // namespace
+
+const SpriteSheets &builtInSheets()
+{
+    static const SpriteSheets sheets{loadSheet(":/assets/sheet-mask.bmp"),
+                                     loadSheet(":/assets/sheet-colour.bmp")};
+    return sheets;
+}
+
+void DrawTile(FieldBitmap &field, const SpriteSheets &sheets, int x, int y, int tile)
+{
+    const TRect source{kTileSize * tile, 0, kTileSize * tile + kTileSize, kTileSize};
+    field.setCopyMode(CopyMode::SrcAnd);
+    field.copyRect(x, y, sheets.mask.view(), source);
+    field.setCopyMode(CopyMode::SrcPaint);
+    field.copyRect(x, y, sheets.colour.view(), source);
+}

@@ -1,0 +1,161 @@
+#include "scoreform.h"
+
+#include "application.h"
+#include "colours.h"
+#include "fonts.h"
+#include "runstate.h"
+#include "scoretablerows.h"
+#include "texts.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+bool TableBlink = false;
+TScoreForm *ScoreForm = nullptr;
+
+namespace {
+
+constexpr int kShapeLeft = 8;
+constexpr int kShapeWidth = 65;
+constexpr int kShapeHeight = 25;
+constexpr int kLabelLeft = 88;
+
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// The row of band k sits at ScoreTableRows[8 - k].
+const ScoreTableRow &rowOfBand(int band) { return ScoreTableRows[std::size_t(kScoreTableRowCount - band)]; }
+
+} // namespace
+
+TShape::TShape(QWidget *parent) : QWidget(parent) {}
+
+void TShape::setBrushColor(TColor colour)
+{
+    if (colour == m_brushColor)
+        return;
+    m_brushColor = colour;
+    update();
+}
+
+void TShape::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(toQColor(m_brushColor));
+    painter.drawEllipse(0, 0, width() - 1, height() - 1);
+}
+
+TScoreForm::TScoreForm(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+{
+    ScoreForm = this;
+    if (Application)
+        Application->registerForm(this);
+    setWindowTitle(fromUtf8(kScoreTableCaption));
+    setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
+    setFixedSize(kClientWidth, kClientHeight);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, toQColor(clBtnFace));
+    setPalette(face);
+    setAutoFillBackground(true);
+    setFont(makeFont(kFacePGothic, 12));
+    move(192, 107);
+
+    for (int band = 1; band <= kScoreTableRowCount; ++band) {
+        const ScoreTableRow &row = rowOfBand(band);
+        auto *shape = new TShape(this);
+        shape->setGeometry(kShapeLeft, row.shapeTop, kShapeWidth, kShapeHeight);
+        shape->setBrushColor(row.colour);
+        Shapes[std::size_t(band - 1)] = shape;
+
+        auto *label = new TLabel(this);
+        label->move(kLabelLeft, row.labelTop);
+        label->setColor(clBtnFace);
+        label->setFontColor(clWindowText);
+        label->setLabelFont(makeFont(kFacePGothic, 15, true));
+        label->setCaption(fromUtf8(row.rangeCaption));
+        Labels[std::size_t(band - 1)] = label;
+    }
+
+    Button1 = new QPushButton(fromUtf8(kOkCaption), this);
+    Button1->setGeometry(55, 280, 100, 25);
+    Button1->setFont(makeFont(kFacePGothic, 16, true));
+    Button1->setDefault(true);
+    Button1->setFocus();
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+
+    Timer1 = new TTimer(this);
+    Timer1->OnTimer = [this] { Timer1Timer(); };
+
+    guarded([this] { FormCreate(); });
+}
+
+TScoreForm::~TScoreForm()
+{
+    if (ScoreForm == this)
+        ScoreForm = nullptr;
+}
+
+QPoint TScoreForm::centredOrigin(QSize screen, QSize outer)
+{
+    return {(screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2};
+}
+
+void TScoreForm::FormCreate()
+{
+    // The outer size includes whatever frame the desktop has announced by now.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(screen.topLeft() + centredOrigin(screen.size(), frameGeometry().size()));
+}
+
+void TScoreForm::Show()
+{
+    if (!isVisible())
+        FormShow();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TScoreForm::FormShow()
+{
+    for (int band = 1; band <= kScoreTableRowCount; ++band)
+        Labels[std::size_t(band - 1)]->setCaption(fromUtf8(rowOfBand(band).rangeCaption));
+    for (TLabel *label : Labels)
+        label->setFontColor(clBlack);
+    TableBlink = false;
+    Timer1->setEnabled(true);
+}
+
+void TScoreForm::Timer1Timer()
+{
+    Timer1->setInterval(1000);
+    TableBlink = !TableBlink;
+    ShowBand(TableBlink);
+}
+
+void TScoreForm::ShowBand(bool highlight)
+{
+    const ScoreTableRow &row = scoreTableRowFor(Score);
+    TShape *shape = Shapes[std::size_t(row.band - 1)];
+    TLabel *label = Labels[std::size_t(row.band - 1)];
+    if (highlight) {
+        shape->setBrushColor(clYellow);
+        label->setFontColor(clRed);
+        label->setCaption(fromUtf8(row.comment));
+    } else {
+        // The label keeps its red comment until the window is shown again.
+        shape->setBrushColor(row.colour);
+    }
+}
+
+void TScoreForm::Button1Click()
+{
+    Timer1->setEnabled(false);
+    close();
+}

@@ -1,0 +1,64 @@
+// The score table window: eight bands as coloured ellipses with their ranges, the band
+// of the last score blinking once a second while the window is open.
+#pragma once
+
+#include "colour.h"
+#include "label.h"
+#include "timer.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QPushButton;
+
+// Blink phase of the score table: false is the rest phase.
+extern bool TableBlink;
+
+// An ellipse filled with one colour and outlined with a one-pixel black pen.
+class TShape : public QWidget
+{
+public:
+    explicit TShape(QWidget *parent);
+    TColor BrushColor() const { return m_brushColor; }
+    void setBrushColor(TColor colour);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    TColor m_brushColor = clWhite;
+};
+
+class TScoreForm : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 202;
+    static constexpr int kClientHeight = 323;
+
+    explicit TScoreForm(QWidget *parent = nullptr);
+    ~TScoreForm() override;
+
+    // Shows the window, non-modal. From hidden it resets the rows first; an open window
+    // is only brought to the front.
+    void Show();
+
+    void FormCreate();
+    void FormShow();
+    void Timer1Timer();
+    void Button1Click();
+    void ShowBand(bool highlight);
+
+    // Where a window of `outer` size is centred on a screen of `screen` size; the halves
+    // truncate toward zero, so a window larger than the screen gets a negative origin.
+    static QPoint centredOrigin(QSize screen, QSize outer);
+
+    // Shapes[k - 1] and Labels[k - 1] are Shape k and Label k, the row of band k.
+    std::array<TShape *, 8> Shapes{};
+    std::array<TLabel *, 8> Labels{};
+    QPushButton *Button1 = nullptr;
+    TTimer *Timer1 = nullptr;
+};
+
+extern TScoreForm *ScoreForm;

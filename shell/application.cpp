@@ -1,0 +1,126 @@
+#include "application.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <exception>
+
+TApplication *Application = nullptr;
+
+namespace {
+
+// Our own quit message, so that the loop (not a nested Qt loop) notices the end.
+const QEvent::Type kQuitMessage = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+} // namespace
+
+TApplication::TApplication()
+{
+    Application = this;
+    // Logging off or a session shutdown asks Qt to quit: end our loop too.
+    qApp->installEventFilter(this);
+}
+
+TApplication::~TApplication()
+{
+    if (Application == this)
+        Application = nullptr;
+}
+
+void TApplication::setTitle(const QString &title)
+{
+    m_title = title;
+    // The name the desktop groups the program's windows under (WM_CLASS on X11).
+    QCoreApplication::setApplicationName(title);
+}
+
+void TApplication::registerForm(QWidget *form)
+{
+    if (!m_mainForm) {
+        m_mainForm = form;
+        form->installEventFilter(this);
+    }
+}
+
+void TApplication::Terminate() { QCoreApplication::postEvent(this, new QEvent(kQuitMessage)); }
+
+bool TApplication::event(QEvent *event)
+{
+    if (event->type() == kQuitMessage) {
+        m_terminated = true;
+        return true;
+    }
+    return QObject::event(event);
+}
+
+bool TApplication::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == qApp && event->type() == QEvent::Quit) {
+        Terminate();
+        return false;
+    }
+    // Closing the main window (quit button or the desktop's close request) ends the program;
+    // the window accepts every close.
+    if (watched == m_mainForm && event->type() == QEvent::Close)
+        Terminate();
+    return QObject::eventFilter(watched, event);
+}
+
+bool TApplication::processPendingEvents()
+{
+    // Handles everything that is already queued (posted events, X events, timers);
+    // false when there was nothing to do.
+    return QCoreApplication::eventDispatcher()->processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage()
+{
+    if (!processPendingEvents())
+        Idle();
+}
+
+void TApplication::Idle()
+{
+    bool done = true;
+    if (m_onIdle) {
+        try {
+            m_onIdle(this, done);
+        } catch (const std::exception &e) {
+            ShowException(QString::fromUtf8(e.what()));
+        } catch (...) {
+            ShowException(QStringLiteral("Unknown error"));
+        }
+    }
+    // Block until something arrives. A frame drawn in this pass has posted its repaint,
+    // so the wait returns at once and that repaint is what gets handled next.
+    if (done && !m_terminated)
+        QCoreApplication::eventDispatcher()->processEvents(QEventLoop::WaitForMoreEvents |
+                                                            QEventLoop::AllEvents);
+}
+
+void TApplication::Run()
+{
+    while (!m_terminated)
+        HandleMessage();
+}
+
+void TApplication::ShowException(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, m_title, message, QMessageBox::Ok, m_mainForm);
+    box.exec();
+}
+
+void guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &e) {
+        if (Application)
+            Application->ShowException(QString::fromUtf8(e.what()));
+    } catch (...) {
+        if (Application)
+            Application->ShowException(QStringLiteral("Unknown error"));
+    }
+}

@@ -1,0 +1,126 @@
+#include "panel.h"
+
+#include "colours.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <optional>
+
+namespace {
+
+std::optional<TMouseButton> buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return TMouseButton::Left;
+    case Qt::RightButton:
+        return TMouseButton::Right;
+    case Qt::MiddleButton:
+        return TMouseButton::Middle;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+TPanel::TPanel(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPanel::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
+void TPanel::setColor(TColor colour)
+{
+    if (colour == m_color)
+        return;
+    m_color = colour;
+    update();
+}
+
+void TPanel::setFontColor(TColor colour)
+{
+    if (colour == m_fontColor)
+        return;
+    m_fontColor = colour;
+    if (!m_caption.isEmpty())
+        update();
+}
+
+void TPanel::setLeft(int left)
+{
+    if (left != x())
+        move(left, y());
+}
+
+void TPanel::setTop(int top)
+{
+    if (top != y())
+        move(x(), top);
+}
+
+void TPanel::setEllipticRegion()
+{
+    setMask(QRegion(2, 2, width() - 4, height() - 4, QRegion::Ellipse));
+}
+
+void TPanel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int w = width(), h = height();
+    painter.fillRect(1, 1, w - 2, h - 2, toQColor(m_color));
+    // Raised bevel: light along the top and left, shadow along the bottom and right.
+    painter.setPen(toQColor(clBtnHighlight));
+    painter.drawLine(0, 0, w - 2, 0);
+    painter.drawLine(0, 0, 0, h - 2);
+    painter.setPen(toQColor(clBtnShadow));
+    painter.drawLine(w - 1, 0, w - 1, h - 1);
+    painter.drawLine(0, h - 1, w - 1, h - 1);
+    if (m_caption.isEmpty())
+        return;
+    // Centred across, and down by the height of a "W" in the panel's font.
+    const QFontMetrics metrics(font());
+    const int textHeight = metrics.height();
+    const int top = (1 + (h - 1) - textHeight) / 2;
+    const int left = 1 + ((w - 2) - metrics.horizontalAdvance(m_caption)) / 2;
+    painter.setPen(toQColor(m_fontColor));
+    painter.setFont(font());
+    painter.drawText(left, top + metrics.ascent(), m_caption);
+}
+
+void TPanel::mousePressEvent(QMouseEvent *event)
+{
+    // Accepted whatever the button, so a press never falls through to the window's drag.
+    event->accept();
+    if (const auto code = buttonCode(event->button()); code && OnMouseDown)
+        OnMouseDown(this, *code, int(event->position().x()), int(event->position().y()));
+}
+
+void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A quick second press is an ordinary press here; otherwise its release would
+    // move a button back that never sank.
+    mousePressEvent(event);
+}
+
+void TPanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    const auto code = buttonCode(event->button());
+    if (!code)
+        return;
+    // The click comes before the release handler, and only inside the control's rectangle
+    // where it stands now.
+    if (*code == TMouseButton::Left && rect().contains(event->position().toPoint()) && OnClick)
+        OnClick();
+    if (OnMouseUp)
+        OnMouseUp(this, *code, int(event->position().x()), int(event->position().y()));
+}

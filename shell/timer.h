@@ -1,0 +1,31 @@
+// A timer whose enabled state and interval change only when set to a new value: an
+// equal assignment does not restart the count.
+#pragma once
+
+#include <QTimer>
+
+#include <functional>
+
+class TTimer : public QObject
+{
+public:
+    explicit TTimer(QObject *parent);
+
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+
+    int Interval() const { return m_interval; }
+    void setInterval(int ms);
+
+    std::function<void()> OnTimer;
+
+    // Runs one tick now, as the timer would; tests drive the blink with it.
+    void tick();
+
+private:
+    void restart();
+
+    QTimer m_timer;
+    bool m_enabled = false;
+    int m_interval = 1000;
+};

@@ -1,0 +1,171 @@
+// The field's fill and raster copies, and DrawTile's transparency, on synthetic sheets.
+#include "fieldbitmap.h"
+#include "spritesheet.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr std::uint32_t kOpaque = toPixel(clBlack);
+constexpr std::uint32_t kClear = toPixel(clWhite);
+
+// Tile t: a plus sign of colour (t + 1) * 0x10101, with a one-pixel black outline
+// implied by the mask; everything else transparent.
+SpriteSheets plusSheets()
+{
+    SpriteSheets sheets;
+    for (int t = 0; t < kTileCount; ++t) {
+        for (int y = 0; y < kTileSize; ++y) {
+            for (int x = 0; x < kTileSize; ++x) {
+                const bool arm = (x >= 12 && x < 20) || (y >= 12 && y < 20);
+                const bool shape = arm && x >= 4 && x < 28 && y >= 4 && y < 28;
+                const bool outline = !shape && x >= 3 && x < 29 && y >= 3 && y < 29 &&
+                                     ((x >= 11 && x < 21) || (y >= 11 && y < 21));
+                const int i = y * kSheetWidth + t * kTileSize + x;
+                sheets.mask.pixels[i] = (shape || outline) ? kOpaque : kClear;
+                sheets.colour.pixels[i] = shape ? toPixel(TColor((t + 1) * 0x10101)) : kOpaque;
+            }
+        }
+    }
+    return sheets;
+}
+
+void fill(FieldBitmap &field, TColor colour)
+{
+    field.setBrushColor(colour);
+    field.fillRect({0, 0, FieldBitmap::kWidth, FieldBitmap::kHeight});
+}
+
+int countChanged(const FieldBitmap &a, const FieldBitmap &b)
+{
+    int n = 0;
+    for (int i = 0; i < FieldBitmap::kWidth * FieldBitmap::kHeight; ++i)
+        n += a.pixels()[i] != b.pixels()[i];
+    return n;
+}
+
+} // namespace
+
+class TestFieldBitmap : public QObject
+{
+    Q_OBJECT
+private slots:
+    void newFieldStartsWithWhiteBrushAndCopiesKeepPixels()
+    {
+        FieldBitmap field;
+        QCOMPARE(field.brushColor(), clWhite);
+        fill(field, clRed);
+        field.setCopyMode(CopyMode::SrcAnd);
+        const FieldBitmap copy(field);
+        QCOMPARE(copy.pixel(511, 311), toPixel(clRed));
+        QCOMPARE(copy.brushColor(), clWhite);
+        QCOMPARE(countChanged(field, copy), 0);
+    }
+
+    void fillIsClippedToTheField()
+    {
+        FieldBitmap field;
+        fill(field, clBlack);
+        field.setBrushColor(clAqua);
+        field.fillRect({500, 300, 600, 400});
+        QCOMPARE(field.pixel(499, 311), toPixel(clBlack));
+        QCOMPARE(field.pixel(500, 300), toPixel(clAqua));
+        QCOMPARE(field.pixel(511, 311), toPixel(clAqua));
+    }
+
+    void tileShowsItsPictureAndLeavesTheRest_data()
+    {
+        QTest::addColumn<TColor>("background");
+        QTest::newRow("black field") << clBlack;
+        QTest::newRow("band colour field") << clFuchsia;
+        QTest::newRow("white field") << clWhite;
+    }
+    void tileShowsItsPictureAndLeavesTheRest()
+    {
+        QFETCH(TColor, background);
+        const SpriteSheets sheets = plusSheets();
+        FieldBitmap field;
+        fill(field, background);
+        DrawTile(field, sheets, 100, 50, 3);
+        const std::uint32_t picture = toPixel(TColor(4 * 0x10101));
+        QCOMPARE(field.pixel(100 + 16, 50 + 16), picture);       // inside the shape
+        QCOMPARE(field.pixel(100 + 16, 50 + 3), toPixel(clBlack)); // outline above it
+        QCOMPARE(field.pixel(100 + 1, 50 + 1), toPixel(background)); // transparent corner
+        QCOMPARE(field.pixel(99, 66), toPixel(background));       // just outside the tile
+        QCOMPARE(field.copyMode(), CopyMode::SrcPaint);
+    }
+
+    void drawingATileTwiceLooksLikeOnce()
+    {
+        const SpriteSheets sheets = plusSheets();
+        FieldBitmap once, twice;
+        fill(once, clGreen);
+        fill(twice, clGreen);
+        DrawTile(once, sheets, 7, 9, 12);
+        DrawTile(twice, sheets, 7, 9, 12);
+        DrawTile(twice, sheets, 7, 9, 12);
+        QCOMPARE(countChanged(once, twice), 0);
+    }
+
+    void laterTileWinsWhereOpaqueAndEarlierShowsThrough()
+    {
+        const SpriteSheets sheets = plusSheets();
+        FieldBitmap field;
+        fill(field, clBlue);
+        DrawTile(field, sheets, 0, 0, 1);
+        DrawTile(field, sheets, 8, 0, 2);
+        // (24, 16) is on tile 2's arm: tile 2 wins.
+        QCOMPARE(field.pixel(8 + 16, 16), toPixel(TColor(3 * 0x10101)));
+        // (16, 6) is on tile 1's vertical arm and in tile 2's transparent corner.
+        QCOMPARE(field.pixel(16, 6), toPixel(TColor(2 * 0x10101)));
+    }
+
+    void tilesAtTheEdgesStayInsideTheField_data()
+    {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<QString>("drawn"); // how much of the tile lands on the field
+        QTest::newRow("right edge") << 480 << 100 << "whole";
+        QTest::newRow("bottom edge") << 100 << 280 << "whole";
+        QTest::newRow("past the right edge") << 500 << 100 << "part";
+        QTest::newRow("above the top") << 100 << -20 << "part";
+        QTest::newRow("far outside") << 5000 << -5000 << "none";
+    }
+    void tilesAtTheEdgesStayInsideTheField()
+    {
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(QString, drawn);
+        const SpriteSheets sheets = plusSheets();
+        int wholeTile = 0;
+        for (int ty = 0; ty < kTileSize; ++ty)
+            for (int tx = 0; tx < kTileSize; ++tx)
+                wholeTile += sheets.mask.pixel(5 * kTileSize + tx, ty) == kOpaque;
+
+        FieldBitmap before;
+        fill(before, clYellow);
+        FieldBitmap after(before);
+        DrawTile(after, sheets, x, y, 5);
+        const int changed = countChanged(before, after);
+        if (drawn == "whole")
+            QCOMPARE(changed, wholeTile);
+        else if (drawn == "part")
+            QVERIFY(changed > 0 && changed < wholeTile);
+        else
+            QCOMPARE(changed, 0);
+    }
+
+    void everyDrawingOperationReportsAChange()
+    {
+        const SpriteSheets sheets = plusSheets();
+        FieldBitmap field;
+        int changes = 0;
+        field.setChangeHandler([](void *n) { ++*static_cast<int *>(n); }, &changes);
+        field.fillRect({0, 0, 10, 10});
+        DrawTile(field, sheets, 0, 0, 0);
+        QCOMPARE(changes, 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFieldBitmap)
+#include "test_fieldbitmap.moc"
