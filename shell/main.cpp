@@ -8,6 +8,8 @@
 
 #include <QApplication>
 
+#include <memory>
+
 namespace {
 
 // Positions, sizes and fonts are device pixels: keep Qt from scaling them.
@@ -32,12 +34,17 @@ int main(int argc, char *argv[])
     app.setTitle(QString::fromUtf8(kApplicationTitle));
     installFontSubstitutions();
 
-    auto *mainForm = new TMainForm;
-    auto *scoreForm = new TScoreForm;
+    std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TScoreForm> scoreForm;
+    try {
+        mainForm = std::make_unique<TMainForm>();
+        scoreForm = std::make_unique<TScoreForm>();
+    } catch (const std::exception &e) {
+        // Only a broken build gets here (its built-in pictures are unreadable).
+        app.ShowException(QString::fromUtf8(e.what()));
+        return 1;
+    }
     mainForm->ShowCentred();
     app.Run();
-
-    delete scoreForm;
-    delete mainForm;
     return 0;
 }
