@@ -1,5 +1,6 @@
 #include "panel.h"
 
+#include "application.h"
 #include "colours.h"
 
 #include <QMouseEvent>
@@ -100,8 +101,10 @@ void TPanel::mousePressEvent(QMouseEvent *event)
 {
     // Accepted whatever the button, so a press never falls through to the window's drag.
     event->accept();
-    if (const auto code = buttonCode(event->button()); code && OnMouseDown)
-        OnMouseDown(this, *code, int(event->position().x()), int(event->position().y()));
+    if (const auto code = buttonCode(event->button()); code && OnMouseDown) {
+        const QPoint at = event->position().toPoint();
+        guarded([&] { OnMouseDown(this, *code, at.x(), at.y()); });
+    }
 }
 
 void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
@@ -119,8 +122,9 @@ void TPanel::mouseReleaseEvent(QMouseEvent *event)
         return;
     // The click comes before the release handler, and only inside the control's rectangle
     // where it stands now.
-    if (*code == TMouseButton::Left && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick();
+    const QPoint at = event->position().toPoint();
+    if (*code == TMouseButton::Left && rect().contains(at) && OnClick)
+        guarded(OnClick);
     if (OnMouseUp)
-        OnMouseUp(this, *code, int(event->position().x()), int(event->position().y()));
+        guarded([&] { OnMouseUp(this, *code, at.x(), at.y()); });
 }
