@@ -107,16 +107,18 @@ void TLabel::autoSize()
     const QStringList lines = splitLines(m_caption.isEmpty() ? QStringLiteral(" ") : m_caption);
     m_lines.clear();
     m_lineWidths.clear();
+    // Italics lean past the advance, at most about a fifth of the ascent. Allow for that
+    // once per font rather than by each text's ink, so texts of equal advance get equal
+    // widths and the scrolling status line stays centred.
+    const int overhang = font().italic() ? (metrics.ascent() + 4) / 5 : 0;
     int width = 0;
     for (const QString &line : lines) {
-        // Synthesised italics lean past the advance; keep the last glyph inside the label.
-        const int ink = line.isEmpty() ? 0 : metrics.boundingRect(line).right() + 1;
-        const int w = std::max(metrics.horizontalAdvance(line), ink);
+        const int w = metrics.horizontalAdvance(line) + overhang;
         QStaticText text(line);
         text.setTextFormat(Qt::PlainText);
         text.prepare(QTransform(), font());
         m_lines.push_back(std::move(text));
-        m_lineWidths.push_back(metrics.horizontalAdvance(line));
+        m_lineWidths.push_back(w); // centred with its lean, so the widest line's ink fits
         width = std::max(width, w);
     }
     m_lineHeight = metrics.height();

@@ -22,6 +22,9 @@ public:
     // Runs one tick now, as the timer would; tests drive the blink with it.
     void tick();
 
+    // Milliseconds to the next tick, -1 while stopped; shows whether a count was restarted.
+    int remainingTime() const { return m_timer.remainingTime(); }
+
 private:
     void restart();
 

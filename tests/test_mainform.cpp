@@ -1,0 +1,536 @@
+// The measurement run, frame by frame on a tick counter the test sets, and the main
+// window's shape, placement and finish controls.
+#include "application.h"
+#include "fonts.h"
+#include "mainform.h"
+#include "rating.h"
+#include "runstate.h"
+#include "scoreform.h"
+#include "sound.h"
+#include "spritefield.h"
+#include "tick.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include <set>
+
+namespace {
+
+constexpr std::uint32_t kRunStart = 1'000'000;
+std::uint32_t fakeTick = kRunStart;
+std::uint32_t readFakeTick() { return fakeTick; }
+std::vector<unsigned> beeps;
+
+const QString kRow1 = QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000\u3000只");
+const QString kRow2 = QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000只今");
+const QString kRow26 = QStringLiteral("・\u3000\u3000\u3000\u3000\u3000\u3000\u3000");
+const QString kRow27 = QString(8, QChar(0x3000));
+const QString kHeader = QStringLiteral("Ｐｌｏｖｅｘメッセージ！");
+
+// Every run after the first starts from the re-measure button.
+void startRun(std::uint32_t at = kRunStart)
+{
+    fakeTick = at;
+    MainForm->saikeisokuClick();
+}
+
+// Draws the frame stamped `ms` into the run. `frames`, when given, is the run's frame
+// count with this frame, standing in for the frames a real run would have drawn.
+void frameAt(std::int32_t ms, std::int32_t frames = 0)
+{
+    fakeTick = std::uint32_t(StartTick) + std::uint32_t(ms);
+    if (frames > 0)
+        FrameCount = frames - 1;
+    MainForm->DrawFrame();
+}
+
+std::int32_t framesForScore(std::int32_t score, std::int32_t ms)
+{
+    std::int64_t frames = std::max<std::int64_t>(1, (std::int64_t(score) * ms - 500) / 1000);
+    while ((frames * 1000 + 500) / ms < score)
+        ++frames;
+    return std::int32_t(frames);
+}
+
+// Marquee frames, a scoring frame at 8750 ms and the finish at 8850 ms.
+void finishedRun(std::int32_t scoring, std::int32_t final)
+{
+    startRun();
+    frameAt(100);
+    frameAt(4000);
+    frameAt(8600);
+    frameAt(8750, framesForScore(scoring, 8750));
+    frameAt(8850, framesForScore(final, 8850));
+}
+
+QString colourName(TColor colour) { return QString::number(toPixel(colour), 16); }
+
+// The colour of every field pixel that no sprite and no digit tile covers.
+QString fieldBackground()
+{
+    const FieldBitmap &field = *MainForm->Image1->Field();
+    std::vector<bool> covered(FieldBitmap::kWidth * FieldBitmap::kHeight);
+    auto cover = [&](int left, int top) {
+        for (int y = std::max(top, 0); y < std::min(top + kTileSize, FieldBitmap::kHeight); ++y)
+            for (int x = std::max(left, 0); x < std::min(left + kTileSize, FieldBitmap::kWidth); ++x)
+                covered[std::size_t(y * FieldBitmap::kWidth + x)] = true;
+    };
+    for (int i = 0; i < kSpriteCount; ++i)
+        cover(SpriteX[i], SpriteY[i]);
+    for (int k = 0; k < 4; ++k)
+        cover(168 + 48 * k, 32);
+    std::set<std::uint32_t> colours;
+    for (int y = 0; y < FieldBitmap::kHeight; ++y)
+        for (int x = 0; x < FieldBitmap::kWidth; ++x)
+            if (!covered[std::size_t(y * FieldBitmap::kWidth + x)])
+                colours.insert(field.pixel(x, y));
+    QStringList names;
+    for (std::uint32_t c : colours)
+        names << QString::number(c, 16);
+    return names.join(u',');
+}
+
+// Whether every opaque pixel of `tile` at (x, y) is as DrawTile leaves it.
+bool fieldShowsTile(int x, int y, int tile)
+{
+    const FieldBitmap &field = *MainForm->Image1->Field();
+    FieldBitmap expected(field);
+    DrawTile(expected, builtInSheets(), x, y, tile);
+    int opaque = 0;
+    for (int ty = 0; ty < kTileSize; ++ty) {
+        for (int tx = 0; tx < kTileSize; ++tx) {
+            if (builtInSheets().mask.pixel(tile * kTileSize + tx, ty) != toPixel(clBlack))
+                continue;
+            ++opaque;
+            if (field.pixel(x + tx, y + ty) != expected.pixel(x + tx, y + ty))
+                return false;
+        }
+    }
+    return opaque > 0;
+}
+
+QList<QWidget *> sixControls()
+{
+    return {MainForm->saikeisoku, MainForm->shuuryou, MainForm->SaiPanel,
+            MainForm->ShuPanel,   MainForm->Label1,   MainForm->Label3};
+}
+
+QRegion windowEllipse() { return QRegion(0, 0, 512, 293, QRegion::Ellipse); }
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        Score = 0;
+        ElapsedMs = 0;
+        ButtonBlink = false;
+        beeps.clear();
+        MainForm->PopupMenu1->hide();
+    }
+
+    // Must stay first: it looks at the run the window's creation started.
+    void firstRunStartFrameIsBlackAndLeavesTheStatusLineHidden()
+    {
+        QCOMPARE(FrameCount, 1);
+        QCOMPARE(fieldBackground(), colourName(clBlack));
+        for (QWidget *control : sixControls())
+            QVERIFY(!control->isVisible());
+        frameAt(1);
+        QVERIFY(MainForm->Label3->isVisible());
+    }
+
+    void windowIsAFramelessEllipseCentredOnce()
+    {
+        QVERIFY(MainForm->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(MainForm->size(), QSize(512, 293));
+        QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, 512, 312));
+        QCOMPARE(MainForm->windowHandle()->mask(), windowEllipse());
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1280, 1024));
+        QCOMPARE(MainForm->pos(), QPoint(384, 365));
+
+        // Re-measure shapes the window again, and leaves it where the user put it.
+        MainForm->move(40, 50);
+        MainForm->windowHandle()->setMask(QRegion());
+        finishedRun(200, 200);
+        MainForm->saikeisokuClick();
+        QCOMPARE(MainForm->windowHandle()->mask(), windowEllipse());
+        QCOMPARE(MainForm->pos(), QPoint(40, 50));
+        MainForm->ShowCentred();
+        QCOMPARE(MainForm->pos(), QPoint(40, 50));
+    }
+
+    void statusLineShowsTheRowOfItsTime_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1 ms: row 1") << 1 << kRow1;
+        QTest::newRow("300 ms: row 1") << 300 << kRow1;
+        QTest::newRow("301 ms: row 2") << 301 << kRow2;
+        QTest::newRow("7800 ms: row 26") << 7800 << kRow26;
+        QTest::newRow("7801 ms: row 27") << 7801 << kRow27;
+        QTest::newRow("7999 ms: row 27") << 7999 << kRow27;
+    }
+    void statusLineShowsTheRowOfItsTime()
+    {
+        QFETCH(int, ms);
+        QFETCH(QString, text);
+        startRun();
+        frameAt(ms);
+        QCOMPARE(MainForm->Label3->Caption(), text);
+        QVERIFY(MainForm->Label3->isVisible());
+        QVERIFY(MainForm->Label3->Transparent());
+        QCOMPARE(MainForm->Label3->FontColor(), clWhite);
+        QCOMPARE(MainForm->Label3->font().pixelSize(), 29);
+    }
+
+    void statusLineIsCentredFromTheSecondMarqueeFrame()
+    {
+        startRun();
+        frameAt(50);
+        for (int ms : {400, 2300, 5000, 7900}) {
+            frameAt(ms);
+            QCOMPARE(MainForm->Label3->x(), (512 - MainForm->Label3->width()) / 2);
+        }
+    }
+
+    void quietPhaseKeepsTheLastStatusTextInPlaceInFuchsia()
+    {
+        startRun();
+        frameAt(100);
+        frameAt(7800);
+        const QPoint place = MainForm->Label3->pos();
+        for (int ms : {8000, 8400, 8700}) {
+            frameAt(ms);
+            QCOMPARE(MainForm->Label3->Caption(), kRow26);
+            QCOMPARE(MainForm->Label3->pos(), place);
+            QVERIFY(MainForm->Label3->isVisible());
+            QCOMPARE(MainForm->Label3->FontColor(), clFuchsia);
+        }
+    }
+
+    void idleHookDrawsFramesUpTo8800Only_data()
+    {
+        QTest::addColumn<int>("elapsed");
+        QTest::addColumn<int>("framesDrawn");
+        QTest::newRow("8800 ms") << 8800 << 1;
+        QTest::newRow("8801 ms") << 8801 << 0;
+    }
+    void idleHookDrawsFramesUpTo8800Only()
+    {
+        QFETCH(int, elapsed);
+        QFETCH(int, framesDrawn);
+        startRun();
+        frameAt(elapsed);
+        const std::int32_t before = FrameCount;
+        bool done = true;
+        MainForm->AppOnIdle(Application, done);
+        QCOMPARE(FrameCount - before, framesDrawn);
+        QVERIFY(done);
+    }
+
+    void finishFrameBeepsOnceAndRevealsTheButtons()
+    {
+        startRun();
+        frameAt(100);
+        frameAt(8750, framesForScore(120, 8750));
+        frameAt(8800, framesForScore(120, 8800));
+        QVERIFY(beeps.empty());
+        QVERIFY(MainForm->SaiPanel->isHidden());
+        QVERIFY(MainForm->Label1->isHidden());
+        QVERIFY(!MainForm->Timer1->Enabled());
+
+        ButtonBlink = true;
+        MainForm->saikeisoku->setColor(clRed);
+        MainForm->shuuryou->setFontColor(clRed);
+        frameAt(8850, framesForScore(125, 8850));
+        QCOMPARE(Score, 125);
+        QCOMPARE(beeps, std::vector<unsigned>{0});
+        for (QWidget *control : sixControls())
+            QVERIFY(control->isVisible());
+        QVERIFY(!MainForm->Label1->Transparent());
+        QVERIFY(!MainForm->Label3->Transparent());
+        QVERIFY(MainForm->Timer1->Enabled());
+        QVERIFY(!ButtonBlink);
+        QCOMPARE(MainForm->saikeisoku->Color(), clSilver);
+        QCOMPARE(MainForm->saikeisoku->FontColor(), clMaroon);
+        QCOMPARE(MainForm->shuuryou->Color(), clSilver);
+        QCOMPARE(MainForm->shuuryou->FontColor(), clGreen);
+        for (QWidget *control : {MainForm->saikeisoku, MainForm->shuuryou, MainForm->SaiPanel,
+                                 MainForm->ShuPanel})
+            QCOMPARE(control->mask(), QRegion(2, 2, control->width() - 4, control->height() - 4,
+                                              QRegion::Ellipse));
+
+        // The run is over: later idle passes draw nothing and stay silent.
+        bool done = true;
+        fakeTick += 500;
+        MainForm->AppOnIdle(Application, done);
+        MainForm->AppOnIdle(Application, done);
+        QCOMPARE(beeps.size(), std::size_t(1));
+        QCOMPARE(ElapsedMs, 8850);
+    }
+
+    void frameJumpingPast8800ScoresAndFinishesOnABlackField()
+    {
+        startRun();
+        frameAt(100);
+        frameAt(7900);
+        const int marqueeWidth = MainForm->Label3->width();
+        frameAt(8900, 3); // score 0: band 1 would clear red
+        QCOMPARE(Score, 0);
+        QCOMPARE(beeps.size(), std::size_t(1));
+        QCOMPARE(fieldBackground(), colourName(clBlack));
+        QCOMPARE(MainForm->Label3->Caption(), kHeader);
+        QVERIFY(MainForm->Label3->width() != marqueeWidth);
+        QCOMPARE(MainForm->Label3->x(), (512 - marqueeWidth) / 2);
+    }
+
+    void remeasureStartFrameClearsByThePreviousScore_data()
+    {
+        QTest::addColumn<int>("score");
+        QTest::addColumn<TColor>("field");
+        QTest::newRow("349: white") << 349 << clWhite;
+        QTest::newRow("350: black") << 350 << clBlack;
+    }
+    void remeasureStartFrameClearsByThePreviousScore()
+    {
+        QFETCH(int, score);
+        QFETCH(TColor, field);
+        finishedRun(score, score);
+        QCOMPARE(Score, score);
+        MainForm->saikeisokuClick();
+        QCOMPARE(FrameCount, 1);
+        QCOMPARE(ElapsedMs, 0);
+        QCOMPARE(fieldBackground(), colourName(field));
+    }
+
+    void remeasureHidesTheControlsStopsTheBlinkAndKeepsTheScore()
+    {
+        finishedRun(1234, 1234);
+        MainForm->Timer1Timer();
+        QVERIFY(ButtonBlink);
+        MainForm->saikeisokuClick();
+        for (QWidget *control : sixControls())
+            QVERIFY(control->isHidden());
+        QVERIFY(!MainForm->Timer1->Enabled());
+        QCOMPARE(Score, 1234);
+        QVERIFY(ButtonBlink);
+    }
+
+    void tickWrapDuringARunGivesTheTrueElapsedTime_data()
+    {
+        QTest::addColumn<quint32>("start");
+        QTest::addColumn<int>("elapsed");
+        QTest::newRow("unsigned wrap") << quint32(0xFFFFFF00u) << 512;
+        QTest::newRow("from the last tick") << quint32(0xFFFFFFFFu) << 8801;
+        QTest::newRow("signed wrap") << quint32(0x7FFFFFF0u) << 300;
+    }
+    void tickWrapDuringARunGivesTheTrueElapsedTime()
+    {
+        QFETCH(quint32, start);
+        QFETCH(int, elapsed);
+        startRun(start);
+        fakeTick = start + std::uint32_t(elapsed);
+        MainForm->DrawFrame();
+        QCOMPARE(ElapsedMs, elapsed);
+    }
+
+    void lowScoreClearsTheFieldInTheBandColourFromTheSecondScoringFrame()
+    {
+        startRun();
+        frameAt(100);
+        frameAt(8710, framesForScore(120, 8710));
+        QCOMPARE(fieldBackground(), colourName(clBlack));
+        frameAt(8760, framesForScore(120, 8760));
+        QCOMPARE(fieldBackground(), colourName(clLime));
+    }
+
+    void finishedColoursFollowTheLastTwoScores_data()
+    {
+        QTest::addColumn<int>("scoring");
+        QTest::addColumn<int>("final");
+        QTest::addColumn<TColor>("field");
+        QTest::addColumn<TColor>("label1Text");
+        QTest::addColumn<TColor>("label1Back");
+        QTest::addColumn<TColor>("label3Text");
+        QTest::addColumn<TColor>("label3Back");
+        QTest::newRow("band 1") << 40 << 40 << clRed << clYellow << clRed << clWhite << clRed;
+        QTest::newRow("band 3") << 120 << 120 << clLime << clBlue << clLime << clFuchsia << clLime;
+        QTest::newRow("350 and above")
+            << 1234 << 1234 << clBlack << clInfoBk << clBlack << clFuchsia << clBlack;
+        QTest::newRow("rise from band 7 on the finish frame")
+            << 320 << 400 << clPurple << clAqua << clPurple << clYellow << clPurple;
+        QTest::newRow("fall into band 3 on the finish frame")
+            << 400 << 120 << clBlack << clBlue << clLime << clFuchsia << clLime;
+    }
+    void finishedColoursFollowTheLastTwoScores()
+    {
+        QFETCH(int, scoring);
+        QFETCH(int, final);
+        QFETCH(TColor, field);
+        finishedRun(scoring, final);
+        QCOMPARE(Score, final);
+        QCOMPARE(fieldBackground(), colourName(field));
+        QTEST(MainForm->Label1->FontColor(), "label1Text");
+        QTEST(MainForm->Label1->Color(), "label1Back");
+        QTEST(MainForm->Label3->FontColor(), "label3Text");
+        QTEST(MainForm->Label3->Color(), "label3Back");
+    }
+
+    void digitTilesShowTheLowestFourDigits_data()
+    {
+        QTest::addColumn<int>("score");
+        QTest::addColumn<QList<int>>("digits");
+        QTest::newRow("1234") << 1234 << QList<int>{1, 2, 3, 4};
+        QTest::newRow("12345") << 12345 << QList<int>{2, 3, 4, 5};
+        QTest::newRow("7") << 7 << QList<int>{0, 0, 0, 7};
+    }
+    void digitTilesShowTheLowestFourDigits()
+    {
+        QFETCH(int, score);
+        QFETCH(QList<int>, digits);
+        finishedRun(score, score);
+        QCOMPARE(Score, score);
+        for (int k = 0; k < 4; ++k)
+            QVERIFY2(fieldShowsTile(168 + 48 * k, 32, digits[k]), qPrintable(QString::number(k)));
+    }
+
+    void ratingTextAndHeaderEndCentred_data()
+    {
+        QTest::addColumn<int>("score");
+        QTest::newRow("band 3") << 123;
+        QTest::newRow("band 21, four lines") << 7000;
+    }
+    void ratingTextAndHeaderEndCentred()
+    {
+        QFETCH(int, score);
+        startRun();
+        frameAt(100);
+        frameAt(5000);
+        for (int ms : {8710, 8740, 8790, 8830})
+            frameAt(ms, framesForScore(score, ms));
+        QCOMPARE(Score, score);
+        QCOMPARE(MainForm->Label1->Caption(), ComposeRatingText(score));
+        QCOMPARE(MainForm->Label3->Caption(), kHeader);
+        QCOMPARE(MainForm->Label3->font().pixelSize(), 19);
+        QCOMPARE(MainForm->Label1->x(), (512 - MainForm->Label1->width()) / 2);
+        QCOMPARE(MainForm->Label3->x(), (512 - MainForm->Label3->width()) / 2);
+        QCOMPARE(MainForm->Label1->y(), 120);
+        QCOMPARE(MainForm->Label3->y(), 102);
+    }
+
+    void handPointerShowsOnTheFramesOnly()
+    {
+        QCOMPARE(MainForm->SaiPanel->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(MainForm->ShuPanel->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(MainForm->saikeisoku->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(MainForm->shuuryou->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(MainForm->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void blinkTicksSwapTheLabelColoursOntoTheButtons()
+    {
+        finishedRun(1234, 1234);
+        MainForm->Label1->setFontColor(clRed);
+        MainForm->Label1->setColor(clYellow);
+        MainForm->Label3->setFontColor(clAqua);
+        MainForm->Label3->setColor(clNavy);
+
+        MainForm->Timer1->tick();
+        QVERIFY(ButtonBlink);
+        QCOMPARE(MainForm->saikeisoku->Color(), clAqua);
+        QCOMPARE(MainForm->saikeisoku->FontColor(), clNavy);
+        QCOMPARE(MainForm->shuuryou->Color(), clRed);
+        QCOMPARE(MainForm->shuuryou->FontColor(), clYellow);
+
+        MainForm->Timer1->tick();
+        QVERIFY(!ButtonBlink);
+        QCOMPARE(MainForm->saikeisoku->Color(), clSilver);
+        QCOMPARE(MainForm->saikeisoku->FontColor(), clMaroon);
+        QCOMPARE(MainForm->shuuryou->Color(), clSilver);
+        QCOMPARE(MainForm->shuuryou->FontColor(), clGreen);
+        QCOMPARE(MainForm->Timer1->Interval(), 1000);
+    }
+
+    void leftPressSinksTheButtonUntilItsRelease_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<bool>("clicks");
+        QTest::newRow("re-measure, released on it") << false << QPoint(50, 13) << true;
+        QTest::newRow("re-measure, released off it") << false << QPoint(150, 13) << false;
+        QTest::newRow("quit, released off it") << true << QPoint(-20, 5) << false;
+    }
+    void leftPressSinksTheButtonUntilItsRelease()
+    {
+        QFETCH(bool, quit);
+        QFETCH(QPoint, release);
+        QFETCH(bool, clicks);
+        finishedRun(200, 200);
+        TPanel *button = quit ? MainForm->shuuryou : MainForm->saikeisoku;
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(50, 13));
+        QCOMPARE(button->pos(), QPoint(2, 2));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, release);
+        QCOMPARE(button->pos(), QPoint(0, 0));
+        // Re-measure stops the blink timer; quit would close the window.
+        const bool clicked = !MainForm->Timer1->Enabled() || MainForm->isHidden();
+        QCOMPARE(clicked, clicks);
+    }
+
+    void rightPressOpensTheMenuBelowTheButtonWithoutMovingIt_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<QPoint>("offset");
+        QTest::newRow("re-measure") << false << QPoint(10, 5) << QPoint(85, 140);
+        QTest::newRow("re-measure, lower right") << false << QPoint(99, 26) << QPoint(85, 140);
+        QTest::newRow("quit") << true << QPoint(10, 5) << QPoint(85, 180);
+    }
+    void rightPressOpensTheMenuBelowTheButtonWithoutMovingIt()
+    {
+        QFETCH(bool, quit);
+        QFETCH(QPoint, press);
+        QFETCH(QPoint, offset);
+        finishedRun(200, 200);
+        TPanel *button = quit ? MainForm->shuuryou : MainForm->saikeisoku;
+        QTest::mousePress(button, Qt::RightButton, {}, press);
+        QVERIFY(MainForm->PopupMenu1->isVisible());
+        QCOMPARE(MainForm->PopupMenu1->pos(), MainForm->pos() + press + offset);
+        MainForm->PopupMenu1->close();
+        QTest::mouseRelease(button, Qt::RightButton, {}, press);
+        QCOMPARE(button->pos(), QPoint(0, 0));
+
+        QTest::mousePress(button, Qt::MiddleButton, {}, press);
+        QTest::mouseRelease(button, Qt::MiddleButton, {}, press);
+        QCOMPARE(button->pos(), QPoint(0, 0));
+        QVERIFY(!MainForm->PopupMenu1->isVisible());
+        QVERIFY(MainForm->Timer1->Enabled());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QApplication qtApp(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    TApplication app;
+    installFontSubstitutions();
+    setTickSource(readFakeTick);
+    setBeepHandler([](unsigned type) { beeps.push_back(type); });
+
+    TMainForm mainForm;
+    TScoreForm scoreForm;
+    mainForm.ShowCentred();
+
+    TestMainForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_mainform.moc"
