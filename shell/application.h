@@ -3,11 +3,12 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 
-class QWidget;
+#include <QWidget>
 
 class TApplication : public QObject
 {
@@ -52,7 +53,7 @@ private:
 
     QString m_title;
     IdleHandler m_onIdle;
-    QWidget *m_mainForm = nullptr;
+    QPointer<QWidget> m_mainForm; // cleared if the window goes first
     bool m_terminated = false;
 };
 

@@ -11,6 +11,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -151,6 +152,33 @@ private slots:
 
         qApp->removeNativeEventFilter(&motion);
         setTickSource(nullptr);
+    }
+
+    void anErrorEscapingTheIdleHookIsShownAndTheLoopGoesOn()
+    {
+        Application->setTitle(QStringLiteral("Plovex"));
+        int calls = 0;
+        Application->setOnIdle([&calls](TApplication *, bool &) {
+            if (++calls == 1)
+                throw std::runtime_error("out of sprites");
+        });
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                box->accept();
+            }
+        });
+        closer.start(20);
+        runLoopFor(500);
+        QCOMPARE(title, QStringLiteral("Plovex"));
+        QCOMPARE(text, QStringLiteral("out of sprites"));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QVERIFY2(calls >= 2, "the hook was not called again after the error");
     }
 };
 
