@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "fonts.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QMessageBox>
@@ -16,9 +18,19 @@ const QEvent::Type kQuitMessage = static_cast<QEvent::Type>(QEvent::registerEven
 
 } // namespace
 
+void TApplication::PrepareToolkit()
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    for (const char *name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_USE_PHYSICAL_DPI"})
+        qunsetenv(name);
+}
+
 TApplication::TApplication()
 {
     Application = this;
+    // Our loop, not Qt's, decides when the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installFontSubstitutions();
     // Logging off or a session shutdown asks Qt to quit: end our loop too.
     qApp->installEventFilter(this);
 }

@@ -17,6 +17,11 @@ public:
     // Called once per idle pass with the done flag; the loop waits afterwards while it is true.
     using IdleHandler = std::function<void(TApplication *sender, bool &done)>;
 
+    // Before the QApplication exists: positions, sizes and fonts stay device pixels,
+    // whatever scale the desktop asks for.
+    static void PrepareToolkit();
+
+    // Needs the QApplication; installs the program's font substitutions.
     TApplication();
     ~TApplication() override;
 

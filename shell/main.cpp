@@ -1,7 +1,6 @@
 // Plovex: counts how many frames per second the machine draws off-screen and puts on
 // the screen, and rates the result.
 #include "application.h"
-#include "fonts.h"
 #include "mainform.h"
 #include "scoreform.h"
 #include "texts.h"
@@ -10,29 +9,15 @@
 
 #include <memory>
 
-namespace {
-
-// Positions, sizes and fonts are device pixels: keep Qt from scaling them.
-void keepDevicePixels()
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    for (const char *name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_USE_PHYSICAL_DPI"})
-        qunsetenv(name);
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    keepDevicePixels();
+    TApplication::PrepareToolkit();
     // The program takes no arguments; only the program name reaches Qt.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication qtApp(qtArgc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
 
     TApplication app;
     app.setTitle(QString::fromUtf8(kApplicationTitle));
-    installFontSubstitutions();
 
     std::unique_ptr<TMainForm> mainForm;
     std::unique_ptr<TScoreForm> scoreForm;

@@ -263,10 +263,9 @@ private:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    TApplication::PrepareToolkit();
     QApplication qtApp(argc, argv);
     TApplication app;
-    installFontSubstitutions();
     TestLabel test;
     return QTest::qExec(&test, argc, argv);
 }

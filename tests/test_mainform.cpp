@@ -517,11 +517,9 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    TApplication::PrepareToolkit();
     QApplication qtApp(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
     TApplication app;
-    installFontSubstitutions();
     setTickSource(readFakeTick);
     setBeepHandler([](unsigned type) { beeps.push_back(type); });
 

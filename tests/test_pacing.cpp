@@ -184,10 +184,9 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    TApplication::PrepareToolkit();
     QApplication qtApp(argc, argv);
     TApplication app;
-    installFontSubstitutions();
     TestPacing test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -226,11 +226,9 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    TApplication::PrepareToolkit();
     QApplication qtApp(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
     TApplication app;
-    installFontSubstitutions();
 
     TMainForm mainForm;
     TScoreForm scoreForm;
