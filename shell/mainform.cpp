@@ -393,6 +393,11 @@ void TMainForm::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     m_manualDrag = false;
+    // Qt can keep a stale position for us after a window manager reparents the window
+    // (0,0 under openbox), and it builds the move request from that: put it right first.
+    const QPoint origin = (event->globalPosition() - event->position()).toPoint();
+    if (windowHandle() && windowHandle()->position() != origin)
+        windowHandle()->setPosition(origin);
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
     // No window manager to do the move (a bare X server): follow the pointer ourselves.

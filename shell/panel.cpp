@@ -70,6 +70,10 @@ void TPanel::setTop(int top)
 
 void TPanel::setEllipticRegion()
 {
+    // Cut to an ellipse, the panel no longer covers its rectangle. Left opaque, Qt moves
+    // a pressed button by copying its whole rectangle, field and frame pixels included,
+    // and those copies stay on the screen.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setMask(QRegion(2, 2, width() - 4, height() - 4, QRegion::Ellipse));
 }
 

@@ -1,0 +1,597 @@
+#!/usr/bin/env bash
+# End-to-end cases for plovex on an X server of their own (scripts/with-xvfb.sh):
+#   e2e.sh session            a full run, the finish controls, menu, score table, re-measure, quit
+#   e2e.sh close_during_run   a close request to the main window while a run is measured
+#   e2e.sh window_manager     dragging and quitting under a window manager (needs --wm)
+# Input comes only from xdotool; results are judged on screenshots and the X server's data.
+# Environment: PLOVEX, PLOVEX_INSPECT (binaries), E2E_ARTIFACTS (screenshots and the
+# program's output, kept when a case fails or E2E_KEEP=1).
+set -uo pipefail
+
+: "${PLOVEX:?path of the plovex binary}" "${PLOVEX_INSPECT:?path of plovex-inspect}"
+: "${E2E_ARTIFACTS:?directory for screenshots}"
+case_name=${1:?case name}
+I=$PLOVEX_INSPECT
+A=$E2E_ARTIFACTS
+rm -rf "$A"
+mkdir -p "$A"
+
+MAIN_TITLE=$' Plovex     Vendrake\xe3\x80\x80' # ends in an ideographic space
+TABLE_TITLE=$'\xe6\x88\x90\xe7\xb8\xbe\xe8\xa1\xa8'  # 成績表
+ABOUT_TITLE=Plovex
+
+# Window layout, in window coordinates.
+SAI=(208 184) # frame panels; each button covers its frame from the frame's corner
+SHU=(208 224)
+FIELD_BOX=(76 44 360 205)  # a rectangle inside the ellipse
+LABEL3_BOX=(160 103 192 16) # inside Label3's header rectangle, centred
+LABEL1_BOX=(206 121 100 40) # inside Label1's first two lines, centred
+MARQUEE_BOX=(100 104 312 28) # the status line's row band at 29 pixels
+
+failures=0
+pid=""
+t0=$(date +%s%3N)
+
+now() { date +%s%3N; }
+log() { printf '[%6d ms] %s\n' $(($(now) - t0)) "$*"; }
+fail() {
+    log "FAIL: $*"
+    failures=$((failures + 1))
+}
+finish() {
+    if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
+    if ((failures)); then
+        log "$failures check(s) failed; screenshots and log kept in $A"
+        exit 1
+    fi
+    [[ ${E2E_KEEP:-0} == 1 ]] || rm -rf "$A"
+    log "all checks passed"
+    exit 0
+}
+# A failure after which the rest of the case makes no sense.
+abort() {
+    fail "$*"
+    import -window root "$A/at-abort.png" 2>/dev/null
+    finish
+}
+trap 'abort "interrupted"' INT TERM
+
+# check DESCRIPTION COMMAND...: runs a check, reporting its complaint on failure.
+check() {
+    local what=$1
+    shift
+    local out
+    if out=$("$@" 2>&1); then
+        log "ok: $what"
+    else
+        fail "$what: $out"
+    fi
+}
+# The negation: the command must not hold.
+check_not() {
+    local what=$1
+    shift
+    local out
+    if out=$("$@" 2>&1); then
+        fail "$what: it did hold ($out)"
+    else
+        log "ok: $what"
+    fi
+}
+
+# shot NAME: a screenshot of the root window in $A/NAME.png; SHOT_START and SHOT_END are
+# the times (ms) between which it was taken. (xwd -root shows Qt's dialogs as black here,
+# import does not.)
+shot() {
+    SHOT_START=$(now)
+    import -window root "$A/$1.png" || abort "import failed"
+    SHOT_END=$(now)
+}
+# sleep_until MS: sleeps until the given time (ms since the epoch).
+sleep_until() {
+    local left=$(($1 - $(now)))
+    ((left > 0)) && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
+    return 0
+}
+# timed_shot NAME AT FROM TO: a shot started at AT that must lie wholly within FROM..TO.
+timed_shot() {
+    sleep_until "$2"
+    shot "$1"
+    log "shot $1 at $((SHOT_START - $3))..$((SHOT_END - $3)) ms of a $(($4 - $3)) ms window"
+    if ((SHOT_START < $3 || SHOT_END > $4)); then
+        fail "shot $1 was taken at $((SHOT_START - $3))..$((SHOT_END - $3)) ms into a window of $(($4 - $3)) ms" \
+            "(machine too busy?); its checks are not meaningful"
+        return 1
+    fi
+    return 0
+}
+
+in_window() { "$I" --at "$WX,$WY" "$@"; }
+
+start_plovex() {
+    T_LAUNCH=$(now)
+    "$PLOVEX" >"$A/plovex.log" 2>&1 &
+    pid=$!
+    MAIN=$("$I" wait 10000 find --class plovex --title "$MAIN_TITLE" 2>&1 | head -1) ||
+        abort "no main window titled '$MAIN_TITLE' with class plovex: $MAIN"
+    [[ $MAIN == 0x* ]] || abort "no main window: $MAIN"
+    read_position
+    log "main window $MAIN at $WX,$WY"
+}
+read_position() {
+    local w h
+    read -r WX WY w h < <("$I" geometry "$MAIN") || abort "main window $MAIN vanished"
+    [[ $w == 512 && $h == 293 ]] || fail "main window is ${w}x$h, expected 512x293"
+}
+alive() { kill -0 "$pid" 2>/dev/null; }
+
+# The buttons' face colours in the highlight phase come from the labels, set by the score.
+SAI_HI="fuchsia black"
+SHU_HI="tooltip black"
+
+# button_is IMAGE FRAME_X FRAME_Y FACE TEXT: the button on that frame shows a flat FACE
+# beside its caption (patches left and right of it, inside the ellipse) and a caption in
+# TEXT on FACE.
+button_is() {
+    local img=$1 fx=$2 fy=$3 face=$4 text=$5 want left right
+    want="$("$I" colour "$face") 100"
+    left=$(in_window dominant "$img" $((fx + 8)) $((fy + 9)) 10 9) || return 2
+    right=$(in_window dominant "$img" $((fx + 82)) $((fy + 9)) 10 9) || return 2
+    if [[ $left != "$want" || $right != "$want" ]]; then
+        echo "face beside the caption: expected $want%, saw $left% / $right%" >&2
+        return 1
+    fi
+    in_window blend "$img" $((fx + 25)) $((fy + 8)) 50 11 "$face" "$text" 20
+}
+
+# Whether IMAGE shows either button in either blink phase.
+buttons_shown() {
+    local img=$1
+    button_is "$img" "${SAI[@]}" silver maroon || button_is "$img" "${SAI[@]}" $SAI_HI ||
+        button_is "$img" "${SHU[@]}" silver green || button_is "$img" "${SHU[@]}" $SHU_HI
+} >/dev/null 2>&1
+
+# wait_finished: returns when the re-measure button shows in its rest colours; T_FINISH
+# is then the time the buttons were first seen.
+wait_finished() {
+    # shellcheck disable=SC2046
+    in_window wait 20000 blend :screen "$((SAI[0] + 8))" "$((SAI[1] + 9))" 10 9 silver silver 0 >/dev/null ||
+        abort "the buttons did not appear within 20 s"
+    T_FINISH=$(now)
+    log "buttons appeared $((T_FINISH - T_LAUNCH)) ms after launch"
+}
+
+# drag FROM_X FROM_Y DX DY [button]: a left drag in screen coordinates, in small steps.
+drag() {
+    local x=$1 y=$2 dx=$3 dy=$4 i
+    xdotool mousemove "$x" "$y"
+    sleep 0.2
+    xdotool mousedown 1
+    sleep 0.3
+    for i in 1 2 3 4 5; do
+        xdotool mousemove $((x + dx * i / 5)) $((y + dy * i / 5))
+        sleep 0.1
+    done
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.3
+}
+
+# click_at X Y [BUTTON]: press and release in screen coordinates.
+click_at() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool mousedown "${3:-1}"
+    sleep 0.15
+    xdotool mouseup "${3:-1}"
+}
+
+# open_menu FRAME_X FRAME_Y PX PY EXPECT_DY: right press at (PX, PY) of the button whose
+# frame is at FRAME_X, FRAME_Y; the menu must open at the window's corner + (PX + 85,
+# PY + EXPECT_DY). Sets MENU, MX, MY, MW, MH.
+open_menu() {
+    local fx=$1 fy=$2 px=$3 py=$4 dy=$5 what=$6
+    click_at $((WX + fx + px)) $((WY + fy + py)) 3
+    MENU=$("$I" wait 3000 find --class plovex --override 2>&1 | head -1)
+    if [[ $MENU != 0x* ]]; then
+        fail "right click on $what opened no popup window: $MENU"
+        return 1
+    fi
+    read -r MX MY MW MH < <("$I" geometry "$MENU")
+    local ex=$((WX + px + 85)) ey=$((WY + py + dy))
+    if ((MX == ex && MY == ey)); then
+        log "ok: $what menu opened at $MX,$MY (${MW}x$MH) for a press at $px,$py"
+    else
+        fail "$what menu opened at $MX,$MY, expected $ex,$ey (window $WX,$WY, press $px,$py)"
+    fi
+    shot "menu-$what"
+    return 0
+}
+# The menu's first item is "バージョン情報", after the separator comes "成績表".
+menu_about() { click_at $((MX + 40)) $((MY + 10)); }
+menu_table() { click_at $((MX + 40)) $((MY + MH - 10)); }
+
+wait_gone() { # wait_gone WID MS: until the window is no longer viewable
+    local deadline=$(($(now) + $2))
+    while "$I" list | grep -q "^$1 .* viewable "; do
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+    return 0
+}
+# wait_exit MS: waits for plovex to end; sets EXIT_STATUS (empty if it did not end).
+wait_exit() {
+    local deadline=$(($(now) + $1))
+    EXIT_STATUS=""
+    while alive; do
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+    wait "$pid"
+    EXIT_STATUS=$?
+    pid=""
+    return 0
+}
+
+# ---- checks shared by the cases -----------------------------------------------------
+
+# check_changes_within WHAT BEFORE AFTER X0 Y0 X1 Y1: between the two shots, pixels of
+# the area around the quit button changed only inside (X0,Y0)-(X1,Y1), window coordinates.
+check_changes_within() {
+    local what=$1 n x0 y0 x1 y1
+    read -r n x0 y0 x1 y1 < <(in_window diff "$2" "$3" 196 216 126 45)
+    if ((n == 0)) || ((x0 >= $4 && y0 >= $5 && x1 <= $6 && y1 <= $7)); then
+        log "ok: $what: changes stay inside ($4,$5)-($6,$7)"
+    else
+        fail "$what: $n pixels changed in ($x0,$y0)-($x1,$y1), expected changes only inside ($4,$5)-($6,$7)"
+    fi
+}
+
+# The status line is scrolling and the buttons are absent (IMAGE taken mid-run).
+check_running() {
+    local img=$1 what=$2 white
+    white=$(in_window count "$img" "${MARQUEE_BOX[@]}" white)
+    # A craft tile has at most 37 white pixels; the status line's glyphs make a thousand.
+    if ((white >= 400)); then
+        log "ok: $what: status line shows ($white white pixels in Label3's row band)"
+    else
+        fail "$what: expected the white status line in rows ${MARQUEE_BOX[1]}..$((MARQUEE_BOX[1] + MARQUEE_BOX[3])), saw only $white white pixels"
+    fi
+    if buttons_shown "$img"; then
+        fail "$what: the buttons show while the run is under way"
+    else
+        log "ok: $what: no buttons"
+    fi
+    check_not "$what: no score tiles yet" in_window score "$img"
+}
+
+# The finished window: score tiles, colours of the score's band, the two oval buttons.
+# Sets SCORE.
+check_finished() {
+    local img=$1 what=$2
+    SCORE=$(in_window score "$img" 2>&1) || {
+        fail "$what: score tiles unreadable: $SCORE"
+        return 1
+    }
+    log "$what: score tiles read $SCORE"
+    if ((10#$SCORE >= 350)); then
+        local field
+        read -r field share < <(in_window dominant "$img" "${FIELD_BOX[@]}")
+        if [[ $field == "#000000" ]] && ((share >= 50)); then
+            log "ok: $what: field black ($share%)"
+        else
+            fail "$what: field should be black for a score of 350 or more; most common colour $field ($share%)"
+        fi
+        check "$what: Label3 shows the header, fuchsia on black" in_window blend "$img" "${LABEL3_BOX[@]}" black fuchsia 50
+        check "$what: Label1 text in the tooltip colour on black" in_window blend "$img" "${LABEL1_BOX[@]}" black tooltip 50
+    else
+        # Below 350 the band's colours apply; they are checked by the unit tests.
+        log "note: $what: score $SCORE is below 350; band colours not checked here"
+        SAI_HI=""
+        SHU_HI=""
+    fi
+    # Oval buttons: flat face with the caption; the corners of the frame show the field,
+    # and the frame's gray crescent lies along the lower right.
+    local b
+    for b in SAI SHU; do
+        local -n frame=$b
+        local fx=${frame[0]} fy=${frame[1]} corner low high
+        read -r corner low high < <(in_window pixel "$img" $((fx + 1)) $((fy + 1)) $((fx + 51)) $((fy + 25)) \
+            $((fx + 51)) $((fy + 3)) | tr '\n' ' ')
+        if [[ $low == "#808080" && $high != "#808080" && $corner != "#808080" && $corner != "#c0c0c0" ]]; then
+            log "ok: $what: $b is oval with its crescent below"
+        else
+            fail "$what: $b frame corner $corner (expected the field), crescent point $low (expected #808080)," \
+                "top edge $high (expected the face)"
+        fi
+    done
+}
+
+# ---- cases ----------------------------------------------------------------------------
+
+case_session() {
+    start_plovex
+    local cx=$(((1280 - 512) / 2)) cy=$(((1024 - 293) / 2))
+    ((WX == cx && WY == cy)) && log "ok: centred at $WX,$WY" || fail "window at $WX,$WY, expected centred at $cx,$cy"
+
+    # While measuring.
+    sleep_until $((T_LAUNCH + 3500))
+    shot run
+    check_running "$A/run.png" "first run"
+
+    # The finish, and the blink: rest for the first second, then highlight.
+    wait_finished
+    ((T_FINISH - T_LAUNCH >= 8800)) || fail "buttons appeared $((T_FINISH - T_LAUNCH)) ms after launch, before 8.8 s"
+    local rest_ok=0 hi_ok=0
+    timed_shot rest $((T_FINISH + 300)) $((T_FINISH + 50)) $((T_FINISH + 900)) && rest_ok=1
+    timed_shot highlight $((T_FINISH + 1300)) $((T_FINISH + 1050)) $((T_FINISH + 1900)) && hi_ok=1
+    check_finished "$A/rest.png" "finished run"
+    if ((rest_ok)); then
+        check "rest phase: re-measure silver with maroon text" button_is "$A/rest.png" "${SAI[@]}" silver maroon
+        check "rest phase: quit silver with green text" button_is "$A/rest.png" "${SHU[@]}" silver green
+    fi
+    if ((hi_ok)) && [[ -n $SAI_HI ]]; then
+        # shellcheck disable=SC2086
+        check "highlight phase: re-measure in Label3's colours ($SAI_HI)" button_is "$A/highlight.png" "${SAI[@]}" $SAI_HI
+        # shellcheck disable=SC2086
+        check "highlight phase: quit in Label1's colours ($SHU_HI)" button_is "$A/highlight.png" "${SHU[@]}" $SHU_HI
+    fi
+    if ((rest_ok && hi_ok)); then
+        local d sai shu
+        d=$(in_window diff "$A/rest.png" "$A/highlight.png" 0 0 512 293)
+        sai=$(in_window diff "$A/rest.png" "$A/highlight.png" "${SAI[@]}" 102 29 | cut -d' ' -f1)
+        shu=$(in_window diff "$A/rest.png" "$A/highlight.png" "${SHU[@]}" 102 29 | cut -d' ' -f1)
+        read -r n x0 y0 x1 y1 <<<"$d"
+        if ((n > 0 && sai > 0 && shu > 0 && x0 >= 208 && y0 >= 184 && x1 < 310 && y1 < 253)); then
+            log "ok: blink changes only the buttons ($n pixels in ($x0,$y0)-($x1,$y1))"
+        else
+            fail "blink: expected changes in both buttons and nowhere else; saw $n pixels in ($x0,$y0)-($x1,$y1)," \
+                "$sai in re-measure, $shu in quit"
+        fi
+    fi
+
+    # Shape: the X server's region, and a drag that starts just outside the corner.
+    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    local ox=$WX oy=$WY
+    drag $((WX + 72)) $((WY + 40)) 50 30
+    read_position
+    ((WX == ox && WY == oy)) && log "ok: a drag from just outside the ellipse does not reach the window" ||
+        fail "a drag from (72,40), outside the ellipse, moved the window from $ox,$oy to $WX,$WY"
+
+    # Dragging the body (no window manager: the program follows the pointer). Leftwards,
+    # so that the score table, centred on the screen, does not cover the buttons later.
+    ox=$WX oy=$WY
+    drag $((WX + 78)) $((WY + 46)) -240 30
+    read_position
+    ((WX == ox - 240 && WY == oy + 30)) && log "ok: drag on the body moved the window by -240,30" ||
+        fail "drag on the body by -240,30 moved the window from $ox,$oy to $WX,$WY"
+
+    # Pressed look: press quit, slide off, release. The button sinks and comes back, and
+    # nothing is clicked. Around the buttons nothing else may change: no frames are drawn
+    # now, so the field beneath stays as it was.
+    ox=$WX oy=$WY
+    xdotool mousemove $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
+    sleep 0.2
+    shot before-press
+    xdotool mousedown 1
+    sleep 0.3
+    shot pressed
+    # The frame's ellipse (2,2)-(100,27) while pressed, the button's (2,2)-(98,25) after.
+    check_changes_within "pressed quit button" "$A/before-press.png" "$A/pressed.png" \
+        $((SHU[0] + 2)) $((SHU[1] + 2)) $((SHU[0] + 99)) $((SHU[1] + 26))
+    local top bottom
+    read -r top bottom < <(in_window pixel "$A/pressed.png" $((SHU[0] + 51)) $((SHU[1] + 3)) $((SHU[0] + 51)) \
+        $((SHU[1] + 25)) | tr '\n' ' ')
+    [[ $top == "#808080" && $bottom != "#808080" ]] && log "ok: pressed quit button sank (crescent at its top)" ||
+        fail "pressed quit button: frame top $top (expected #808080), bottom $bottom (expected the face)"
+    xdotool mousemove $((WX + 120)) $((WY + 150))
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.6
+    alive || abort "releasing the quit button away from it ended the program"
+    shot released
+    check_changes_within "released quit button" "$A/before-press.png" "$A/released.png" \
+        $((SHU[0] + 2)) $((SHU[1] + 2)) $((SHU[0] + 97)) $((SHU[1] + 24))
+    read -r top bottom < <(in_window pixel "$A/released.png" $((SHU[0] + 51)) $((SHU[1] + 3)) $((SHU[0] + 51)) \
+        $((SHU[1] + 25)) | tr '\n' ' ')
+    [[ $top != "#808080" && $bottom == "#808080" ]] && log "ok: released quit button came back" ||
+        fail "released quit button: frame top $top (expected the face), bottom $bottom (expected #808080)"
+    read_position
+    ((WX == ox && WY == oy)) && log "ok: press and release on a button did not move the window" ||
+        fail "press on quit and release off it moved the window from $ox,$oy to $WX,$WY"
+
+    # Context menu of re-measure, then the score table.
+    if open_menu "${SAI[@]}" 30 12 140 re-measure; then
+        menu_table
+        local table
+        table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+        local t_show
+        t_show=$(now)
+        if [[ $table != 0x* ]]; then
+            fail "成績表 opened no score table window: $table"
+        else
+            check_score_table "$table" "$t_show"
+            # A close request only hides it.
+            "$I" close "$table"
+            if wait_gone "$table" 3000; then log "ok: WM_DELETE_WINDOW hid the score table"; else fail "score table still shown after WM_DELETE_WINDOW"; fi
+            sleep 0.3
+            alive && log "ok: program still running" || abort "closing the score table ended the program"
+            "$I" find --class plovex --title "$MAIN_TITLE" >/dev/null && log "ok: main window still shown" ||
+                fail "main window gone after closing the score table"
+        fi
+    fi
+    "$I" find --class plovex --override >/dev/null 2>&1 && fail "the menu is still open after choosing an item"
+
+    # Context menu of quit: 40 pixels lower for the same press position; the about box.
+    if open_menu "${SHU[@]}" 30 12 180 quit; then
+        menu_about
+        local about
+        about=$("$I" wait 3000 find --managed --class plovex --title "$ABOUT_TITLE" 2>&1 | head -1)
+        if [[ $about == 0x* ]]; then
+            local ax ay aw ah
+            read -r ax ay aw ah < <("$I" geometry "$about")
+            log "ok: about box shown at $ax,$ay (${aw}x$ah)"
+            # It carries the window icon: a lime dome over a fuchsia hull.
+            check "about box shows the icon" "$I" --at "$ax,$ay" wait 3000 count :screen 0 0 "$aw" "$ah" fuchsia 40
+            check "about box shows the icon's dome" "$I" --at "$ax,$ay" count :screen 0 0 "$aw" "$ah" lime 20
+            shot about
+            local face
+            face=$("$I" --at "$ax,$ay" dominant "$A/about.png" 0 0 "$aw" "$ah")
+            [[ $face != "#000000 "* ]] && log "ok: about box painted (most common colour $face%)" ||
+                fail "about box is not painted: most common colour $face%"
+            "$I" close "$about"
+            wait_gone "$about" 3000 || fail "about box did not close on WM_DELETE_WINDOW"
+        else
+            fail "バージョン情報 showed no window titled Plovex: $about"
+        fi
+    fi
+
+    # The score table's O K button hides it.
+    if open_menu "${SAI[@]}" 60 20 140 re-measure-again; then
+        menu_table
+        local table
+        table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+        if [[ $table == 0x* ]]; then
+            local tx ty
+            read -r tx ty _ < <("$I" geometry "$table")
+            sleep 0.3
+            click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+            wait_gone "$table" 3000 && log "ok: O   K hid the score table" || fail "O   K did not hide the score table"
+        else
+            fail "成績表 opened no score table window the second time: $table"
+        fi
+    fi
+
+    # Re-measure: a plain left click; the window stays, a new run starts and finishes.
+    ox=$WX oy=$WY
+    local t_click
+    t_click=$(now)
+    click_at $((WX + SAI[0] + 50)) $((WY + SAI[1] + 13))
+    sleep_until $((t_click + 3500))
+    shot rerun
+    read_position
+    ((WX == ox && WY == oy)) && log "ok: clicking re-measure did not move the window" ||
+        fail "clicking re-measure moved the window from $ox,$oy to $WX,$WY"
+    check_running "$A/rerun.png" "re-measure"
+    T_LAUNCH=$t_click
+    wait_finished
+    sleep 0.3
+    shot refinished
+    check_finished "$A/refinished.png" "second run"
+
+    # Quit while the score table is open.
+    if open_menu "${SHU[@]}" 30 12 180 quit-final; then
+        menu_table
+        "$I" wait 3000 find --title "$TABLE_TITLE" >/dev/null || fail "score table did not open before quitting"
+    fi
+    sleep 0.3
+    click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
+    if wait_exit 5000; then
+        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0 (score table open)" ||
+            fail "quit ended the program with status $EXIT_STATUS"
+    else
+        abort "the quit button did not end the program within 5 s"
+    fi
+}
+
+# check_score_table WID T_SHOW: geometry, band colours and the blink of the current band.
+check_score_table() {
+    local table=$1 t_show=$2 x y w h
+    read -r x y w h < <("$I" geometry "$table")
+    [[ $w == 202 && $h == 323 ]] && log "ok: score table client area 202x323" ||
+        fail "score table client area ${w}x$h, expected 202x323"
+    local band=8
+    if ((10#$SCORE < 350)); then band=$(((10#$SCORE) / 50 + 1)); fi
+    # Rows from the top: bands 8 down to 1; the ellipse of band b is at top 20 + 30 * (8 - b).
+    local colours=(x red fuchsia lime green aqua blue purple black)
+    local etop=$((20 + 30 * (8 - band))) ltop=$((25 + 30 * (8 - band)))
+    local ebox=(24 $((etop + 7)) 33 11) lbox=(88 "$ltop" 110 15)
+    local shots=() ok=1 i
+    for i in 0 1 2; do
+        timed_shot "table-$i" $((t_show + 300 + 1000 * i)) $((t_show + 1000 * i + 100)) $((t_show + 1000 * i + 900)) || ok=0
+        shots+=("$A/table-$i.png")
+    done
+    ((ok)) || return
+    local t=(--at "$x,$y")
+    local e0 e1 e2
+    e0=$("$I" "${t[@]}" dominant "${shots[0]}" "${ebox[@]}")
+    e1=$("$I" "${t[@]}" dominant "${shots[1]}" "${ebox[@]}")
+    e2=$("$I" "${t[@]}" dominant "${shots[2]}" "${ebox[@]}")
+    local want
+    want=$("$I" colour "${colours[$band]}")
+    if [[ $e0 == "$want 100" && $e1 == "#ffff00 100" && $e2 == "$want 100" ]]; then
+        log "ok: band $band's ellipse: $want, then yellow, then $want again"
+    else
+        fail "band $band's ellipse over three seconds: expected $want / #ffff00 / $want, saw $e0 / $e1 / $e2"
+    fi
+    local red0 red1 red2
+    red0=$("$I" "${t[@]}" count "${shots[0]}" "${lbox[@]}" red)
+    red1=$("$I" "${t[@]}" count "${shots[1]}" "${lbox[@]}" red)
+    red2=$("$I" "${t[@]}" count "${shots[2]}" "${lbox[@]}" red)
+    ((red0 == 0 && red1 >= 20 && red2 >= 20)) && log "ok: band $band's label turns red at the first tick and stays" ||
+        fail "band $band's label red pixels over three seconds: $red0 / $red1 / $red2, expected 0 / >=20 / >=20"
+    local n x0 y0 x1 y1
+    read -r n x0 y0 x1 y1 < <("$I" "${t[@]}" diff "${shots[1]}" "${shots[2]}" 0 0 202 323)
+    ((n > 0 && x0 >= 8 && y0 >= etop && x1 < 73 && y1 < etop + 25)) &&
+        log "ok: the second tick changes only band $band's ellipse" ||
+        fail "second tick: expected changes only in band $band's ellipse (8,$etop)-(72,$((etop + 24))); saw $n pixels in ($x0,$y0)-($x1,$y1)"
+    # The other rows keep their band colours.
+    local b c seen
+    for b in 1 2 3 4 5 6 7 8; do
+        ((b == band)) && continue
+        c=$("$I" colour "${colours[$b]}")
+        seen=$("$I" "${t[@]}" pixel "${shots[2]}" 40 $((20 + 30 * (8 - b) + 12)))
+        [[ $seen == "$c" ]] || fail "band $b's ellipse centre is $seen, expected $c"
+    done
+}
+
+case_close_during_run() {
+    start_plovex
+    sleep_until $((T_LAUNCH + 3500))
+    shot run
+    check_running "$A/run.png" "run"
+    "$I" close "$MAIN"
+    if wait_exit 5000; then
+        ((EXIT_STATUS == 0)) && log "ok: WM_DELETE_WINDOW during the run ended the program with status 0" ||
+            fail "WM_DELETE_WINDOW during the run: exit status $EXIT_STATUS"
+    else
+        fail "WM_DELETE_WINDOW to the main window did not end the program within 5 s"
+    fi
+}
+
+case_window_manager() {
+    pgrep -x openbox >/dev/null || abort "no window manager running (run under with-xvfb.sh --wm)"
+    start_plovex
+    wait_finished
+    sleep 0.3
+    shot finished
+    check_finished "$A/finished.png" "run under openbox"
+    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    local ox=$WX oy=$WY
+    drag $((WX + 100)) $((WY + 146)) 60 40
+    read_position
+    ((WX == ox + 60 && WY == oy + 40)) && log "ok: drag under the window manager moved the window by 60,40" ||
+        fail "drag by 60,40 under the window manager moved the window from $ox,$oy to $WX,$WY"
+    sleep 0.3
+    click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
+    if wait_exit 5000; then
+        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0" ||
+            fail "quit ended the program with status $EXIT_STATUS"
+    else
+        fail "the quit button did not end the program within 5 s"
+    fi
+}
+
+case "$case_name" in
+session) case_session ;;
+close_during_run) case_close_during_run ;;
+window_manager) case_window_manager ;;
+*)
+    echo "unknown case $case_name" >&2
+    exit 2
+    ;;
+esac
+finish

@@ -1,0 +1,757 @@
+// plovex-inspect: looks at a running Plovex from the outside, for the end-to-end scripts.
+// It finds windows, reads their X SHAPE regions, sends close requests, and checks pixels
+// of a screenshot (or of the live screen) against what the window should show.
+//
+// Image commands take window coordinates; --at X,Y gives the window's top-left corner in
+// the image (the root window's coordinates for a full-screen shot). IMAGE is a file or
+// ":screen" for a grab of the live root window. Colours are #rrggbb, a standard colour
+// name, or "tooltip" (the desktop palette's tooltip background). Checks exit 0 when they
+// hold and 1 (with what was expected and seen on stderr) when they do not.
+#include <QApplication>
+#include <QImage>
+#include <QPalette>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+struct Failure : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+std::string hex(QRgb c)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", qRed(c), qGreen(c), qBlue(c));
+    return buf;
+}
+
+std::string windowHex(Window w)
+{
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%lx", static_cast<unsigned long>(w));
+    return buf;
+}
+
+// ---- X connection -------------------------------------------------------------------
+
+Display *display()
+{
+    static Display *dpy = nullptr;
+    if (!dpy) {
+        dpy = XOpenDisplay(nullptr);
+        if (!dpy)
+            throw std::runtime_error("cannot open the X display");
+    }
+    return dpy;
+}
+
+Atom atom(const char *name) { return XInternAtom(display(), name, False); }
+
+// Errors such as BadWindow for a window that vanished mid-walk are expected; ignore them.
+int ignoreXErrors(Display *, XErrorEvent *) { return 0; }
+
+std::string textProperty(Window w, Atom property, Atom type)
+{
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    std::string result;
+    if (XGetWindowProperty(display(), w, property, 0, 4096, False, type, &actual, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        if (format == 8)
+            result.assign(reinterpret_cast<char *>(data), count);
+        XFree(data);
+    }
+    return result;
+}
+
+std::string windowTitle(Window w)
+{
+    std::string title = textProperty(w, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
+    if (title.empty())
+        title = textProperty(w, XA_WM_NAME, AnyPropertyType);
+    return title;
+}
+
+std::pair<std::string, std::string> windowClass(Window w)
+{
+    XClassHint hint{};
+    std::pair<std::string, std::string> result;
+    if (XGetClassHint(display(), w, &hint)) {
+        if (hint.res_name)
+            result.first = hint.res_name;
+        if (hint.res_class)
+            result.second = hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return result;
+}
+
+std::string windowType(Window w)
+{
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    std::string result = "-";
+    if (XGetWindowProperty(display(), w, atom("_NET_WM_WINDOW_TYPE"), 0, 16, False, XA_ATOM, &actual, &format,
+                           &count, &after, &data) == Success &&
+        data) {
+        if (count > 0) {
+            char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[0]);
+            if (name) {
+                result = name;
+                const std::string prefix = "_NET_WM_WINDOW_TYPE_";
+                if (result.rfind(prefix, 0) == 0)
+                    result = result.substr(prefix.size());
+                XFree(name);
+            }
+        }
+        XFree(data);
+    }
+    return result;
+}
+
+struct WindowInfo
+{
+    Window id = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+    bool viewable = false;
+    bool overrideRedirect = false;
+    std::string title, resName, resClass, type;
+};
+
+std::optional<WindowInfo> describe(Window w)
+{
+    XWindowAttributes attrs{};
+    if (!XGetWindowAttributes(display(), w, &attrs))
+        return std::nullopt;
+    WindowInfo info;
+    info.id = w;
+    Window child = 0;
+    XTranslateCoordinates(display(), w, DefaultRootWindow(display()), 0, 0, &info.x, &info.y, &child);
+    info.width = attrs.width;
+    info.height = attrs.height;
+    info.viewable = attrs.map_state == IsViewable;
+    info.overrideRedirect = attrs.override_redirect;
+    info.title = windowTitle(w);
+    std::tie(info.resName, info.resClass) = windowClass(w);
+    info.type = windowType(w);
+    return info;
+}
+
+// Client windows: those carrying WM_CLASS. A window manager puts them into frames, so
+// look a few levels below the root.
+void collectClients(Window w, int depth, std::vector<WindowInfo> &out)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display(), w, &root, &parent, &children, &count))
+        return;
+    for (unsigned int i = 0; i < count; ++i) {
+        const Window c = children[i];
+        XClassHint hint{};
+        if (XGetClassHint(display(), c, &hint)) {
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+            if (auto info = describe(c))
+                out.push_back(*info);
+        } else if (depth < 3) {
+            collectClients(c, depth + 1, out);
+        }
+    }
+    if (children)
+        XFree(children);
+}
+
+std::vector<WindowInfo> clients()
+{
+    std::vector<WindowInfo> out;
+    collectClients(DefaultRootWindow(display()), 0, out);
+    return out;
+}
+
+Window parseWindow(const std::string &text)
+{
+    const unsigned long id = std::stoul(text, nullptr, 0);
+    if (id == 0)
+        throw std::invalid_argument("no window id: " + text);
+    return static_cast<Window>(id);
+}
+
+// ---- SHAPE ----------------------------------------------------------------------------
+
+std::vector<XRectangle> shapeRectangles(Window w, int kind)
+{
+    int count = 0, ordering = 0;
+    XRectangle *rects = XShapeGetRectangles(display(), w, kind, &count, &ordering);
+    std::vector<XRectangle> out(rects, rects + count);
+    if (rects)
+        XFree(rects);
+    return out;
+}
+
+// Coverage of a region of rectangles over a width x height grid.
+std::vector<char> rasterise(const std::vector<XRectangle> &rects, int width, int height)
+{
+    std::vector<char> grid(std::size_t(width) * std::size_t(height), 0);
+    for (const XRectangle &r : rects)
+        for (int y = std::max<int>(r.y, 0); y < std::min(r.y + int(r.height), height); ++y)
+            for (int x = std::max<int>(r.x, 0); x < std::min(r.x + int(r.width), width); ++x)
+                grid[std::size_t(y) * std::size_t(width) + std::size_t(x)] = 1;
+    return grid;
+}
+
+void summarise(const char *name, const std::vector<XRectangle> &rects, int width, int height)
+{
+    const std::vector<char> grid = rasterise(rects, width, height);
+    long area = 0;
+    for (char c : grid)
+        area += c;
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    for (const XRectangle &r : rects) {
+        x0 = std::min<int>(x0, r.x);
+        y0 = std::min<int>(y0, r.y);
+        x1 = std::max(x1, r.x + int(r.width));
+        y1 = std::max(y1, r.y + int(r.height));
+    }
+    if (rects.empty())
+        std::printf("%s: 0 rectangles\n", name);
+    else
+        std::printf("%s: %zu rectangles, extent (%d,%d)-(%d,%d), area %ld of %d\n", name, rects.size(), x0, y0,
+                    x1, y1, area, width * height);
+}
+
+// Whether a pixel's centre lies in the ellipse inscribed in (0,0)-(width,height).
+bool inEllipse(double px, double py, int width, int height)
+{
+    const double a = width / 2.0, b = height / 2.0;
+    const double dx = (px + 0.5 - a) / a, dy = (py + 0.5 - b) / b;
+    return dx * dx + dy * dy <= 1.0;
+}
+
+// The effective shape (bounding and input together) against the inscribed ellipse. A
+// pixel may disagree only where the ellipse's edge passes within a pixel of it, since
+// the rasterisation of the edge is free.
+int checkShape(Window w)
+{
+    const auto info = describe(w);
+    if (!info)
+        throw Failure("no such window " + windowHex(w));
+    const int width = info->width, height = info->height;
+    const std::vector<XRectangle> bounding = shapeRectangles(w, ShapeBounding);
+    const std::vector<XRectangle> input = shapeRectangles(w, ShapeInput);
+    summarise("bounding", bounding, width, height);
+    summarise("input", input, width, height);
+    const std::vector<char> b = rasterise(bounding, width, height);
+    const std::vector<char> in = rasterise(input, width, height);
+
+    long bad = 0, inside = 0;
+    std::string examples;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = std::size_t(y) * std::size_t(width) + std::size_t(x);
+            const bool shaped = b[i] && in[i];
+            inside += shaped;
+            const bool ideal = inEllipse(x, y, width, height);
+            if (shaped == ideal)
+                continue;
+            bool nearEdge = false;
+            for (int dy = -1; dy <= 1 && !nearEdge; ++dy)
+                for (int dx = -1; dx <= 1 && !nearEdge; ++dx)
+                    nearEdge = inEllipse(x + dx, y + dy, width, height) != ideal;
+            if (!nearEdge) {
+                if (++bad <= 5)
+                    examples += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                                (shaped ? "in" : "out") + " but should be " + (ideal ? "in" : "out") + ";";
+            }
+        }
+    }
+    if (bad) {
+        throw Failure("shape of " + windowHex(w) + " (" + std::to_string(width) + "x" + std::to_string(height) +
+                      ") is not the inscribed ellipse: " + std::to_string(bad) + " pixels off by more than one:" +
+                      examples);
+    }
+    std::printf("ellipse ok: %ld pixels inside\n", inside);
+    return 0;
+}
+
+// ---- Images ---------------------------------------------------------------------------
+
+QImage grabScreen()
+{
+    Display *dpy = display();
+    const Window root = DefaultRootWindow(dpy);
+    XWindowAttributes attrs{};
+    XGetWindowAttributes(dpy, root, &attrs);
+    XImage *xi = XGetImage(dpy, root, 0, 0, unsigned(attrs.width), unsigned(attrs.height), AllPlanes, ZPixmap);
+    if (!xi)
+        throw std::runtime_error("cannot read the screen");
+    if (xi->bits_per_pixel != 32 || xi->red_mask != 0xff0000 || xi->green_mask != 0xff00 || xi->blue_mask != 0xff) {
+        XDestroyImage(xi);
+        throw std::runtime_error("the screen is not 24-bit RGB; run the server with depth 24");
+    }
+    QImage image(attrs.width, attrs.height, QImage::Format_RGB32);
+    for (int y = 0; y < attrs.height; ++y)
+        std::memcpy(image.scanLine(y), xi->data + std::ptrdiff_t(y) * xi->bytes_per_line,
+                    std::size_t(attrs.width) * 4);
+    XDestroyImage(xi);
+    return image;
+}
+
+QImage loadImage(const std::string &source)
+{
+    if (source == ":screen")
+        return grabScreen();
+    QImage image(QString::fromStdString(source));
+    if (image.isNull())
+        throw std::runtime_error("cannot read image " + source);
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// An image seen through the window's coordinates.
+struct View
+{
+    QImage image;
+    int ox = 0, oy = 0;
+
+    bool contains(int x, int y) const { return image.rect().contains(ox + x, oy + y); }
+    QRgb at(int x, int y) const
+    {
+        if (!contains(x, y))
+            throw std::runtime_error("point (" + std::to_string(x) + "," + std::to_string(y) +
+                                     ") lies outside the image");
+        return image.pixel(ox + x, oy + y) & 0xffffff;
+    }
+};
+
+QRgb parseColour(const std::string &text)
+{
+    static const std::map<std::string, QRgb> named = {
+        {"black", 0x000000},  {"maroon", 0x800000}, {"green", 0x008000}, {"purple", 0x800080},
+        {"gray", 0x808080},   {"silver", 0xc0c0c0}, {"red", 0xff0000},   {"lime", 0x00ff00},
+        {"yellow", 0xffff00}, {"blue", 0x0000ff},   {"fuchsia", 0xff00ff}, {"aqua", 0x00ffff},
+        {"white", 0xffffff},
+    };
+    if (auto it = named.find(text); it != named.end())
+        return it->second;
+    if (text == "tooltip") {
+        // The widgets' palette, as the program sees it on this display and style.
+        static int argc = 1;
+        static char name[] = "plovex-inspect";
+        static char *argv[] = {name, nullptr};
+        static QApplication *app = new QApplication(argc, argv); // lives until exit
+        (void)app;
+        return QApplication::palette().color(QPalette::ToolTipBase).rgb() & 0xffffff;
+    }
+    if (text.size() == 7 && text[0] == '#')
+        return QRgb(std::stoul(text.substr(1), nullptr, 16));
+    throw std::invalid_argument("not a colour: " + text);
+}
+
+struct Box
+{
+    int x, y, w, h;
+};
+
+Box parseBox(char **argv)
+{
+    return {std::stoi(argv[0]), std::stoi(argv[1]), std::stoi(argv[2]), std::stoi(argv[3])};
+}
+
+// How far a pixel is from the straight line between two colours: antialiased text is a
+// mix of its colour and the background in the same proportion on every channel.
+double offBlend(QRgb p, QRgb bg, QRgb fg)
+{
+    const double pc[3] = {double(qRed(p)), double(qGreen(p)), double(qBlue(p))};
+    const double bc[3] = {double(qRed(bg)), double(qGreen(bg)), double(qBlue(bg))};
+    const double fc[3] = {double(qRed(fg)), double(qGreen(fg)), double(qBlue(fg))};
+    double num = 0, den = 0;
+    for (int i = 0; i < 3; ++i) {
+        num += (pc[i] - bc[i]) * (fc[i] - bc[i]);
+        den += (fc[i] - bc[i]) * (fc[i] - bc[i]);
+    }
+    const double t = den > 0 ? std::clamp(num / den, 0.0, 1.0) : 0.0;
+    double worst = 0;
+    for (int i = 0; i < 3; ++i)
+        worst = std::max(worst, std::abs(pc[i] - (bc[i] + t * (fc[i] - bc[i]))));
+    return worst;
+}
+
+// Every pixel of the box is the background, the text colour or a mix of the two, and at
+// least minText pixels are exactly the text colour.
+int checkBlend(const View &v, Box box, QRgb bg, QRgb fg, long minText)
+{
+    long text = 0, background = 0, bad = 0;
+    std::string first;
+    std::map<QRgb, long> strays;
+    for (int y = box.y; y < box.y + box.h; ++y) {
+        for (int x = box.x; x < box.x + box.w; ++x) {
+            const QRgb p = v.at(x, y);
+            text += p == fg;
+            background += p == bg;
+            if (offBlend(p, bg, fg) > 2.5) {
+                if (!bad++)
+                    first = " first at (" + std::to_string(x) + "," + std::to_string(y) + ") " + hex(p) + ";";
+                ++strays[p];
+            }
+        }
+    }
+    if (bad || text < minText) {
+        std::string common;
+        int shown = 0;
+        std::vector<std::pair<long, QRgb>> byCount;
+        for (auto [c, n] : strays)
+            byCount.push_back({n, c});
+        std::sort(byCount.rbegin(), byCount.rend());
+        for (auto [n, c] : byCount)
+            if (shown++ < 4)
+                common += " " + hex(c) + " x" + std::to_string(n);
+        throw Failure("box (" + std::to_string(box.x) + "," + std::to_string(box.y) + ") " + std::to_string(box.w) +
+                      "x" + std::to_string(box.h) + ": expected " + hex(fg) + " text on " + hex(bg) +
+                      " (at least " + std::to_string(minText) + " pure text pixels); seen " + std::to_string(text) +
+                      " text, " + std::to_string(background) + " background, " + std::to_string(bad) +
+                      " other pixels;" + first + (common.empty() ? "" : " most common others:" + common));
+    }
+    std::printf("%ld text, %ld background pixels\n", text, background);
+    return 0;
+}
+
+// ---- Digit tiles ----------------------------------------------------------------------
+
+constexpr int kTile = 32;
+
+struct Sheets
+{
+    QImage mask, colour;
+};
+
+Sheets loadSheets(const std::string &dir)
+{
+    Sheets s{QImage(QString::fromStdString(dir + "/sheet-mask.bmp")),
+             QImage(QString::fromStdString(dir + "/sheet-colour.bmp"))};
+    if (s.mask.size() != QSize(480, 32) || s.colour.size() != QSize(480, 32))
+        throw std::runtime_error("cannot read the 480 x 32 sheets in " + dir);
+    s.mask = s.mask.convertToFormat(QImage::Format_RGB32);
+    s.colour = s.colour.convertToFormat(QImage::Format_RGB32);
+    return s;
+}
+
+// The digits whose opaque pixels all appear exactly at (x, y) of the view.
+std::vector<int> matchingDigits(const View &v, const Sheets &sheets, int x, int y)
+{
+    std::vector<int> found;
+    for (int d = 0; d <= 9; ++d) {
+        bool ok = true;
+        for (int ty = 0; ty < kTile && ok; ++ty)
+            for (int tx = 0; tx < kTile && ok; ++tx)
+                if ((sheets.mask.pixel(d * kTile + tx, ty) & 0xffffff) == 0)
+                    ok = v.at(x + tx, y + ty) == (sheets.colour.pixel(d * kTile + tx, ty) & 0xffffff);
+        if (ok)
+            found.push_back(d);
+    }
+    return found;
+}
+
+int readScore(const View &v, const Sheets &sheets)
+{
+    std::string digits;
+    for (int k = 0; k < 4; ++k) {
+        const int x = 168 + 48 * k, y = 32;
+        const std::vector<int> found = matchingDigits(v, sheets, x, y);
+        if (found.size() != 1) {
+            std::string list;
+            for (int d : found) {
+                list += ' ';
+                list += std::to_string(d);
+            }
+            throw Failure("digit tile " + std::to_string(k) + " at (" + std::to_string(x) + "," +
+                          std::to_string(y) + ") matches " + std::to_string(found.size()) +
+                          " digits of the sheet (expected exactly one):" + list);
+        }
+        digits += char('0' + found.front());
+    }
+    std::printf("%s\n", digits.c_str());
+    return 0;
+}
+
+// ---- Commands -------------------------------------------------------------------------
+
+void usage()
+{
+    std::fputs(
+        "usage: plovex-inspect [--at X,Y] [--sheets DIR] COMMAND ...\n"
+        "  list                              client windows: id x y w h viewable override type class title\n"
+        "  find [--title T] [--class C] [--type T] [--override|--managed] [--all]\n"
+        "                                    ids of matching (viewable) windows; fails if none\n"
+        "  geometry WID                      x y w h of the window on the root\n"
+        "  shape WID                         summary of its SHAPE bounding and input regions\n"
+        "  check-shape WID                   shape is the inscribed ellipse (1 pixel of tolerance)\n"
+        "  close WID                         send WM_DELETE_WINDOW\n"
+        "  colour NAME                       print a colour as #rrggbb (e.g. tooltip)\n"
+        "  score IMAGE                       the four digit tiles as a 4-digit number\n"
+        "  pixel IMAGE X Y [X Y ...]         colours at window points\n"
+        "  count IMAGE X Y W H COLOUR [MIN]  pixels of exactly COLOUR in the box (fails below MIN)\n"
+        "  dominant IMAGE X Y W H            most frequent colour and its share in percent\n"
+        "  blend IMAGE X Y W H BG FG MIN     box holds only FG-on-BG text, at least MIN pure FG pixels\n"
+        "  diff IMAGE1 IMAGE2 X Y W H        count and extent of differing pixels in the box\n"
+        "  wait MS COMMAND ...               repeat a check on the live screen until it holds\n",
+        stderr);
+}
+
+struct Options
+{
+    int ox = 0, oy = 0;
+    std::string sheets = PLOVEX_ASSETS_DIR;
+};
+
+int run(const Options &opt, std::vector<std::string> args);
+
+int runImageCommand(const Options &opt, const std::string &cmd, std::vector<std::string> &a)
+{
+    auto view = [&](const std::string &src) { return View{loadImage(src), opt.ox, opt.oy}; };
+    auto need = [&](std::size_t n) {
+        if (a.size() < n)
+            throw std::invalid_argument(cmd + ": too few arguments");
+    };
+    std::vector<char *> argv;
+    for (auto &s : a)
+        argv.push_back(s.data());
+
+    if (cmd == "score") {
+        need(1);
+        return readScore(view(a[0]), loadSheets(opt.sheets));
+    }
+    if (cmd == "pixel") {
+        need(3);
+        const View v = view(a[0]);
+        for (std::size_t i = 1; i + 1 < a.size(); i += 2)
+            std::printf("%s\n", hex(v.at(std::stoi(a[i]), std::stoi(a[i + 1]))).c_str());
+        return 0;
+    }
+    if (cmd == "count") {
+        need(6);
+        const View v = view(a[0]);
+        const Box b = parseBox(&argv[1]);
+        const QRgb c = parseColour(a[5]);
+        long n = 0;
+        for (int y = b.y; y < b.y + b.h; ++y)
+            for (int x = b.x; x < b.x + b.w; ++x)
+                n += v.at(x, y) == c;
+        if (a.size() > 6 && n < std::stol(a[6]))
+            throw Failure("expected at least " + a[6] + " pixels of " + hex(c) + ", saw " + std::to_string(n));
+        std::printf("%ld\n", n);
+        return 0;
+    }
+    if (cmd == "dominant") {
+        need(5);
+        const View v = view(a[0]);
+        const Box b = parseBox(&argv[1]);
+        std::map<QRgb, long> counts;
+        for (int y = b.y; y < b.y + b.h; ++y)
+            for (int x = b.x; x < b.x + b.w; ++x)
+                ++counts[v.at(x, y)];
+        auto best = std::max_element(counts.begin(), counts.end(),
+                                     [](auto &l, auto &r) { return l.second < r.second; });
+        std::printf("%s %ld\n", hex(best->first).c_str(), best->second * 100 / (long(b.w) * b.h));
+        return 0;
+    }
+    if (cmd == "blend") {
+        need(8);
+        return checkBlend(view(a[0]), parseBox(&argv[1]), parseColour(a[5]), parseColour(a[6]), std::stol(a[7]));
+    }
+    if (cmd == "diff") {
+        need(6);
+        const View v1 = view(a[0]), v2 = view(a[1]);
+        const Box b = parseBox(&argv[2]);
+        long n = 0;
+        int x0 = b.x + b.w, y0 = b.y + b.h, x1 = -1, y1 = -1;
+        for (int y = b.y; y < b.y + b.h; ++y)
+            for (int x = b.x; x < b.x + b.w; ++x)
+                if (v1.at(x, y) != v2.at(x, y)) {
+                    ++n;
+                    x0 = std::min(x0, x);
+                    y0 = std::min(y0, y);
+                    x1 = std::max(x1, x);
+                    y1 = std::max(y1, y);
+                }
+        if (n)
+            std::printf("%ld %d %d %d %d\n", n, x0, y0, x1, y1);
+        else
+            std::printf("0\n");
+        return 0;
+    }
+    usage();
+    return 2;
+}
+
+int run(const Options &opt, std::vector<std::string> args)
+{
+    if (args.empty()) {
+        usage();
+        return 2;
+    }
+    const std::string cmd = args.front();
+    std::vector<std::string> a(args.begin() + 1, args.end());
+
+    if (cmd == "list" || cmd == "find") {
+        std::string title, cls, type;
+        bool all = cmd == "list";
+        int override = -1; // either
+
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i] == "--title" && i + 1 < a.size())
+                title = a[++i];
+            else if (a[i] == "--class" && i + 1 < a.size())
+                cls = a[++i];
+            else if (a[i] == "--type" && i + 1 < a.size())
+                type = a[++i];
+            else if (a[i] == "--all")
+                all = true;
+            else if (a[i] == "--override")
+                override = 1;
+            else if (a[i] == "--managed")
+                override = 0;
+            else
+                throw std::invalid_argument("find: unknown option " + a[i]);
+        }
+        int found = 0;
+        for (const WindowInfo &w : clients()) {
+            if (!all && !w.viewable)
+                continue;
+            if (!title.empty() && w.title != title)
+                continue;
+            if (!cls.empty() && w.resName != cls && w.resClass != cls)
+                continue;
+            if (!type.empty() && w.type != type)
+                continue;
+            if (override >= 0 && w.overrideRedirect != bool(override))
+                continue;
+            ++found;
+            if (cmd == "find")
+                std::printf("%s\n", windowHex(w.id).c_str());
+            else
+                std::printf("%s %d %d %d %d %s %s %s %s/%s \"%s\"\n", windowHex(w.id).c_str(), w.x, w.y, w.width,
+                            w.height, w.viewable ? "viewable" : "unmapped", w.overrideRedirect ? "override" : "managed",
+                            w.type.c_str(), w.resName.c_str(), w.resClass.c_str(), w.title.c_str());
+        }
+        return cmd == "find" && found == 0 ? 1 : 0;
+    }
+    if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close") {
+        if (a.empty())
+            throw std::invalid_argument(cmd + ": window id missing");
+        const Window w = parseWindow(a[0]);
+        const auto info = describe(w);
+        if (!info)
+            throw Failure("no such window " + a[0]);
+        if (cmd == "geometry") {
+            std::printf("%d %d %d %d\n", info->x, info->y, info->width, info->height);
+        } else if (cmd == "shape") {
+            summarise("bounding", shapeRectangles(w, ShapeBounding), info->width, info->height);
+            summarise("input", shapeRectangles(w, ShapeInput), info->width, info->height);
+        } else if (cmd == "check-shape") {
+            return checkShape(w);
+        } else {
+            XEvent ev{};
+            ev.xclient.type = ClientMessage;
+            ev.xclient.window = w;
+            ev.xclient.message_type = atom("WM_PROTOCOLS");
+            ev.xclient.format = 32;
+            ev.xclient.data.l[0] = long(atom("WM_DELETE_WINDOW"));
+            ev.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display(), w, False, NoEventMask, &ev);
+            XSync(display(), False);
+        }
+        return 0;
+    }
+    if (cmd == "colour") {
+        if (a.empty())
+            throw std::invalid_argument("colour: name missing");
+        std::printf("%s\n", hex(parseColour(a[0])).c_str());
+        return 0;
+    }
+    if (cmd == "wait") {
+        if (a.size() < 2)
+            throw std::invalid_argument("wait: timeout and command needed");
+        const auto limit = std::chrono::milliseconds(std::stol(a[0]));
+        std::vector<std::string> inner(a.begin() + 1, a.end());
+        const auto start = std::chrono::steady_clock::now();
+        std::string last;
+        for (;;) {
+            try {
+                std::fflush(stdout);
+                if (run(opt, inner) == 0)
+                    return 0;
+                last = "the command did not hold";
+            } catch (const Failure &f) {
+                last = f.what();
+            }
+            if (std::chrono::steady_clock::now() - start > limit)
+                throw Failure("gave up after " + a[0] + " ms: " + last);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    return runImageCommand(opt, cmd, a);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    XSetErrorHandler(ignoreXErrors);
+
+    Options opt;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    while (!args.empty() && args.front().rfind("--", 0) == 0) {
+        if (args.front() == "--at" && args.size() > 1) {
+            const std::string v = args[1];
+            const auto comma = v.find(',');
+            if (comma == std::string::npos) {
+                usage();
+                return 2;
+            }
+            opt.ox = std::stoi(v.substr(0, comma));
+            opt.oy = std::stoi(v.substr(comma + 1));
+            args.erase(args.begin(), args.begin() + 2);
+        } else if (args.front() == "--sheets" && args.size() > 1) {
+            opt.sheets = args[1];
+            args.erase(args.begin(), args.begin() + 2);
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    try {
+        return run(opt, args);
+    } catch (const Failure &f) {
+        std::fprintf(stderr, "plovex-inspect: %s\n", f.what());
+        return 1;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "plovex-inspect: error: %s\n", e.what());
+        return 2;
+    }
+}
