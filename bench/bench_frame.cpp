@@ -75,11 +75,23 @@ void BM_BareBaseline(benchmark::State &state)
         std::fill_n(base, w * h, 0xFF000000u);
         for (int i = 0; i < kSpriteCount; ++i) {
             sx[i] += dx[i];
-            if (sx[i] < 0) { sx[i] = -sx[i]; dx[i] = -dx[i]; }
-            if (sx[i] > 480) { sx[i] = 960 - sx[i]; dx[i] = -dx[i]; }
+            if (sx[i] < 0) {
+                sx[i] = -sx[i];
+                dx[i] = -dx[i];
+            }
+            if (sx[i] > 480) {
+                sx[i] = 960 - sx[i];
+                dx[i] = -dx[i];
+            }
             sy[i] += dy[i];
-            if (sy[i] < 0) { sy[i] = -sy[i]; dy[i] = -dy[i]; }
-            if (sy[i] > 280) { sy[i] = 560 - sy[i]; dy[i] = -dy[i]; }
+            if (sy[i] < 0) {
+                sy[i] = -sy[i];
+                dy[i] = -dy[i];
+            }
+            if (sy[i] > 280) {
+                sy[i] = 560 - sy[i];
+                dy[i] = -dy[i];
+            }
             const std::uint32_t *m = sheets.mask.pixels.data() + tile[i] * kTileSize;
             const std::uint32_t *c = sheets.colour.pixels.data() + tile[i] * kTileSize;
             for (int r = 0; r < kTileSize; ++r) {

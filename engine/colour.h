@@ -8,7 +8,10 @@ using TColor = std::uint32_t;
 
 constexpr TColor kSystemColourFlag = 0x80000000u;
 
-constexpr bool isSystemColour(TColor c) { return (c & kSystemColourFlag) != 0; }
+constexpr bool isSystemColour(TColor c)
+{
+    return (c & kSystemColourFlag) != 0;
+}
 
 // The sixteen standard colours, as the sprite sheets' colour table orders them.
 constexpr TColor clBlack = 0x000000;
@@ -38,4 +41,7 @@ constexpr TColor clInfoBk = kSystemColourFlag | 24;
 
 // A pixel of FieldBitmap and of the sheets: opaque 0xFFRRGGBB, so that AND and OR
 // leave the alpha byte alone.
-constexpr std::uint32_t toPixel(TColor c) { return 0xFF000000u | (c & 0x00FFFFFFu); }
+constexpr std::uint32_t toPixel(TColor c)
+{
+    return 0xFF000000u | (c & 0x00FFFFFFu);
+}

@@ -1,15 +1,6 @@
 #include "rating.h"
 
-#include <QByteArrayView>
-
-namespace {
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(QByteArrayView(text));
-}
-
-} // namespace
+#include "texts.h"
 
 std::int32_t ComputeScore(std::int32_t frameCount, std::int32_t elapsedMs)
 {
@@ -46,9 +37,9 @@ std::array<int, 4> scoreDigits(std::int32_t score)
 QString ComposeRatingText(std::int32_t score)
 {
     const RatingBand &band = bandFor(score);
-    QString text = fromUtf8(kScorePrefix) + QString::number(score) + fromUtf8(kScoreSuffix) +
-                   fromUtf8(kScoreLineBreak) + fromUtf8(band.comment[0]);
+    QString text = toQString(kScorePrefix) + QString::number(score) + toQString(kScoreSuffix) +
+                   toQString(kScoreLineBreak) + toQString(band.comment[0]);
     for (int line = 1; line < band.lineCount(); ++line)
-        text += fromUtf8(kCommentLineBreak) + fromUtf8(band.comment[line]);
+        text += toQString(kCommentLineBreak) + toQString(band.comment[line]);
     return text;
 }

@@ -17,7 +17,10 @@ std::uint32_t millisecondsSinceMidnightUtc()
     return static_cast<std::uint32_t>(sinceMidnight.count());
 }
 
-void SeedFromClock() { RandomState = millisecondsSinceMidnightUtc(); }
+void SeedFromClock()
+{
+    RandomState = millisecondsSinceMidnightUtc();
+}
 
 std::int32_t RandomBelow(std::int32_t n)
 {

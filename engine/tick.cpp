@@ -15,6 +15,12 @@ TickSource currentSource = monotonicTick;
 
 } // namespace
 
-std::int32_t GetTickCount() { return static_cast<std::int32_t>(currentSource()); }
+std::int32_t GetTickCount()
+{
+    return static_cast<std::int32_t>(currentSource());
+}
 
-void setTickSource(TickSource source) { currentSource = source ? source : monotonicTick; }
+void setTickSource(TickSource source)
+{
+    currentSource = source ? source : monotonicTick;
+}

@@ -22,10 +22,11 @@ constexpr int kShapeWidth = 65;
 constexpr int kShapeHeight = 25;
 constexpr int kLabelLeft = 88;
 
-QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-
 // The row of band k sits at ScoreTableRows[8 - k].
-const ScoreTableRow &rowOfBand(int band) { return ScoreTableRows[std::size_t(kScoreTableRowCount - band)]; }
+const ScoreTableRow &rowOfBand(int band)
+{
+    return ScoreTableRows[std::size_t(kScoreTableRowCount - band)];
+}
 
 } // namespace
 
@@ -56,7 +57,7 @@ TScoreForm::TScoreForm(QWidget *parent)
     ScoreForm = this;
     if (Application)
         Application->registerForm(this);
-    setWindowTitle(fromUtf8(kScoreTableCaption));
+    setWindowTitle(toQString(kScoreTableCaption));
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFixedSize(kClientWidth, kClientHeight);
     QPalette face = palette();
@@ -78,11 +79,11 @@ TScoreForm::TScoreForm(QWidget *parent)
         label->setColor(clBtnFace);
         label->setFontColor(clWindowText);
         label->setLabelFont(makeFont(kFacePGothic, 15, true));
-        label->setCaption(fromUtf8(row.rangeCaption));
+        label->setCaption(toQString(row.rangeCaption));
         Labels[std::size_t(band - 1)] = label;
     }
 
-    Button1 = new QPushButton(fromUtf8(kOkCaption), this);
+    Button1 = new QPushButton(toQString(kOkCaption), this);
     Button1->setGeometry(55, 280, 100, 25);
     Button1->setFont(makeFont(kFacePGothic, 16, true));
     Button1->setDefault(true);
@@ -125,7 +126,7 @@ void TScoreForm::Show()
 void TScoreForm::FormShow()
 {
     for (int band = 1; band <= kScoreTableRowCount; ++band)
-        Labels[std::size_t(band - 1)]->setCaption(fromUtf8(rowOfBand(band).rangeCaption));
+        Labels[std::size_t(band - 1)]->setCaption(toQString(rowOfBand(band).rangeCaption));
     for (TLabel *label : Labels)
         label->setFontColor(clBlack);
     TableBlink = false;
@@ -147,7 +148,7 @@ void TScoreForm::ShowBand(bool highlight)
     if (highlight) {
         shape->setBrushColor(clYellow);
         label->setFontColor(clRed);
-        label->setCaption(fromUtf8(row.comment));
+        label->setCaption(toQString(row.comment));
     } else {
         // The label keeps its red comment until the window is shown again.
         shape->setBrushColor(row.colour);

@@ -56,7 +56,10 @@ void TApplication::registerForm(QWidget *form)
     }
 }
 
-void TApplication::Terminate() { QCoreApplication::postEvent(this, new QEvent(kQuitMessage)); }
+void TApplication::Terminate()
+{
+    QCoreApplication::postEvent(this, new QEvent(kQuitMessage));
+}
 
 bool TApplication::event(QEvent *event)
 {
@@ -96,20 +99,13 @@ void TApplication::HandleMessage()
 void TApplication::Idle()
 {
     bool done = true;
-    if (m_onIdle) {
-        try {
-            m_onIdle(this, done);
-        } catch (const std::exception &e) {
-            ShowException(QString::fromUtf8(e.what()));
-        } catch (...) {
-            ShowException(QStringLiteral("Unknown error"));
-        }
-    }
+    if (m_onIdle)
+        guarded([&] { m_onIdle(this, done); });
     // Block until something arrives. A frame drawn in this pass has posted its repaint,
     // so the wait returns at once and that repaint is what gets handled next.
     if (done && !m_terminated)
         QCoreApplication::eventDispatcher()->processEvents(QEventLoop::WaitForMoreEvents |
-                                                            QEventLoop::AllEvents);
+                                                           QEventLoop::AllEvents);
 }
 
 void TApplication::Run()

@@ -29,4 +29,7 @@ void installFontSubstitutions();
 QFont makeFont(const QString &face, int pixelHeight, bool bold = false, bool italic = false);
 
 // Character height in pixels for a size in points at the fixed 96 pixels per inch.
-constexpr int pointsToPixels(int points) { return (points * 96 + 36) / 72; }
+constexpr int pointsToPixels(int points)
+{
+    return (points * 96 + 36) / 72;
+}

@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
     QApplication qtApp(qtArgc, argv);
 
     TApplication app;
-    app.setTitle(QString::fromUtf8(kApplicationTitle));
+    app.setTitle(toQString(kApplicationTitle));
 
     std::unique_ptr<TMainForm> mainForm;
     std::unique_ptr<TScoreForm> scoreForm;

@@ -28,22 +28,23 @@ constexpr int kPanelWidth = 102;
 constexpr int kPanelHeight = 29;
 constexpr int kButtonWidth = 100;
 constexpr int kButtonHeight = 27;
-constexpr int kPressDepth = 2;          // how far a pressed button sinks
-constexpr int kMenuOffsetX = 85;        // the menu opens this far right of the press...
-constexpr int kSaiMenuOffsetY = 140;    // ...and this far below it, for re-measure
-constexpr int kShuMenuOffsetY = 180;    // and for quit, 40 lower like its frame
-constexpr int kMarqueePoints = 22;      // status line size while a run is measured
-constexpr int kHeaderPoints = 14;       // header size once the score is shown
+constexpr int kPressDepth = 2;       // how far a pressed button sinks
+constexpr int kMenuOffsetX = 85;     // the menu opens this far right of the press...
+constexpr int kSaiMenuOffsetY = 140; // ...and this far below it, for re-measure
+constexpr int kShuMenuOffsetY = 180; // and for quit, 40 lower like its frame
+constexpr int kMarqueePoints = 22;   // status line size while a run is measured
+constexpr int kHeaderPoints = 14;    // header size once the score is shown
 // The about box's second line: the maker's credit.
 constexpr std::string_view kAboutCredit = "Copyright (C) Vendrake";
 constexpr std::int32_t kPreludeScore = 350; // no band sets colours from here on
-constexpr int kDigitLeft = 168;         // the four score digits on the field
+constexpr int kDigitLeft = 168;             // the four score digits on the field
 constexpr int kDigitSpacing = 48;
 constexpr int kDigitTop = 32;
 
-bool isWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
-
-QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+bool isWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 } // namespace
 
@@ -53,7 +54,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Framele
     if (Application)
         Application->registerForm(this);
 
-    setWindowTitle(fromUtf8(kMainWindowCaption));
+    setWindowTitle(toQString(kMainWindowCaption));
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFont(makeFont(kFacePGothic, 15));
@@ -62,9 +63,9 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Framele
         // No compositor there honours an output shape: paint nothing outside the ellipse.
         setAttribute(Qt::WA_TranslucentBackground);
     }
-    m_header = fromUtf8(kRatingHeader);
+    m_header = toQString(kRatingHeader);
     for (std::size_t i = 0; i < m_marquee.size(); ++i)
-        m_marquee[i] = fromUtf8(MarqueeTexts[i].text);
+        m_marquee[i] = toQString(MarqueeTexts[i].text);
 
     createImages();
     createLabels();
@@ -135,7 +136,7 @@ void TMainForm::createButtons()
         button->setColor(clSilver);
         button->setFontColor(textColour);
         button->setFont(makeFont(kFaceRounded, 19, true));
-        button->setCaption(fromUtf8(caption));
+        button->setCaption(toQString(caption));
         // Only the frames show the hand; the buttons keep the arrow.
         button->setCursor(Qt::ArrowCursor);
         return button;
@@ -145,14 +146,22 @@ void TMainForm::createButtons()
     saikeisoku = makeButton(SaiPanel, kRemeasureCaption, clMaroon);
     saikeisoku->hide();
     saikeisoku->OnClick = [this] { saikeisokuClick(); };
-    saikeisoku->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) { saikeisokuMouseDown(s, b, x, y); };
-    saikeisoku->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) { saikeisokuMouseUp(s, b, x, y); };
+    saikeisoku->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
+        saikeisokuMouseDown(s, b, x, y);
+    };
+    saikeisoku->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) {
+        saikeisokuMouseUp(s, b, x, y);
+    };
 
     ShuPanel = makeFrame(224);
     shuuryou = makeButton(ShuPanel, kQuitCaption, clGreen);
     shuuryou->OnClick = [this] { shuuryouClick(); };
-    shuuryou->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) { shuuryouMouseDown(s, b, x, y); };
-    shuuryou->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) { shuuryouMouseUp(s, b, x, y); };
+    shuuryou->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
+        shuuryouMouseDown(s, b, x, y);
+    };
+    shuuryou->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) {
+        shuuryouMouseUp(s, b, x, y);
+    };
 
     Timer1 = new TTimer(this);
     Timer1->OnTimer = [this] { Timer1Timer(); };
@@ -160,10 +169,12 @@ void TMainForm::createButtons()
 
 void TMainForm::createActions()
 {
-    ActionList1.ActAbout = new QAction(fromUtf8(kAboutActionCaption), this);
-    ActionList1.ActHanntei = new QAction(fromUtf8(kScoreTableCaption), this);
-    connect(ActionList1.ActAbout, &QAction::triggered, this, [this] { guarded([this] { ActAboutExecute(); }); });
-    connect(ActionList1.ActHanntei, &QAction::triggered, this, [this] { guarded([this] { ActHannteiExecute(); }); });
+    ActionList1.ActAbout = new QAction(toQString(kAboutActionCaption), this);
+    ActionList1.ActHanntei = new QAction(toQString(kScoreTableCaption), this);
+    connect(ActionList1.ActAbout, &QAction::triggered, this,
+            [this] { guarded([this] { ActAboutExecute(); }); });
+    connect(ActionList1.ActHanntei, &QAction::triggered, this,
+            [this] { guarded([this] { ActHannteiExecute(); }); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->addAction(ActionList1.ActAbout);
@@ -205,7 +216,8 @@ void TMainForm::FormCreate()
     FrameCount = 0;
     DrawFrame();
     if (Application)
-        Application->setOnIdle([this](TApplication *sender, bool &done) { AppOnIdle(sender, done); });
+        Application->setOnIdle(
+            [this](TApplication *sender, bool &done) { AppOnIdle(sender, done); });
 }
 
 void TMainForm::AppOnIdle(TApplication *, bool &)
@@ -214,7 +226,10 @@ void TMainForm::AppOnIdle(TApplication *, bool &)
         DrawFrame();
 }
 
-void TMainForm::DrawTile(int x, int y, int tile) { ::DrawTile(*Image1->Field(), m_sheets, x, y, tile); }
+void TMainForm::DrawTile(int x, int y, int tile)
+{
+    ::DrawTile(*Image1->Field(), m_sheets, x, y, tile);
+}
 
 void TMainForm::DrawFrame()
 {
@@ -334,12 +349,16 @@ void TMainForm::Timer1Timer()
 void TMainForm::saikeisokuClick()
 {
     FormCreate();
-    for (QWidget *control : std::initializer_list<QWidget *>{saikeisoku, shuuryou, SaiPanel, ShuPanel, Label1, Label3})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{saikeisoku, shuuryou, SaiPanel, ShuPanel, Label1, Label3})
         control->setVisible(false);
     Timer1->setEnabled(false);
 }
 
-void TMainForm::shuuryouClick() { close(); }
+void TMainForm::shuuryouClick()
+{
+    close();
+}
 
 void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY)
 {
@@ -364,28 +383,38 @@ void TMainForm::saikeisokuMouseDown(TPanel *, TMouseButton Button, int X, int Y)
     pressButton(saikeisoku, Button, X, Y, kSaiMenuOffsetY);
 }
 
-void TMainForm::saikeisokuMouseUp(TPanel *, TMouseButton Button, int, int) { releaseButton(saikeisoku, Button); }
+void TMainForm::saikeisokuMouseUp(TPanel *, TMouseButton Button, int, int)
+{
+    releaseButton(saikeisoku, Button);
+}
 
 void TMainForm::shuuryouMouseDown(TPanel *, TMouseButton Button, int X, int Y)
 {
     pressButton(shuuryou, Button, X, Y, kShuMenuOffsetY);
 }
 
-void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int) { releaseButton(shuuryou, Button); }
+void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)
+{
+    releaseButton(shuuryou, Button);
+}
 
 void TMainForm::ActAboutExecute()
 {
     // The desktop has no about box of its own to lend: a plain one, owned by this window.
     QMessageBox box(this);
-    box.setWindowTitle(fromUtf8(kApplicationTitle));
+    box.setWindowTitle(toQString(kApplicationTitle));
     box.setIconPixmap(windowIcon().pixmap(32, 32));
-    box.setText(fromUtf8(kApplicationTitle));
-    box.setInformativeText(fromUtf8(kAboutFirstLine) + QStringLiteral("\n") + fromUtf8(kAboutCredit));
+    box.setText(toQString(kApplicationTitle));
+    box.setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
+                           toQString(kAboutCredit));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }
 
-void TMainForm::ActHannteiExecute() { ScoreForm->Show(); }
+void TMainForm::ActHannteiExecute()
+{
+    ScoreForm->Show();
+}
 
 void TMainForm::mousePressEvent(QMouseEvent *event)
 {

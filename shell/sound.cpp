@@ -20,4 +20,7 @@ void MessageBeep(unsigned type)
         QApplication::beep();
 }
 
-void setBeepHandler(std::function<void(unsigned)> handler) { beepHandler() = std::move(handler); }
+void setBeepHandler(std::function<void(unsigned)> handler)
+{
+    beepHandler() = std::move(handler);
+}

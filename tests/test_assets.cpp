@@ -20,8 +20,8 @@
 namespace {
 
 constexpr std::array<TColor, 16> kColourTable{
-    clBlack, clMaroon, clGreen,   clOlive,   clNavy, clPurple,  clTeal, clSilver,
-    clGray,  clRed,    clLime,    clYellow,  clBlue, clFuchsia, clAqua, clWhite,
+    clBlack, clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clSilver,
+    clGray,  clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite,
 };
 
 QByteArray readResource(const QString &name)
@@ -65,8 +65,7 @@ QString colourTableMismatches(const QByteArray &bytes, int offset)
 
 using Shape = std::bitset<kTileSize * kTileSize>;
 
-template <typename Pred>
-Shape tileShape(int tile, Pred inShape)
+template <typename Pred> Shape tileShape(int tile, Pred inShape)
 {
     Shape s;
     for (int y = 0; y < kTileSize; ++y)
@@ -93,10 +92,14 @@ Shape grownByOne(const Shape &s)
     for (int y = 0; y < kTileSize; ++y)
         for (int x = 0; x < kTileSize; ++x)
             if (s[y * kTileSize + x]) {
-                if (x > 0) g[y * kTileSize + x - 1] = true;
-                if (x < kTileSize - 1) g[y * kTileSize + x + 1] = true;
-                if (y > 0) g[(y - 1) * kTileSize + x] = true;
-                if (y < kTileSize - 1) g[(y + 1) * kTileSize + x] = true;
+                if (x > 0)
+                    g[y * kTileSize + x - 1] = true;
+                if (x < kTileSize - 1)
+                    g[y * kTileSize + x + 1] = true;
+                if (y > 0)
+                    g[(y - 1) * kTileSize + x] = true;
+                if (y < kTileSize - 1)
+                    g[(y + 1) * kTileSize + x] = true;
             }
     return g;
 }
@@ -156,13 +159,20 @@ private slots:
         const QByteArray bytes = readResource(name);
         QCOMPARE(bytes.size(), 7798);
         QCOMPARE(bytes.left(2), QByteArray("BM"));
-        const QString wrong = headerMismatches(
-            bytes, {{"file size", 2, 4, 7798}, {"reserved", 6, 4, 0}, {"pixel offset", 10, 4, 118},
-                    {"header size", 14, 4, 40}, {"width", 18, 4, 480}, {"height", 22, 4, 32},
-                    {"planes", 26, 2, 1}, {"bits per pixel", 28, 2, 4}, {"compression", 30, 4, 0},
-                    {"image size", 34, 4, 7680}, {"x pixels/m", 38, 4, 3780},
-                    {"y pixels/m", 42, 4, 3780}, {"colours used", 46, 4, 16},
-                    {"colours important", 50, 4, 0}});
+        const QString wrong = headerMismatches(bytes, {{"file size", 2, 4, 7798},
+                                                       {"reserved", 6, 4, 0},
+                                                       {"pixel offset", 10, 4, 118},
+                                                       {"header size", 14, 4, 40},
+                                                       {"width", 18, 4, 480},
+                                                       {"height", 22, 4, 32},
+                                                       {"planes", 26, 2, 1},
+                                                       {"bits per pixel", 28, 2, 4},
+                                                       {"compression", 30, 4, 0},
+                                                       {"image size", 34, 4, 7680},
+                                                       {"x pixels/m", 38, 4, 3780},
+                                                       {"y pixels/m", 42, 4, 3780},
+                                                       {"colours used", 46, 4, 16},
+                                                       {"colours important", 50, 4, 0}});
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
         const QString table = colourTableMismatches(bytes, 54);
         QVERIFY2(table.isEmpty(), qPrintable(table));
@@ -172,14 +182,23 @@ private slots:
     {
         const QByteArray bytes = readResource(QStringLiteral("plovex.ico"));
         QCOMPARE(bytes.size(), 766);
-        const QString wrong = headerMismatches(
-            bytes, {{"reserved", 0, 2, 0}, {"type", 2, 2, 1}, {"count", 4, 2, 1},
-                    {"width", 6, 1, 32}, {"height", 7, 1, 32}, {"colours", 8, 1, 16},
-                    {"entry reserved", 9, 1, 0}, {"entry planes", 10, 2, 1},
-                    {"entry bits", 12, 2, 4}, {"bytes", 14, 4, 744}, {"offset", 18, 4, 22},
-                    {"header size", 22, 4, 40}, {"bitmap width", 26, 4, 32},
-                    {"bitmap height", 30, 4, 64}, {"planes", 34, 2, 1}, {"bits", 36, 2, 4},
-                    {"compression", 38, 4, 0}});
+        const QString wrong = headerMismatches(bytes, {{"reserved", 0, 2, 0},
+                                                       {"type", 2, 2, 1},
+                                                       {"count", 4, 2, 1},
+                                                       {"width", 6, 1, 32},
+                                                       {"height", 7, 1, 32},
+                                                       {"colours", 8, 1, 16},
+                                                       {"entry reserved", 9, 1, 0},
+                                                       {"entry planes", 10, 2, 1},
+                                                       {"entry bits", 12, 2, 4},
+                                                       {"bytes", 14, 4, 744},
+                                                       {"offset", 18, 4, 22},
+                                                       {"header size", 22, 4, 40},
+                                                       {"bitmap width", 26, 4, 32},
+                                                       {"bitmap height", 30, 4, 64},
+                                                       {"planes", 34, 2, 1},
+                                                       {"bits", 36, 2, 4},
+                                                       {"compression", 38, 4, 0}});
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
         const QString table = colourTableMismatches(bytes, 62);
         QVERIFY2(table.isEmpty(), qPrintable(table));
@@ -230,17 +249,17 @@ private slots:
         QTest::addColumn<int>("right");
         QTest::addColumn<QList<TColor>>("colours");
         for (int d = 0; d <= 9; ++d)
-            QTest::addRow("digit %d", d) << d << 6 << (d == 5 ? 28 : 27) << -1 << -1
-                                         << QList<TColor>{clYellow};
-        QTest::newRow("tall craft")
-            << 10 << 3 << 28 << 1 << 30 << QList<TColor>{clRed, clBlue, clWhite, clMaroon, clYellow};
+            QTest::addRow("digit %d", d)
+                << d << 6 << (d == 5 ? 28 : 27) << -1 << -1 << QList<TColor>{clYellow};
+        QTest::newRow("tall craft") << 10 << 3 << 28 << 1 << 30
+                                    << QList<TColor>{clRed, clBlue, clWhite, clMaroon, clYellow};
         QTest::newRow("disc") << 11 << 1 << 20 << -1 << -1
                               << QList<TColor>{clLime, clWhite, clNavy, clAqua};
-        QTest::newRow("oval, corner dots") << 12 << 3 << 27 << -1 << -1
-                                           << QList<TColor>{clAqua, clRed, clWhite};
+        QTest::newRow("oval, corner dots")
+            << 12 << 3 << 27 << -1 << -1 << QList<TColor>{clAqua, clRed, clWhite};
         QTest::newRow("ellipse") << 13 << 11 << 21 << 2 << 29 << QList<TColor>{clRed, clWhite};
-        QTest::newRow("bar and pods") << 14 << 9 << 22 << -1 << -1
-                                      << QList<TColor>{clRed, clPurple, clAqua, clWhite};
+        QTest::newRow("bar and pods")
+            << 14 << 9 << 22 << -1 << -1 << QList<TColor>{clRed, clPurple, clAqua, clWhite};
     }
     void tilePlacement()
     {

@@ -88,10 +88,10 @@ private slots:
         fill(field, background);
         DrawTile(field, sheets, 100, 50, 3);
         const std::uint32_t picture = toPixel(TColor(4 * 0x10101));
-        QCOMPARE(field.pixel(100 + 16, 50 + 16), picture);       // inside the shape
-        QCOMPARE(field.pixel(100 + 16, 50 + 3), toPixel(clBlack)); // outline above it
+        QCOMPARE(field.pixel(100 + 16, 50 + 16), picture);           // inside the shape
+        QCOMPARE(field.pixel(100 + 16, 50 + 3), toPixel(clBlack));   // outline above it
         QCOMPARE(field.pixel(100 + 1, 50 + 1), toPixel(background)); // transparent corner
-        QCOMPARE(field.pixel(99, 66), toPixel(background));       // just outside the tile
+        QCOMPARE(field.pixel(99, 66), toPixel(background));          // just outside the tile
         QCOMPARE(field.copyMode(), CopyMode::SrcPaint);
     }
 

@@ -73,7 +73,8 @@ private slots:
         QTest::addColumn<int>("lines");
         QTest::newRow("one word") << QStringLiteral("abc") << QStringLiteral("abc") << 1;
         QTest::newRow("longer") << QStringLiteral("abcdefgh") << QStringLiteral("abcdefgh") << 1;
-        QTest::newRow("two lines") << QStringLiteral("ab\r\nabcdef") << QStringLiteral("abcdef") << 2;
+        QTest::newRow("two lines")
+            << QStringLiteral("ab\r\nabcdef") << QStringLiteral("abcdef") << 2;
         QTest::newRow("empty is one space") << QString() << QStringLiteral(" ") << 1;
     }
     void sizesToItsTextKeepingItsLeftEdge()
@@ -85,7 +86,8 @@ private slots:
         m_label->setCaption(caption);
         const QFontMetrics metrics(m_label->font());
         QCOMPARE(m_label->pos(), QPoint(30, 40));
-        QCOMPARE(m_label->size(), QSize(metrics.horizontalAdvance(widest), lines * metrics.height()));
+        QCOMPARE(m_label->size(),
+                 QSize(metrics.horizontalAdvance(widest), lines * metrics.height()));
     }
 
     void lineBreaksAreCrLfOrLfCr_data()
@@ -96,9 +98,10 @@ private slots:
         QTest::newRow("LF CR") << QStringLiteral("a\n\rb") << QStringList{"a", "b"};
         QTest::newRow("CR LF twice") << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "", "b"};
         QTest::newRow("LF CR twice") << QStringLiteral("a\n\r\n\rb") << QStringList{"a", "", "b"};
-        QTest::newRow("LF CR then CR LF") << QStringLiteral("a\n\r\r\nb") << QStringList{"a", "", "b"};
-        QTest::newRow("rating text") << QStringLiteral("s 1\n\rc1\r\nc2\r\nc3")
-                                     << QStringList{"s 1", "c1", "c2", "c3"};
+        QTest::newRow("LF CR then CR LF")
+            << QStringLiteral("a\n\r\r\nb") << QStringList{"a", "", "b"};
+        QTest::newRow("rating text")
+            << QStringLiteral("s 1\n\rc1\r\nc2\r\nc3") << QStringList{"s 1", "c1", "c2", "c3"};
         QTest::newRow("no break") << QStringLiteral("ab") << QStringList{"ab"};
     }
     void lineBreaksAreCrLfOrLfCr()
@@ -125,7 +128,10 @@ private slots:
             QVERIFY(left >= 0);
             QVERIFY2(std::abs((left + right + 1) - m_label->width()) <= 3,
                      qPrintable(QStringLiteral("line %1: ink %2..%3 of %4")
-                                    .arg(line).arg(left).arg(right).arg(m_label->width())));
+                                    .arg(line)
+                                    .arg(left)
+                                    .arg(right)
+                                    .arg(m_label->width())));
         }
     }
 
@@ -133,8 +139,8 @@ private slots:
     {
         QTest::addColumn<QString>("property");
         QTest::addColumn<bool>("change");
-        for (const char *property :
-             {"caption", "colour", "font colour", "font", "font size", "transparency", "left", "top"}) {
+        for (const char *property : {"caption", "colour", "font colour", "font", "font size",
+                                     "transparency", "left", "top"}) {
             QTest::addRow("%s, same", property) << QString::fromLatin1(property) << false;
             QTest::addRow("%s, new", property) << QString::fromLatin1(property) << true;
         }
@@ -205,8 +211,8 @@ private slots:
         // The status line's rows: eight full-width characters in the fixed-pitch gothic.
         m_label->setLabelFont(makeFont(kFaceGothic, 29, true, true));
         const QStringList rows{QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000\u3000只"),
-                               QStringLiteral("・計測中です\u3000暫"), QStringLiteral("只今・計測中です"),
-                               QString(8, QChar(0x3000))};
+                               QStringLiteral("・計測中です\u3000暫"),
+                               QStringLiteral("只今・計測中です"), QString(8, QChar(0x3000))};
         m_label->setCaption(rows.front());
         const int width = m_label->width();
         for (const QString &row : rows) {
@@ -250,8 +256,9 @@ private slots:
         if (fixedPitch >= 0) {
             const QFontMetrics metrics(font);
             const int half = metrics.horizontalAdvance(u'W');
-            const bool fixed = metrics.horizontalAdvance(u'i') == half &&
-                               metrics.horizontalAdvance(QStringLiteral("只・す\u3000")) == 8 * half;
+            const bool fixed =
+                metrics.horizontalAdvance(u'i') == half &&
+                metrics.horizontalAdvance(QStringLiteral("只・す\u3000")) == 8 * half;
             QCOMPARE(fixed, fixedPitch == 1);
         }
     }

@@ -22,7 +22,10 @@ namespace {
 
 constexpr std::uint32_t kRunStart = 1'000'000;
 std::uint32_t fakeTick = kRunStart;
-std::uint32_t readFakeTick() { return fakeTick; }
+std::uint32_t readFakeTick()
+{
+    return fakeTick;
+}
 std::vector<unsigned> beeps;
 
 const QString kRow1 = QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000\u3000只");
@@ -67,7 +70,10 @@ void finishedRun(std::int32_t scoring, std::int32_t final)
     frameAt(8850, framesForScore(final, 8850));
 }
 
-QString colourName(TColor colour) { return QString::number(toPixel(colour), 16); }
+QString colourName(TColor colour)
+{
+    return QString::number(toPixel(colour), 16);
+}
 
 // The colour of every field pixel that no sprite and no digit tile covers.
 QString fieldBackground()
@@ -76,7 +82,8 @@ QString fieldBackground()
     std::vector<bool> covered(FieldBitmap::kWidth * FieldBitmap::kHeight);
     auto cover = [&](int left, int top) {
         for (int y = std::max(top, 0); y < std::min(top + kTileSize, FieldBitmap::kHeight); ++y)
-            for (int x = std::max(left, 0); x < std::min(left + kTileSize, FieldBitmap::kWidth); ++x)
+            for (int x = std::max(left, 0); x < std::min(left + kTileSize, FieldBitmap::kWidth);
+                 ++x)
                 covered[std::size_t(y * FieldBitmap::kWidth + x)] = true;
     };
     for (int i = 0; i < kSpriteCount; ++i)
@@ -119,7 +126,10 @@ QList<QWidget *> sixControls()
             MainForm->ShuPanel,   MainForm->Label1,   MainForm->Label3};
 }
 
-QRegion windowEllipse() { return QRegion(0, 0, 512, 293, QRegion::Ellipse); }
+QRegion windowEllipse()
+{
+    return QRegion(0, 0, 512, 293, QRegion::Ellipse);
+}
 
 } // namespace
 
@@ -263,10 +273,10 @@ private slots:
         QCOMPARE(MainForm->saikeisoku->FontColor(), clMaroon);
         QCOMPARE(MainForm->shuuryou->Color(), clSilver);
         QCOMPARE(MainForm->shuuryou->FontColor(), clGreen);
-        for (QWidget *control : {MainForm->saikeisoku, MainForm->shuuryou, MainForm->SaiPanel,
-                                 MainForm->ShuPanel})
-            QCOMPARE(control->mask(), QRegion(2, 2, control->width() - 4, control->height() - 4,
-                                              QRegion::Ellipse));
+        for (QWidget *control :
+             {MainForm->saikeisoku, MainForm->shuuryou, MainForm->SaiPanel, MainForm->ShuPanel})
+            QCOMPARE(control->mask(),
+                     QRegion(2, 2, control->width() - 4, control->height() - 4, QRegion::Ellipse));
 
         // The run is over: later idle passes draw nothing and stay silent.
         bool done = true;

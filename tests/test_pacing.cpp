@@ -23,7 +23,10 @@ namespace {
 // Runs the measured run four times faster than real time, so a whole run takes ~2.2 s.
 constexpr std::uint32_t kSpeedUp = 4;
 QElapsedTimer clockSinceStart;
-std::uint32_t fastTick() { return std::uint32_t(clockSinceStart.elapsed()) * kSpeedUp; }
+std::uint32_t fastTick()
+{
+    return std::uint32_t(clockSinceStart.elapsed()) * kSpeedUp;
+}
 
 // Counts pointer motion as the X server delivers it, whether or not a widget wants it.
 class MotionCounter : public QAbstractNativeEventFilter
@@ -106,11 +109,14 @@ private slots:
         // Real pointer motion over the window while frames are being drawn.
         const QPoint centre = form.geometry().center();
         QProcess mover;
-        mover.start(QStringLiteral("sh"),
-                    {QStringLiteral("-c"),
-                     QStringLiteral("for i in $(seq 60); do xdotool mousemove %1 %2; "
-                                    "xdotool mousemove %3 %4; done")
-                         .arg(centre.x() - 100).arg(centre.y()).arg(centre.x() + 100).arg(centre.y() + 40)});
+        mover.start(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("for i in $(seq 60); do xdotool mousemove %1 %2; "
+                                                  "xdotool mousemove %3 %4; done")
+                                       .arg(centre.x() - 100)
+                                       .arg(centre.y())
+                                       .arg(centre.x() + 100)
+                                       .arg(centre.y() + 40)});
 
         QElapsedTimer wall;
         wall.start();
@@ -137,7 +143,9 @@ private slots:
         for (std::int32_t expected = 2; i < shown.size(); ++i, ++expected) {
             if (shown[i] != expected)
                 QFAIL(qPrintable(QStringLiteral("repaint %1 showed frame %2, expected %3")
-                                     .arg(i).arg(shown[i]).arg(expected)));
+                                     .arg(i)
+                                     .arg(shown[i])
+                                     .arg(expected)));
         }
         QCOMPARE(shown.back(), FrameCount);
 

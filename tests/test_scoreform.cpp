@@ -32,9 +32,18 @@ const Row kRows[8] = {
     {20, clBlack, "３５０以上", "天才やがな！"},
 };
 
-TShape *shape(int band) { return ScoreForm->Shapes[std::size_t(band - 1)]; }
-TLabel *label(int band) { return ScoreForm->Labels[std::size_t(band - 1)]; }
-const Row &row(int band) { return kRows[band - 1]; }
+TShape *shape(int band)
+{
+    return ScoreForm->Shapes[std::size_t(band - 1)];
+}
+TLabel *label(int band)
+{
+    return ScoreForm->Labels[std::size_t(band - 1)];
+}
+const Row &row(int band)
+{
+    return kRows[band - 1];
+}
 
 // Whether band's label shows its range in black.
 bool showsRange(int band)

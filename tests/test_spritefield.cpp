@@ -95,8 +95,10 @@ private slots:
         QTest::newRow("overshoots right") << 478 << 100 << 7 << 1 << 475 << 101 << -7 << 1;
         QTest::newRow("overshoots bottom") << 50 << 280 << 1 << 3 << 51 << 277 << 1 << -3;
         QTest::newRow("overshoots top") << 50 << 0 << 1 << -1 << 51 << 1 << 1 << 1;
-        QTest::newRow("scattered past the right, moving left") << 500 << 100 << -3 << 1 << 463 << 101 << 3 << 1;
-        QTest::newRow("scattered past the right, back inside") << 485 << 100 << -7 << 1 << 478 << 101 << -7 << 1;
+        QTest::newRow("scattered past the right, moving left")
+            << 500 << 100 << -3 << 1 << 463 << 101 << 3 << 1;
+        QTest::newRow("scattered past the right, back inside")
+            << 485 << 100 << -7 << 1 << 478 << 101 << -7 << 1;
         QTest::newRow("scattered past the bottom") << 50 << 311 << 1 << -3 << 51 << 252 << 1 << 3;
         QTest::newRow("corner, both axes") << 1 << 1 << -7 << -3 << 6 << 2 << 7 << 3;
     }

@@ -36,10 +36,22 @@ struct Rgb
 
 // The standard 16-colour set, in colour-table order.
 constexpr std::array<Rgb, 16> kPalette{{
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-    {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-    {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 // One character per colour-table index: lower case for the dark colours, capitals for the
@@ -112,7 +124,8 @@ Artwork readArtwork(const std::string &file)
         } else if (const int t = tileHeader(line); t >= 0) {
             slot = &art.tiles[t];
         } else {
-            fail(file, lineNo, "expected \"tile N\" (N = 0..14) or \"icon\", found \"" + line + "\"");
+            fail(file, lineNo,
+                 "expected \"tile N\" (N = 0..14) or \"icon\", found \"" + line + "\"");
         }
         if (slot->has_value())
             fail(file, lineNo, "\"" + line + "\" appears twice");

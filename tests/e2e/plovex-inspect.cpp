@@ -18,13 +18,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
-#include <memory>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -66,10 +66,16 @@ Display *display()
     return dpy;
 }
 
-Atom atom(const char *name) { return XInternAtom(display(), name, False); }
+Atom atom(const char *name)
+{
+    return XInternAtom(display(), name, False);
+}
 
 // Errors such as BadWindow for a window that vanished mid-walk are expected; ignore them.
-int ignoreXErrors(Display *, XErrorEvent *) { return 0; }
+int ignoreXErrors(Display *, XErrorEvent *)
+{
+    return 0;
+}
 
 std::string textProperty(Window w, Atom property, Atom type)
 {
@@ -78,8 +84,8 @@ std::string textProperty(Window w, Atom property, Atom type)
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     std::string result;
-    if (XGetWindowProperty(display(), w, property, 0, 4096, False, type, &actual, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display(), w, property, 0, 4096, False, type, &actual, &format, &count,
+                           &after, &data) == Success &&
         data) {
         if (format == 8)
             result.assign(reinterpret_cast<char *>(data), count);
@@ -118,8 +124,8 @@ std::string windowType(Window w)
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
     std::string result = "-";
-    if (XGetWindowProperty(display(), w, atom("_NET_WM_WINDOW_TYPE"), 0, 16, False, XA_ATOM, &actual, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display(), w, atom("_NET_WM_WINDOW_TYPE"), 0, 16, False, XA_ATOM,
+                           &actual, &format, &count, &after, &data) == Success &&
         data) {
         if (count > 0) {
             char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[0]);
@@ -153,7 +159,8 @@ std::optional<WindowInfo> describe(Window w)
     WindowInfo info;
     info.id = w;
     Window child = 0;
-    XTranslateCoordinates(display(), w, DefaultRootWindow(display()), 0, 0, &info.x, &info.y, &child);
+    XTranslateCoordinates(display(), w, DefaultRootWindow(display()), 0, 0, &info.x, &info.y,
+                          &child);
     info.width = attrs.width;
     info.height = attrs.height;
     info.viewable = attrs.map_state == IsViewable;
@@ -242,8 +249,8 @@ void summarise(const char *name, const std::vector<XRectangle> &rects, int width
     if (rects.empty())
         std::printf("%s: 0 rectangles\n", name);
     else
-        std::printf("%s: %zu rectangles, extent (%d,%d)-(%d,%d), area %ld of %d\n", name, rects.size(), x0, y0,
-                    x1, y1, area, width * height);
+        std::printf("%s: %zu rectangles, extent (%d,%d)-(%d,%d), area %ld of %d\n", name,
+                    rects.size(), x0, y0, x1, y1, area, width * height);
 }
 
 // Whether a pixel's centre lies in the ellipse inscribed in (0,0)-(width,height).
@@ -287,14 +294,15 @@ int checkShape(Window w)
             if (!nearEdge) {
                 if (++bad <= 5)
                     examples += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " +
-                                (shaped ? "in" : "out") + " but should be " + (ideal ? "in" : "out") + ";";
+                                (shaped ? "in" : "out") + " but should be " +
+                                (ideal ? "in" : "out") + ";";
             }
         }
     }
     if (bad) {
-        throw Failure("shape of " + windowHex(w) + " (" + std::to_string(width) + "x" + std::to_string(height) +
-                      ") is not the inscribed ellipse: " + std::to_string(bad) + " pixels off by more than one:" +
-                      examples);
+        throw Failure("shape of " + windowHex(w) + " (" + std::to_string(width) + "x" +
+                      std::to_string(height) + ") is not the inscribed ellipse: " +
+                      std::to_string(bad) + " pixels off by more than one:" + examples);
     }
     std::printf("ellipse ok: %ld pixels inside\n", inside);
     return 0;
@@ -308,10 +316,12 @@ QImage grabScreen()
     const Window root = DefaultRootWindow(dpy);
     XWindowAttributes attrs{};
     XGetWindowAttributes(dpy, root, &attrs);
-    XImage *xi = XGetImage(dpy, root, 0, 0, unsigned(attrs.width), unsigned(attrs.height), AllPlanes, ZPixmap);
+    XImage *xi = XGetImage(dpy, root, 0, 0, unsigned(attrs.width), unsigned(attrs.height),
+                           AllPlanes, ZPixmap);
     if (!xi)
         throw std::runtime_error("cannot read the screen");
-    if (xi->bits_per_pixel != 32 || xi->red_mask != 0xff0000 || xi->green_mask != 0xff00 || xi->blue_mask != 0xff) {
+    if (xi->bits_per_pixel != 32 || xi->red_mask != 0xff0000 || xi->green_mask != 0xff00 ||
+        xi->blue_mask != 0xff) {
         XDestroyImage(xi);
         throw std::runtime_error("the screen is not 24-bit RGB; run the server with depth 24");
     }
@@ -352,8 +362,8 @@ struct View
 QRgb parseColour(const std::string &text)
 {
     static const std::map<std::string, QRgb> named = {
-        {"black", 0x000000},  {"maroon", 0x800000}, {"green", 0x008000}, {"purple", 0x800080},
-        {"gray", 0x808080},   {"silver", 0xc0c0c0}, {"red", 0xff0000},   {"lime", 0x00ff00},
+        {"black", 0x000000},  {"maroon", 0x800000}, {"green", 0x008000},   {"purple", 0x800080},
+        {"gray", 0x808080},   {"silver", 0xc0c0c0}, {"red", 0xff0000},     {"lime", 0x00ff00},
         {"yellow", 0xffff00}, {"blue", 0x0000ff},   {"fuchsia", 0xff00ff}, {"aqua", 0x00ffff},
         {"white", 0xffffff},
     };
@@ -416,7 +426,8 @@ int checkBlend(const View &v, Box box, QRgb bg, QRgb fg, long minText)
             background += p == bg;
             if (offBlend(p, bg, fg) > 2.5) {
                 if (!bad++)
-                    first = " first at (" + std::to_string(x) + "," + std::to_string(y) + ") " + hex(p) + ";";
+                    first = " first at (" + std::to_string(x) + "," + std::to_string(y) + ") " +
+                            hex(p) + ";";
                 ++strays[p];
             }
         }
@@ -431,11 +442,13 @@ int checkBlend(const View &v, Box box, QRgb bg, QRgb fg, long minText)
         for (auto [n, c] : byCount)
             if (shown++ < 4)
                 common += " " + hex(c) + " x" + std::to_string(n);
-        throw Failure("box (" + std::to_string(box.x) + "," + std::to_string(box.y) + ") " + std::to_string(box.w) +
-                      "x" + std::to_string(box.h) + ": expected " + hex(fg) + " text on " + hex(bg) +
-                      " (at least " + std::to_string(minText) + " pure text pixels); seen " + std::to_string(text) +
-                      " text, " + std::to_string(background) + " background, " + std::to_string(bad) +
-                      " other pixels;" + first + (common.empty() ? "" : " most common others:" + common));
+        throw Failure("box (" + std::to_string(box.x) + "," + std::to_string(box.y) + ") " +
+                      std::to_string(box.w) + "x" + std::to_string(box.h) + ": expected " +
+                      hex(fg) + " text on " + hex(bg) + " (at least " + std::to_string(minText) +
+                      " pure text pixels); seen " + std::to_string(text) + " text, " +
+                      std::to_string(background) + " background, " + std::to_string(bad) +
+                      " other pixels;" + first +
+                      (common.empty() ? "" : " most common others:" + common));
     }
     std::printf("%ld text, %ld background pixels\n", text, background);
     return 0;
@@ -470,7 +483,8 @@ std::vector<int> matchingDigits(const View &v, const Sheets &sheets, int x, int 
         for (int ty = 0; ty < kTile && ok; ++ty)
             for (int tx = 0; tx < kTile && ok; ++tx)
                 if ((sheets.mask.pixel(d * kTile + tx, ty) & 0xffffff) == 0)
-                    ok = v.at(x + tx, y + ty) == (sheets.colour.pixel(d * kTile + tx, ty) & 0xffffff);
+                    ok = v.at(x + tx, y + ty) ==
+                         (sheets.colour.pixel(d * kTile + tx, ty) & 0xffffff);
         if (ok)
             found.push_back(d);
     }
@@ -505,19 +519,23 @@ void usage()
 {
     std::fputs(
         "usage: plovex-inspect [--at X,Y] [--sheets DIR] COMMAND ...\n"
-        "  list                              client windows: id x y w h viewable override type class title\n"
+        "  list                              client windows: id x y w h viewable override type "
+        "class title\n"
         "  find [--title T] [--class C] [--type T] [--override|--managed] [--all]\n"
         "                                    ids of matching (viewable) windows; fails if none\n"
         "  geometry WID                      x y w h of the window on the root\n"
         "  shape WID                         summary of its SHAPE bounding and input regions\n"
-        "  check-shape WID                   shape is the inscribed ellipse (1 pixel of tolerance)\n"
+        "  check-shape WID                   shape is the inscribed ellipse (1 pixel of "
+        "tolerance)\n"
         "  close WID                         send WM_DELETE_WINDOW\n"
         "  colour NAME                       print a colour as #rrggbb (e.g. tooltip)\n"
         "  score IMAGE                       the four digit tiles as a 4-digit number\n"
         "  pixel IMAGE X Y [X Y ...]         colours at window points\n"
-        "  count IMAGE X Y W H COLOUR [MIN]  pixels of exactly COLOUR in the box (fails below MIN)\n"
+        "  count IMAGE X Y W H COLOUR [MIN]  pixels of exactly COLOUR in the box (fails below "
+        "MIN)\n"
         "  dominant IMAGE X Y W H            most frequent colour and its share in percent\n"
-        "  blend IMAGE X Y W H BG FG MIN     box holds only FG-on-BG text, at least MIN pure FG pixels\n"
+        "  blend IMAGE X Y W H BG FG MIN     box holds only FG-on-BG text, at least MIN pure FG "
+        "pixels\n"
         "  diff IMAGE1 IMAGE2 X Y W H        count and extent of differing pixels in the box\n"
         "  wait MS COMMAND ...               repeat a check on the live screen until it holds\n",
         stderr);
@@ -563,7 +581,8 @@ int runImageCommand(const Options &opt, const std::string &cmd, std::vector<std:
             for (int x = b.x; x < b.x + b.w; ++x)
                 n += v.at(x, y) == c;
         if (a.size() > 6 && n < std::stol(a[6]))
-            throw Failure("expected at least " + a[6] + " pixels of " + hex(c) + ", saw " + std::to_string(n));
+            throw Failure("expected at least " + a[6] + " pixels of " + hex(c) + ", saw " +
+                          std::to_string(n));
         std::printf("%ld\n", n);
         return 0;
     }
@@ -582,7 +601,8 @@ int runImageCommand(const Options &opt, const std::string &cmd, std::vector<std:
     }
     if (cmd == "blend") {
         need(8);
-        return checkBlend(view(a[0]), parseBox(&argv[1]), parseColour(a[5]), parseColour(a[6]), std::stol(a[7]));
+        return checkBlend(view(a[0]), parseBox(&argv[1]), parseColour(a[5]), parseColour(a[6]),
+                          std::stol(a[7]));
     }
     if (cmd == "diff") {
         need(6);
@@ -655,9 +675,10 @@ int run(const Options &opt, std::vector<std::string> args)
             if (cmd == "find")
                 std::printf("%s\n", windowHex(w.id).c_str());
             else
-                std::printf("%s %d %d %d %d %s %s %s %s/%s \"%s\"\n", windowHex(w.id).c_str(), w.x, w.y, w.width,
-                            w.height, w.viewable ? "viewable" : "unmapped", w.overrideRedirect ? "override" : "managed",
-                            w.type.c_str(), w.resName.c_str(), w.resClass.c_str(), w.title.c_str());
+                std::printf("%s %d %d %d %d %s %s %s %s/%s \"%s\"\n", windowHex(w.id).c_str(), w.x,
+                            w.y, w.width, w.height, w.viewable ? "viewable" : "unmapped",
+                            w.overrideRedirect ? "override" : "managed", w.type.c_str(),
+                            w.resName.c_str(), w.resClass.c_str(), w.title.c_str());
         }
         return cmd == "find" && found == 0 ? 1 : 0;
     }
