@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "application.h"
+#include "colours.h"
 #include "fonts.h"
 #include "marquee.h"
 #include "rating.h"
@@ -58,6 +59,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Framele
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFont(makeFont(kFacePGothic, 15));
+    // The field covers the whole client area from the first frame on, so this colour
+    // never shows; it is what the desktop's theme gives window borders.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, toQColor(clActiveBorder));
+    setPalette(palette);
     setAutoFillBackground(false);
     if (isWayland()) {
         // No compositor there honours an output shape: paint nothing outside the ellipse.
@@ -404,7 +410,8 @@ void TMainForm::ActAboutExecute()
     QMessageBox box(this);
     box.setWindowTitle(toQString(kApplicationTitle));
     box.setIconPixmap(windowIcon().pixmap(32, 32));
-    box.setText(toQString(kApplicationTitle));
+    box.setTextFormat(Qt::RichText);
+    box.setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
     box.setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
                            toQString(kAboutCredit));
     box.setStandardButtons(QMessageBox::Ok);
