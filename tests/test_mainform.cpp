@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -492,6 +493,23 @@ private slots:
         // Re-measure stops the blink timer; quit would close the window.
         const bool clicked = !MainForm->Timer1->Enabled() || MainForm->isHidden();
         QCOMPARE(clicked, clicks);
+    }
+
+    void aQuickSecondPressSinksTheButtonLikeTheFirst()
+    {
+        finishedRun(200, 200);
+        TPanel *button = MainForm->saikeisoku;
+        const QPoint on(50, 13), off(150, 13);
+        QTest::mousePress(button, Qt::LeftButton, {}, on);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, off);
+        // The second press of a double click comes as its own kind of event.
+        QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(on),
+                           button->mapToGlobal(QPointF(on)), Qt::LeftButton, Qt::LeftButton,
+                           Qt::NoModifier);
+        QApplication::sendEvent(button, &second);
+        QCOMPARE(button->pos(), QPoint(2, 2));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, off);
+        QCOMPARE(button->pos(), QPoint(0, 0));
     }
 
     void rightPressOpensTheMenuBelowTheButtonWithoutMovingIt_data()
