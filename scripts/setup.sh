@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxdamage-dev libbenchmark-dev
     xvfb xauth x11-utils xdotool imagemagick openbox
     fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-motoya-l-maruberi
+    file lintian appstream desktop-file-utils
 )
 
 missing=()

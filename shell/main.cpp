@@ -4,6 +4,7 @@
 #include "mainform.h"
 #include "scoreform.h"
 #include "texts.h"
+#include "version.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // The program takes no arguments; only the program name reaches Qt.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication qtApp(qtArgc, argv);
+    QCoreApplication::setApplicationVersion(toQString(kProgramVersion));
 
     TApplication app;
     app.setTitle(toQString(kApplicationTitle));
