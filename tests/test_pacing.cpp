@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -95,12 +96,15 @@ private slots:
         qApp->installNativeEventFilter(&motion);
 
         // Wrap the installed hook to see how many frames each idle pass draws.
-        int passes = 0, maxFramesPerPass = 0;
+        // and how many of them were drawn straight into the window's back buffer.
+        int passes = 0, maxFramesPerPass = 0, framesInPlace = 0;
         Application->setOnIdle([&](TApplication *sender, bool &done) {
             const std::int32_t before = FrameCount;
             form.AppOnIdle(sender, done);
             ++passes;
             maxFramesPerPass = std::max(maxFramesPerPass, FrameCount - before);
+            if (form.Image1->Field()->placedRowCount() == TMainForm::kHeight)
+                ++framesInPlace;
         });
 
         form.ShowCentred();
@@ -148,6 +152,18 @@ private slots:
                                      .arg(expected)));
         }
         QCOMPARE(shown.back(), FrameCount);
+
+        // The frames went straight into the back buffer (all but the finish frame, which
+        // hands the rows back), and what the field kept is what the screen shows.
+        QCOMPARE(framesInPlace, FrameCount - 2);
+        QCOMPARE(form.Image1->Field()->placedRowCount(), 0);
+        const QImage screen = form.screen()->grabWindow(form.winId()).toImage();
+        const FieldBitmap &field = *form.Image1->Field();
+        int differing = 0;
+        for (int y = 0; y < 100; ++y) // above the labels: only the field shows there
+            for (int x = 160; x < 352; ++x)
+                differing += (screen.pixel(x, y) & 0xFFFFFFu) != (field.pixel(x, y) & 0xFFFFFFu);
+        QCOMPARE(differing, 0);
 
         // Finished: the loop waits for events and uses (almost) no processor time.
         const int passesBefore = passes;
