@@ -5,7 +5,9 @@
 # alternates whole Plovex runs and 8.8 s reference runs, N of each (default 3). Plovex's
 # score is read the way a user reads it: from the digit tiles in a screenshot. Also
 # prints each run's start-up time (process start to first frame on screen) and peak
-# resident memory. The last line is the median ratio of Plovex score to reference fps.
+# resident memory, and the Google Benchmark figures of the frame's drawing work against a
+# bare fill and AND/OR loop. The last line is the median ratio of Plovex score to
+# reference fps.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -81,6 +83,22 @@ plovex_run() {
 echo "Plovex benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
 echo "X server: Xvfb $(xdpyinfo 2>/dev/null | sed -n 's/^ *dimensions: *\([0-9x]*\).*/\1/p'), load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# The drawing work alone, in one binary: medians of 5 repetitions, as ratios to the bare loop.
+if [[ -x $build/bench/bench_frame ]]; then
+    "$build/bench/bench_frame" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+        --benchmark_min_time=0.2 2>/dev/null | awk '
+        / *BM_.*_median / { name = $1; sub(/^BM_/, "", name); sub(/_median$/, "", name); t[name] = $2; order[++n] = name }
+        END {
+            for (i = 1; i <= n; ++i) {
+                r = (order[i] == "DrawTile" || !t["BareBaseline"]) ? "" : sprintf("  %.2fx the bare loop", t[order[i]] / t["BareBaseline"])
+                printf "%-22s %10.0f ns%s\n", order[i], t[order[i]], r
+            }
+        }'
+else
+    echo "(bench_frame not built: libbenchmark-dev missing)"
+fi
+
 printf '%-4s %8s %11s %9s %12s %7s\n' run score startup_ms rss_MB refloop_fps ratio
 scores=() startups=() rss=() fps=() ratios=()
 for n in $(seq "$RUNS"); do
