@@ -67,11 +67,13 @@ std::uint32_t *TImage::sharedRows(int &count)
     auto *buffer = static_cast<QImage *>(device);
     const QPoint at = mapTo(window(), QPoint(0, 0));
     // The field's rows must line up with the buffer's: same width, same stride, one
-    // device pixel per pixel.
-    if (buffer->depth() != 32 || buffer->width() != FieldBitmap::kWidth ||
+    // device pixel per pixel, and 8 bits a channel laid out as the field's (not, say,
+    // the 10-bit layouts of a deep-colour screen).
+    const QImage::Format format = buffer->format();
+    if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) ||
+        buffer->width() != FieldBitmap::kWidth ||
         buffer->bytesPerLine() != FieldBitmap::kWidth * 4 || buffer->devicePixelRatio() != 1.0 ||
-        buffer->format() == QImage::Format_ARGB32 || at.x() != 0 || at.y() < 0 ||
-        at.y() >= buffer->height())
+        at.x() != 0 || at.y() < 0 || at.y() >= buffer->height())
         return nullptr;
     count = std::min(FieldBitmap::kHeight, buffer->height() - at.y());
     // The X server may still be reading the last frame from this buffer: a paint cycle
