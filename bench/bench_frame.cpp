@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -67,16 +66,6 @@ void BM_SpriteStep(benchmark::State &state)
     runSpriteSteps(state, field);
 }
 BENCHMARK(BM_SpriteStep);
-
-// As during a run on X11: the visible rows live in a buffer the field does not own.
-void BM_SpriteStepPlacedRows(benchmark::State &state)
-{
-    FieldBitmap field;
-    std::vector<std::uint32_t> window(std::size_t(FieldBitmap::kWidth) * TMainForm::kHeight);
-    field.placeTopRows(window.data(), TMainForm::kHeight);
-    runSpriteSteps(state, field);
-}
-BENCHMARK(BM_SpriteStepPlacedRows);
 
 // Everything DrawFrame does in the marquee phase, with the real sheets, labels and
 // run state; the clock advances 1 ms every 5 frames, about as at 5,000 frames a second.

@@ -50,22 +50,7 @@ FieldBitmap::FieldBitmap() : m_pixels(new std::uint32_t[kPixelCount]())
 
 FieldBitmap::FieldBitmap(const FieldBitmap &other) : m_pixels(new std::uint32_t[kPixelCount])
 {
-    for (int y = 0; y < kHeight; ++y)
-        std::memcpy(m_pixels.get() + y * kWidth, other.row(y), kWidth * sizeof(std::uint32_t));
-}
-
-void FieldBitmap::placeTopRows(std::uint32_t *rows, int count)
-{
-    m_placed = count > 0 ? rows : nullptr;
-    m_placedCount = m_placed ? std::min(count, kHeight) : 0;
-}
-
-void FieldBitmap::keepPlacedRows()
-{
-    if (m_placed)
-        std::memcpy(m_pixels.get(), m_placed,
-                    std::size_t(m_placedCount) * kWidth * sizeof(std::uint32_t));
-    placeTopRows(nullptr, 0);
+    std::memcpy(m_pixels.get(), other.m_pixels.get(), kPixelCount * sizeof(std::uint32_t));
 }
 
 void FieldBitmap::setChangeHandler(ChangeHandler handler, void *context)
@@ -83,15 +68,10 @@ void FieldBitmap::fillRect(const TRect &rect)
     if (left < right && top < bottom) {
         const std::uint32_t value = toPixel(m_brushColor);
         if (left == 0 && right == kWidth) {
-            // Whole rows: one run for the placed rows and one for the field's own.
-            const int split = std::clamp(m_placedCount, top, bottom);
-            if (split > top)
-                std::fill_n(row(top), (split - top) * kWidth, value);
-            if (bottom > split)
-                std::fill_n(row(split), (bottom - split) * kWidth, value);
+            std::fill_n(m_pixels.get() + top * kWidth, (bottom - top) * kWidth, value);
         } else {
             for (int y = top; y < bottom; ++y)
-                std::fill_n(row(y) + left, right - left, value);
+                std::fill_n(m_pixels.get() + y * kWidth + left, right - left, value);
         }
     }
     changed();
@@ -120,29 +100,19 @@ void FieldBitmap::copyRect(int x, int y, const PixelView &source, const TRect &s
     clipAxis(y, sy, h, kHeight, source.height);
 
     if (w > 0 && h > 0) {
+        std::uint32_t *d = m_pixels.get() + y * kWidth + x;
         const std::uint32_t *s = source.pixels + sy * source.width + sx;
-        // A block that straddles the end of the placed rows is copied in two parts.
-        const int split = std::clamp(m_placedCount - y, 0, h);
-        if (split > 0)
-            blendRows(row(y) + x, s, w, split, source.width);
-        if (h > split)
-            blendRows(row(y + split) + x, s + split * source.width, w, h - split, source.width);
+        switch (m_copyMode) {
+        case CopyMode::SrcAnd:
+            blend<AndOp>(d, s, w, h, source.width);
+            break;
+        case CopyMode::SrcPaint:
+            blend<OrOp>(d, s, w, h, source.width);
+            break;
+        case CopyMode::SrcCopy:
+            blend<CopyOp>(d, s, w, h, source.width);
+            break;
+        }
     }
     changed();
-}
-
-void FieldBitmap::blendRows(std::uint32_t *d, const std::uint32_t *s, int w, int h,
-                            int sourceStride)
-{
-    switch (m_copyMode) {
-    case CopyMode::SrcAnd:
-        blend<AndOp>(d, s, w, h, sourceStride);
-        break;
-    case CopyMode::SrcPaint:
-        blend<OrOp>(d, s, w, h, sourceStride);
-        break;
-    case CopyMode::SrcCopy:
-        blend<CopyOp>(d, s, w, h, sourceStride);
-        break;
-    }
 }

@@ -43,20 +43,9 @@ public:
     FieldBitmap(const FieldBitmap &other); // same pixels; brush and copy mode start afresh
     FieldBitmap &operator=(const FieldBitmap &) = delete;
 
-    // The field's own memory, all rows. While top rows are placed elsewhere (below),
-    // those rows here are stale.
     std::uint32_t *pixels() { return m_pixels.get(); }
     const std::uint32_t *pixels() const { return m_pixels.get(); }
-    std::uint32_t pixel(int x, int y) const { return row(y)[x]; }
-
-    // Draws rows [0, count) into `rows` (kWidth pixels apart) instead of the field's own
-    // memory, so that a frame can be drawn straight into the buffer it is shown from;
-    // the rows below stay here. What those rows held is not carried over: a frame
-    // redraws them whole. nullptr or 0 gives every row back to the field's own memory.
-    void placeTopRows(std::uint32_t *rows, int count);
-    int placedRowCount() const { return m_placedCount; }
-    // Copies the placed rows back into the field's own memory and stops placing them.
-    void keepPlacedRows();
+    std::uint32_t pixel(int x, int y) const { return m_pixels[y * kWidth + x]; }
 
     TColor brushColor() const { return m_brushColor; }
     void setBrushColor(TColor colour) { m_brushColor = colour; }
@@ -73,17 +62,6 @@ public:
     void copyRect(int x, int y, const PixelView &source, const TRect &sourceRect);
 
 private:
-    std::uint32_t *row(int y)
-    {
-        return (y < m_placedCount ? m_placed : m_pixels.get()) + y * kWidth;
-    }
-    const std::uint32_t *row(int y) const
-    {
-        return (y < m_placedCount ? m_placed : m_pixels.get()) + y * kWidth;
-    }
-
-    void blendRows(std::uint32_t *d, const std::uint32_t *s, int w, int h, int sourceStride);
-
     void changed()
     {
         if (m_onChange)
@@ -93,8 +71,6 @@ private:
     std::unique_ptr<std::uint32_t[]> m_pixels;
     TColor m_brushColor = clWhite;
     CopyMode m_copyMode = CopyMode::SrcCopy;
-    std::uint32_t *m_placed = nullptr; // row 0 of the placed rows, or nullptr
-    int m_placedCount = 0;
     ChangeHandler m_onChange = nullptr;
     void *m_changeContext = nullptr;
 };

@@ -240,7 +240,6 @@ void TMainForm::DrawTile(int x, int y, int tile)
 void TMainForm::DrawFrame()
 {
     FieldBitmap &field = *Image1->Field();
-    Image1->beginFrame();
 
     // Colour prelude, judged on the previous frame's time and the last score.
     if (Score >= kPreludeScore || ElapsedMs <= kScoringMs) {
@@ -301,8 +300,6 @@ void TMainForm::ScoreStep()
 
 void TMainForm::FinishSequence()
 {
-    // No frame follows: from now on repaints come from the field's own copy.
-    Image1->keepFrame();
     MessageBeep(0);
     ButtonBlink = false;
     saikeisoku->setColor(clSilver);

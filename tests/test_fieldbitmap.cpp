@@ -4,9 +4,6 @@
 
 #include <QTest>
 
-#include <algorithm>
-#include <vector>
-
 namespace {
 
 constexpr std::uint32_t kOpaque = toPixel(clBlack);
@@ -156,62 +153,6 @@ private slots:
             QVERIFY(changed > 0 && changed < wholeTile);
         else
             QCOMPARE(changed, 0);
-    }
-
-    // Rows placed in another buffer (the window's) must look exactly as if drawn in the
-    // field itself, including fills and tiles that straddle the end of those rows, and
-    // nothing may be written past the placed rows or into the field's own copy of them.
-    void placedRowsDrawLikeTheFieldsOwn_data()
-    {
-        QTest::addColumn<int>("placed");
-        QTest::addColumn<int>("tileY");
-        QTest::newRow("tile straddles the split") << 293 << 280;
-        QTest::newRow("tile wholly above") << 293 << 200;
-        QTest::newRow("tile wholly below") << 100 << 200;
-        QTest::newRow("tile cut by the field's bottom") << 293 << 300;
-        QTest::newRow("one placed row") << 1 << -10;
-        QTest::newRow("every row placed") << FieldBitmap::kHeight << 290;
-    }
-    void placedRowsDrawLikeTheFieldsOwn()
-    {
-        QFETCH(int, placed);
-        QFETCH(int, tileY);
-        const SpriteSheets sheets = plusSheets();
-        auto draw = [&](FieldBitmap &field) {
-            fill(field, clNavy);
-            field.setBrushColor(clLime);
-            field.fillRect({-5, placed - 3, 40, placed + 3});
-            DrawTile(field, sheets, 100, tileY, 7);
-        };
-        FieldBitmap reference;
-        draw(reference);
-
-        constexpr std::uint32_t kGuard = 0x12345678u;
-        constexpr int kGuardRows = 2;
-        std::vector<std::uint32_t> buffer(std::size_t(placed + kGuardRows) * FieldBitmap::kWidth,
-                                          kGuard);
-        FieldBitmap field;
-        const std::vector<std::uint32_t> ownBefore(field.pixels(),
-                                                   field.pixels() + placed * FieldBitmap::kWidth);
-        field.placeTopRows(buffer.data(), placed);
-        draw(field);
-
-        for (int y = 0; y < FieldBitmap::kHeight; ++y)
-            for (int x = 0; x < FieldBitmap::kWidth; ++x)
-                if (field.pixel(x, y) != reference.pixel(x, y))
-                    QFAIL(qPrintable(QStringLiteral("pixel (%1,%2) differs").arg(x).arg(y)));
-        for (int y = 0; y < placed; ++y)
-            QCOMPARE(buffer[std::size_t(y) * FieldBitmap::kWidth + 40], reference.pixel(40, y));
-        QVERIFY(std::all_of(buffer.end() - kGuardRows * FieldBitmap::kWidth, buffer.end(),
-                            [](std::uint32_t p) { return p == kGuard; }));
-        QVERIFY(std::equal(ownBefore.begin(), ownBefore.end(), field.pixels()));
-
-        // Taking the rows back gives the field its own complete copy.
-        field.keepPlacedRows();
-        QCOMPARE(field.placedRowCount(), 0);
-        QCOMPARE(countChanged(field, reference), 0);
-        std::fill(buffer.begin(), buffer.end(), kGuard);
-        QCOMPARE(field.pixel(100, 0), reference.pixel(100, 0));
     }
 
     void everyDrawingOperationReportsAChange()
