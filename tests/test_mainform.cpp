@@ -626,6 +626,32 @@ private slots:
         QCOMPARE(button->pos(), QPoint(0, 0));
     }
 
+    // Presses outside the ellipse arrive only while another button holds the pointer.
+    void onlyALeftPressOnTheBodyDragsTheWindow_data()
+    {
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<bool>("drags");
+        QTest::newRow("centre") << QPoint(256, 146) << true;
+        QTest::newRow("corner, outside the ellipse") << QPoint(3, 3) << false;
+        QTest::newRow("beyond the window") << QPoint(641, 423) << false;
+    }
+    void onlyALeftPressOnTheBodyDragsTheWindow()
+    {
+        QFETCH(QPoint, press);
+        QFETCH(bool, drags);
+        MainForm->move(300, 300);
+        auto send = [](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, QPointF(at), MainForm->mapToGlobal(QPointF(at)),
+                              type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(MainForm, &event);
+        };
+        send(QEvent::MouseButtonPress, press, Qt::LeftButton);
+        send(QEvent::MouseMove, press + QPoint(-100, -80), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, press + QPoint(-100, -80), Qt::NoButton);
+        QCOMPARE(MainForm->pos(), drags ? QPoint(200, 220) : QPoint(300, 300));
+    }
+
     void rightPressOpensTheMenuBelowTheButtonWithoutMovingIt_data()
     {
         QTest::addColumn<bool>("quit");
