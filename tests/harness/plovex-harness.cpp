@@ -1,7 +1,7 @@
 // plovex-harness: the real program (same start-up, same windows, same loop) with
 // instruments for the input storm and the Wayland smoke. It watches every frame and
 // every repaint of the field and counts frames drawn without a repaint between them;
-// it announces the end of each run on standard output; with --control it takes
+// it announces the start and end of each run on standard output; with --control it takes
 // commands on standard input:
 //   grab PATH   saves what the main window shows as an image
 //   quit        clicks the quit button through the window system interface, for
@@ -89,6 +89,7 @@ private:
         if (StartTick != m_runStart) {
             m_runStart = StartTick;
             ++m_runs;
+            say(QStringLiteral("plovex-harness: run %1 started").arg(m_runs));
         }
         m_seenFrames = FrameCount;
         m_unpainted += drawn;
