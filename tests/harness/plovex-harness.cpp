@@ -1,16 +1,21 @@
 // plovex-harness: the real program (same start-up, same windows, same loop) with
-// instruments for the input storm and the Wayland smoke. It watches every frame and
-// every repaint of the field and counts frames drawn without a repaint between them;
-// it announces the start and end of each run on standard output; with --control it takes
-// commands on standard input:
-//   grab PATH   saves what the main window shows as an image
-//   quit        clicks the quit button through the window system interface, for
-//               platforms where no outside program can send input
+// instruments for the input storm and the Wayland smoke. It watches every frame and every
+// repaint of the field and counts frames drawn without a repaint between them once the
+// window has been shown; it announces the start and end of each run on standard output;
+// with --control it takes commands on standard input, for platforms where no outside
+// program can send input (mouse input goes through Qt's window system interface, as the
+// platform plugin would deliver it):
+//   grab PATH                 saves what the main window shows as an image
+//   quit                      clicks the quit button
+//   press|release BUTTON X Y  a mouse button (1 left, 2 middle, 3 right) at X, Y
+//   move X Y                  the pointer to X, Y (main window coordinates)
+//   table                     chooses the score table from the menu's action
 // When the loop ends it prints one summary line; its exit status is the program's.
 #include "mainform.h"
 #include "runstate.h"
 #include "startup.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTest>
@@ -50,7 +55,12 @@ public:
         observe();
         if (watched == m_form.Image1 && event->type() == QEvent::Paint) {
             ++m_repaints;
-            if (m_unpainted > 1) {
+            if (m_repaints == 1) {
+                // Until the window is first shown, nothing can repaint a frame, and each
+                // event wakes the loop for one more (on Wayland the window is shown only
+                // after a few round trips with the compositor).
+                m_beforeFirstRepaint = m_unpainted;
+            } else if (m_unpainted > 1) {
                 ++m_violations;
                 if (m_violations <= 10)
                     say(QStringLiteral("plovex-harness: run %1: %2 frames drawn without a "
@@ -73,11 +83,12 @@ public:
     void summary()
     {
         observe();
-        say(QStringLiteral("plovex-harness: runs %1, frames %2, repaints %3, "
-                           "frames drawn without a repaint between: %4")
+        say(QStringLiteral("plovex-harness: runs %1, frames %2, repaints %3, frames before the "
+                           "first repaint: %4, frames drawn without a repaint between: %5")
                 .arg(m_runs)
                 .arg(m_totalFrames)
                 .arg(m_repaints)
+                .arg(m_beforeFirstRepaint)
                 .arg(m_violations));
     }
 
@@ -102,6 +113,7 @@ private:
     std::int64_t m_unpainted = 0;
     std::int64_t m_totalFrames = 0;
     std::int64_t m_repaints = 0;
+    std::int64_t m_beforeFirstRepaint = 0;
     std::int64_t m_violations = 0;
     int m_runs = 1;
 };
@@ -145,6 +157,24 @@ private:
             const QPoint at = m_form.shuuryou->mapTo(&m_form, m_form.shuuryou->rect().center());
             QTest::mousePress(window, Qt::LeftButton, {}, at);
             QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        } else if (command.startsWith(QLatin1String("press ")) ||
+                   command.startsWith(QLatin1String("release ")) ||
+                   command.startsWith(QLatin1String("move "))) {
+            // press|release BUTTON X Y, move X Y: in the main window's coordinates.
+            const QStringList args = command.split(u' ');
+            const bool move = args[0] == QLatin1String("move");
+            const Qt::MouseButton button =
+                move ? Qt::NoButton : Qt::MouseButton(1 << (args.value(1).toInt() - 1));
+            const QPoint at(args.value(move ? 1 : 2).toInt(), args.value(move ? 2 : 3).toInt());
+            QWindow *window = m_form.windowHandle();
+            if (move)
+                QTest::mouseMove(window, at);
+            else if (args[0] == QLatin1String("press"))
+                QTest::mousePress(window, button, {}, at);
+            else
+                QTest::mouseRelease(window, button, {}, at);
+        } else if (command == QLatin1String("table")) {
+            m_form.ActionList1.ActHanntei->trigger();
         } else if (!command.isEmpty()) {
             say(QStringLiteral("plovex-harness: unknown command %1").arg(command));
         }

@@ -43,7 +43,7 @@ ABOUT_TITLE = "Plovex"
 TABLE_OK = (105, 292)  # the O K button's centre in the score table's client area
 WM_AFTER = 1 / 3  # share of the storm before the window manager starts
 WM_HOLD = "0.2"  # seconds a left press is held under the window manager (see hold_left)
-SUMMARY = re.compile(r"frames (\d+), repaints (\d+), frames drawn without a repaint between: (\d+)")
+SUMMARY = re.compile(r"frames (\d+), repaints (\d+), .* without a repaint between: (\d+)")
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
