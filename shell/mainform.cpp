@@ -442,7 +442,9 @@ void TMainForm::mousePressEvent(QMouseEvent *event)
         return;
     // No window manager to do the move (a bare X server): follow the pointer ourselves.
     m_manualDrag = true;
-    m_dragOffset = event->globalPosition().toPoint() - pos();
+    // The pressed point of the body stays under the pointer. Taken from the event, not
+    // from pos(): input queued before our last move still refers to where we were.
+    m_dragOffset = event->position().toPoint();
 }
 
 void TMainForm::mouseMoveEvent(QMouseEvent *event)

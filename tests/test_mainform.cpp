@@ -652,6 +652,24 @@ private slots:
         QCOMPARE(MainForm->pos(), drags ? QPoint(200, 220) : QPoint(300, 300));
     }
 
+    // Input queued before the window's last move refers to where the window was then.
+    void aDragKeepsThePressedPointUnderThePointerEvenFromStaleInput()
+    {
+        MainForm->move(300, 300);
+        const QPoint body(256, 146), wasAt(100, 100);
+        auto send = [](QEvent::Type type, QPoint at, QPoint global, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, QPointF(at), QPointF(global),
+                              type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(MainForm, &event);
+        };
+        send(QEvent::MouseButtonPress, body, wasAt + body, Qt::LeftButton);
+        const QPoint pointer(600, 500);
+        send(QEvent::MouseMove, pointer - MainForm->pos(), pointer, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, pointer - MainForm->pos(), pointer, Qt::NoButton);
+        QCOMPARE(MainForm->pos(), pointer - body);
+    }
+
     void rightPressOpensTheMenuBelowTheButtonWithoutMovingIt_data()
     {
         QTest::addColumn<bool>("quit");
