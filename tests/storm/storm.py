@@ -220,13 +220,16 @@ class Storm:
         self.xdo("mouseup", button)
 
     def act_burst(self, state):
-        """A quick chain of moves, presses and releases, as fast as xdotool sends them."""
+        """A quick chain of moves, presses and releases, as fast as xdotool sends them. The
+        left button is clicked in place: a left drag inside the chain could move the window
+        and put the quit button under a later click."""
         chain, down = [], set()
         for _ in range(self.rng.randint(8, 40)):
             button = self.rng.choice([1, 2, 3])
-            x, y = self.safe_point(state["main"])
-            chain += ["mousemove", x, y]
-            if button in down:
+            chain += ["mousemove", *self.safe_point(state["main"])]
+            if button == 1:
+                chain += ["mousedown", 1, "mouseup", 1]
+            elif button in down:
                 chain += ["mouseup", button]
                 down.discard(button)
             elif self.rng.random() < 0.5:
