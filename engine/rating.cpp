@@ -4,10 +4,13 @@
 
 std::int32_t ComputeScore(std::int32_t frameCount, std::int32_t elapsedMs)
 {
-    // The product may exceed 32 bits for runs beyond 2,147,483 frames; form it unsigned so
-    // it wraps like two's complement instead of overflowing (the conversion back is modular).
-    const std::uint32_t scaled = static_cast<std::uint32_t>(frameCount) * 1000u + 500u;
-    return static_cast<std::int32_t>(scaled) / elapsedMs;
+    // In 32 bits the product overflows from 2,147,484 frames on and the score turns
+    // negative; 64 bits hold any frame count, and a quotient beyond 32 bits (only possible
+    // for a run far shorter than a scored one) is held at the largest score.
+    const std::int64_t scaled = std::int64_t{frameCount} * 1000 + 500;
+    const std::int64_t score = scaled / elapsedMs;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        score, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 int ratingBandIndex(std::int32_t score)

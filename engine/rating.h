@@ -77,8 +77,9 @@ static_assert(std::ranges::adjacent_find(RatingBands, std::ranges::greater_equal
                                          &RatingBand::lowerEdge) == RatingBands.end(),
               "band edges must rise strictly, or a band would be unreachable");
 
-// (frameCount × 1000 + 500) div elapsedMs in signed 32-bit arithmetic, truncated toward
-// zero; elapsedMs must be positive (the run only scores past 8700 ms).
+// (frameCount × 1000 + 500) div elapsedMs, truncated toward zero, formed in 64 bits so
+// that no frame count overflows it, and held within the 32-bit range; elapsedMs must be
+// positive (the run only scores past 8700 ms).
 std::int32_t ComputeScore(std::int32_t frameCount, std::int32_t elapsedMs);
 
 // 0-based index into RatingBands of the band holding score.

@@ -7,22 +7,37 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 inline const QString kFacePGothic = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString kFaceGothic = QStringLiteral("ＭＳ ゴシック");
 inline const QString kFaceMincho = QStringLiteral("ＭＳ 明朝");
 inline const QString kFaceRounded = QStringLiteral("HG丸ｺﾞｼｯｸM-PRO");
 
+enum class FacePitch { Proportional, Fixed, Either };
+
 struct FaceSubstitution
 {
     QString face;
     QStringList candidates; // nearest first
+    // For a machine with none of the candidates: words naming the face's kind in a family
+    // name, nearest first, and the pitch it should have.
+    QStringList kindWords;
+    FacePitch pitch;
 };
 
 // Proportional gothic, fixed-pitch gothic, fixed-pitch mincho, rounded gothic.
 const std::array<FaceSubstitution, 4> &faceSubstitutions();
 
-// Registers the substitutions with Qt; call once before any window is built.
+// The family of japaneseFamilies nearest to the substitution's face: first by the earliest
+// kind word in its name, then by pitch, then by name; empty if there is none.
+QString nearestJapaneseFamily(const FaceSubstitution &substitution,
+                              const QStringList &japaneseFamilies,
+                              const std::function<bool(const QString &)> &fixedPitch);
+
+// Registers the substitutions with Qt; call once before any window is built. Where none
+// of a face's candidates is installed, the nearest installed family with Japanese glyphs
+// stands in for it.
 void installFontSubstitutions();
 
 // A font by face and character height in pixels (the em height, no internal leading).

@@ -1,37 +1,8 @@
 // Plovex: counts how many frames per second the machine draws off-screen and puts on
 // the screen, and rates the result.
-#include "application.h"
-#include "mainform.h"
-#include "scoreform.h"
-#include "texts.h"
-#include "version.h"
-
-#include <QApplication>
-
-#include <memory>
+#include "startup.h"
 
 int main(int argc, char *argv[])
 {
-    TApplication::PrepareToolkit();
-    // The program takes no arguments; only the program name reaches Qt.
-    int qtArgc = argc > 0 ? 1 : 0;
-    QApplication qtApp(qtArgc, argv);
-    QCoreApplication::setApplicationVersion(toQString(kProgramVersion));
-
-    TApplication app;
-    app.setTitle(toQString(kApplicationTitle));
-
-    std::unique_ptr<TMainForm> mainForm;
-    std::unique_ptr<TScoreForm> scoreForm;
-    try {
-        mainForm = std::make_unique<TMainForm>();
-        scoreForm = std::make_unique<TScoreForm>();
-    } catch (const std::exception &e) {
-        // Only a broken build gets here (its built-in pictures are unreadable).
-        app.ShowException(QString::fromUtf8(e.what()));
-        return 1;
-    }
-    mainForm->ShowCentred();
-    app.Run();
-    return 0;
+    return RunPlovex(argc, argv);
 }

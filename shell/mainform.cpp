@@ -429,6 +429,10 @@ void TMainForm::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     m_manualDrag = false;
+    // A press while another button holds the pointer reaches us wherever it is; outside
+    // the ellipse it is not on the body, and dragging by it could take the window off-screen.
+    if (!windowShape(width(), height()).contains(event->position().toPoint()))
+        return;
     // Qt can keep a stale position for us after a window manager reparents the window
     // (0,0 under openbox), and it builds the move request from that: put it right first.
     const QPoint origin = (event->globalPosition() - event->position()).toPoint();
@@ -438,7 +442,9 @@ void TMainForm::mousePressEvent(QMouseEvent *event)
         return;
     // No window manager to do the move (a bare X server): follow the pointer ourselves.
     m_manualDrag = true;
-    m_dragOffset = event->globalPosition().toPoint() - pos();
+    // The pressed point of the body stays under the pointer. Taken from the event, not
+    // from pos(): input queued before our last move still refers to where we were.
+    m_dragOffset = event->position().toPoint();
 }
 
 void TMainForm::mouseMoveEvent(QMouseEvent *event)

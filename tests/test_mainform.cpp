@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include <limits>
 #include <set>
 
 namespace {
@@ -353,6 +354,119 @@ private slots:
         QCOMPARE(ElapsedMs, elapsed);
     }
 
+    void tickWrapInTheMiddleOfARunKeepsTheRunsPhases_data()
+    {
+        QTest::addColumn<quint32>("start");
+        QTest::newRow("counter wraps to 0 at 4000 ms") << quint32(0xFFFFFFFFu - 3999u);
+        QTest::newRow("sign flips at 4000 ms") << quint32(0x7FFFFFFFu - 3999u);
+    }
+    void tickWrapInTheMiddleOfARunKeepsTheRunsPhases()
+    {
+        QFETCH(quint32, start);
+        startRun(start);
+        for (int ms : {100, 3999, 4000, 4001, 7900, 8750}) {
+            frameAt(ms, ms);
+            QCOMPARE(ElapsedMs, ms);
+            QVERIFY(beeps.empty());
+        }
+        QCOMPARE(MainForm->Label3->Caption(), kHeader);
+        bool done = true;
+        MainForm->AppOnIdle(Application, done);
+        QCOMPARE(FrameCount, 8751);
+        frameAt(8850, 88500);
+        QCOMPARE(Score, 10000);
+        QCOMPARE(beeps.size(), std::size_t(1));
+        MainForm->AppOnIdle(Application, done);
+        QCOMPARE(FrameCount, 88500);
+    }
+
+    // Frames slower than 100 ms skip whole phases; each lands in the phase of its time.
+    void slowFrameLandsInThePhaseOfItsTime_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("scored");
+        QTest::addColumn<bool>("finished");
+        QTest::newRow("marquee into the quiet phase") << 7790 << 8300 << false << false;
+        QTest::newRow("quiet phase into scoring") << 8600 << 8790 << true << false;
+        QTest::newRow("scoring past the finish") << 8701 << 8950 << true << true;
+        QTest::newRow("start frame to 30 s") << 0 << 30000 << true << true;
+    }
+    void slowFrameLandsInThePhaseOfItsTime()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, scored);
+        QFETCH(bool, finished);
+        startRun();
+        if (from > 0)
+            frameAt(from, 1000);
+        const QString status = MainForm->Label3->Caption();
+        frameAt(to, 5000);
+        QCOMPARE(MainForm->Label3->Caption(), scored ? kHeader : status);
+        QCOMPARE(Score, scored ? ComputeScore(5000, to) : 0);
+        QCOMPARE(beeps.size(), std::size_t(finished ? 1 : 0));
+        QCOMPARE(MainForm->shuuryou->isVisible(), finished);
+        bool done = true;
+        MainForm->AppOnIdle(Application, done);
+        QCOMPARE(FrameCount, finished ? 5000 : 5001);
+    }
+
+    // A clock that jumps 9 s between two readings: the run's start frame is its finish.
+    void runOfASingleFrameFinishesInItsStartFrame()
+    {
+        fakeTick = kRunStart;
+        setTickSource([] { return fakeTick += 9000; });
+        MainForm->FormCreate();
+        setTickSource(readFakeTick);
+        QCOMPARE(FrameCount, 1);
+        QCOMPARE(ElapsedMs, 9000);
+        QCOMPARE(Score, 0);
+        QCOMPARE(beeps.size(), std::size_t(1));
+        QVERIFY(MainForm->shuuryou->isVisible());
+        QVERIFY(MainForm->Timer1->Enabled());
+        QCOMPARE(fieldBackground(), colourName(clBlack));
+        QVERIFY(fieldShowsTile(168, 32, 0) && fieldShowsTile(312, 32, 0));
+        bool done = true;
+        MainForm->AppOnIdle(Application, done);
+        QCOMPARE(FrameCount, 1);
+    }
+
+    void extremeScoresShowTheirTilesTextAndBand_data()
+    {
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("score");
+        QTest::addColumn<QList<int>>("digits");
+        QTest::addColumn<int>("band");
+        // All finish at 8850 ms.
+        QTest::newRow("0") << 1 << 0 << QList<int>{0, 0, 0, 0} << 0;
+        QTest::newRow("9999") << 88491 << 9999 << QList<int>{9, 9, 9, 9} << 20;
+        QTest::newRow("10000") << 88500 << 10000 << QList<int>{0, 0, 0, 0} << 20;
+        QTest::newRow("2 147 483 frames") << 2147483 << 242653 << QList<int>{2, 6, 5, 3} << 20;
+        QTest::newRow("2 147 484 frames, past 32 bits")
+            << 2147484 << 242653 << QList<int>{2, 6, 5, 3} << 20;
+        QTest::newRow("most frames a run can count")
+            << std::numeric_limits<int>::max() << 242653519 << QList<int>{3, 5, 1, 9} << 20;
+    }
+    void extremeScoresShowTheirTilesTextAndBand()
+    {
+        QFETCH(int, frames);
+        QFETCH(int, score);
+        QFETCH(QList<int>, digits);
+        QFETCH(int, band);
+        startRun();
+        frameAt(100);
+        frameAt(8850, frames);
+        QCOMPARE(Score, score);
+        for (int k = 0; k < 4; ++k)
+            QVERIFY2(fieldShowsTile(168 + 48 * k, 32, digits[k]), qPrintable(QString::number(k)));
+        QVERIFY(MainForm->Label1->Caption().startsWith(
+            QStringLiteral("反重力  %1 [RG]\n\r").arg(score)));
+        QCOMPARE(MainForm->Label1->Caption(), ComposeRatingText(score));
+        QCOMPARE(ratingBandIndex(Score), band);
+        QVERIFY(MainForm->Label1->isVisible());
+    }
+
     void lowScoreClearsTheFieldInTheBandColourFromTheSecondScoringFrame()
     {
         startRun();
@@ -510,6 +624,50 @@ private slots:
         QCOMPARE(button->pos(), QPoint(2, 2));
         QTest::mouseRelease(button, Qt::LeftButton, {}, off);
         QCOMPARE(button->pos(), QPoint(0, 0));
+    }
+
+    // Presses outside the ellipse arrive only while another button holds the pointer.
+    void onlyALeftPressOnTheBodyDragsTheWindow_data()
+    {
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<bool>("drags");
+        QTest::newRow("centre") << QPoint(256, 146) << true;
+        QTest::newRow("corner, outside the ellipse") << QPoint(3, 3) << false;
+        QTest::newRow("beyond the window") << QPoint(641, 423) << false;
+    }
+    void onlyALeftPressOnTheBodyDragsTheWindow()
+    {
+        QFETCH(QPoint, press);
+        QFETCH(bool, drags);
+        MainForm->move(300, 300);
+        auto send = [](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, QPointF(at), MainForm->mapToGlobal(QPointF(at)),
+                              type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(MainForm, &event);
+        };
+        send(QEvent::MouseButtonPress, press, Qt::LeftButton);
+        send(QEvent::MouseMove, press + QPoint(-100, -80), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, press + QPoint(-100, -80), Qt::NoButton);
+        QCOMPARE(MainForm->pos(), drags ? QPoint(200, 220) : QPoint(300, 300));
+    }
+
+    // Input queued before the window's last move refers to where the window was then.
+    void aDragKeepsThePressedPointUnderThePointerEvenFromStaleInput()
+    {
+        MainForm->move(300, 300);
+        const QPoint body(256, 146), wasAt(100, 100);
+        auto send = [](QEvent::Type type, QPoint at, QPoint global, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, QPointF(at), QPointF(global),
+                              type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(MainForm, &event);
+        };
+        send(QEvent::MouseButtonPress, body, wasAt + body, Qt::LeftButton);
+        const QPoint pointer(600, 500);
+        send(QEvent::MouseMove, pointer - MainForm->pos(), pointer, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, pointer - MainForm->pos(), pointer, Qt::NoButton);
+        QCOMPARE(MainForm->pos(), pointer - body);
     }
 
     void rightPressOpensTheMenuBelowTheButtonWithoutMovingIt_data()

@@ -9,9 +9,12 @@
 
 #include <iconv.h>
 
+#include <limits>
 #include <optional>
 
 namespace {
+
+constexpr int kMaxInt = std::numeric_limits<int>::max();
 
 QByteArray bytes(std::string_view text)
 {
@@ -109,9 +112,11 @@ private slots:
         QTest::newRow("1000 frames in 8750 ms") << 1000 << 8750 << 114;
         QTest::newRow("435 in 8702: the 500 lifts it to 50") << 435 << 8702 << 50;
         QTest::newRow("1 in 8701") << 1 << 8701 << 0;
-        QTest::newRow("largest product that fits") << 2147483 << 8701 << 246808;
-        // 2147484500 wraps to -2147482796.
-        QTest::newRow("product wraps") << 2147484 << 8701 << -246808;
+        QTest::newRow("largest product that fits 32 bits") << 2147483 << 8701 << 246808;
+        // 2 147 484 500 would wrap to a negative score in 32 bits.
+        QTest::newRow("first product past 32 bits") << 2147484 << 8701 << 246808;
+        QTest::newRow("most frames a run can count") << kMaxInt << 8701 << 246808832;
+        QTest::newRow("quotient past 32 bits is held") << kMaxInt << 1 << kMaxInt;
     }
     void score()
     {

@@ -3,7 +3,11 @@
 #   e2e.sh session            a full run, the finish controls, menu, score table, re-measure, quit
 #   e2e.sh close_during_run   a close request to the main window while a run is measured
 #   e2e.sh window_manager     dragging and quitting under a window manager (needs --wm)
+#   e2e.sh small_screen       a screen smaller than the window (needs --screen 400x240)
+#   e2e.sh scaled_desktop     a desktop asking for scale 2 (QT_SCALE_FACTOR=2 and the like)
 # Input comes only from xdotool; results are judged on screenshots and the X server's data.
+# In every case the program must write nothing to standard output or error (Qt's warnings
+# go there).
 # Environment: PLOVEX, PLOVEX_INSPECT (binaries), E2E_ARTIFACTS (screenshots and the
 # program's output, kept when a case fails or E2E_KEEP=1).
 set -uo pipefail
@@ -42,6 +46,9 @@ finish() {
     if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
+    fi
+    if [[ -s "$A/plovex.log" ]]; then
+        fail "the program wrote output: $(head -c 2000 "$A/plovex.log")"
     fi
     if ((failures)); then
         log "$failures check(s) failed; screenshots and log kept in $A"
@@ -585,10 +592,56 @@ case_window_manager() {
     fi
 }
 
+# quit_by_click: a click on the quit button must end the program with status 0.
+quit_by_click() {
+    click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
+    if wait_exit 5000; then
+        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0" ||
+            fail "quit ended the program with status $EXIT_STATUS"
+    else
+        fail "the quit button did not end the program within 5 s"
+    fi
+}
+
+case_small_screen() {
+    start_plovex
+    local sw sh
+    read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')
+    ((sw < 512 && sh < 293)) || abort "the screen is ${sw}x$sh; run with --screen 400x240"
+    ((WX == 0 && WY == 0)) && log "ok: on a ${sw}x$sh screen the window is at its top-left corner" ||
+        fail "on a ${sw}x$sh screen the window is at $WX,$WY, expected 0,0"
+    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    wait_finished
+    sleep 0.3
+    shot finished
+    local score
+    score=$(in_window score "$A/finished.png" 2>&1) && log "ok: score tiles read $score" ||
+        fail "score tiles unreadable: $score"
+    # The quit button's upper half is still on the screen.
+    quit_by_click
+}
+
+case_scaled_desktop() {
+    [[ ${QT_SCALE_FACTOR:-} == 2 ]] || abort "run with QT_SCALE_FACTOR=2 in the environment"
+    start_plovex
+    local cx=$(((1280 - 512) / 2)) cy=$(((1024 - 293) / 2))
+    ((WX == cx && WY == cy)) && log "ok: 512x293 device pixels, centred at $WX,$WY" ||
+        fail "window at $WX,$WY, expected centred at $cx,$cy"
+    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    wait_finished
+    sleep 0.3
+    shot finished
+    # Tiles, labels and buttons where the unscaled layout puts them.
+    check_finished "$A/finished.png" "run at scale 2"
+    quit_by_click
+}
+
 case "$case_name" in
 session) case_session ;;
 close_during_run) case_close_during_run ;;
 window_manager) case_window_manager ;;
+small_screen) case_small_screen ;;
+scaled_desktop) case_scaled_desktop ;;
 *)
     echo "unknown case $case_name" >&2
     exit 2

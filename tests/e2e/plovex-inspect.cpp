@@ -537,6 +537,8 @@ void usage()
         "  blend IMAGE X Y W H BG FG MIN     box holds only FG-on-BG text, at least MIN pure FG "
         "pixels\n"
         "  diff IMAGE1 IMAGE2 X Y W H        count and extent of differing pixels in the box\n"
+        "  locate IMAGE WINDOW X Y W H       where an image of the window (WINDOW) shows in\n"
+        "                                    IMAGE, judged by the box: the window's corner\n"
         "  wait MS COMMAND ...               repeat a check on the live screen until it holds\n",
         stderr);
 }
@@ -624,6 +626,29 @@ int runImageCommand(const Options &opt, const std::string &cmd, std::vector<std:
         else
             std::printf("0\n");
         return 0;
+    }
+    if (cmd == "locate") {
+        need(6);
+        const QImage image = loadImage(a[0]);
+        const View window = view(a[1]);
+        const Box b = parseBox(&argv[2]);
+        for (int oy = -b.y; oy + b.y + b.h <= image.height(); ++oy) {
+            for (int ox = -b.x; ox + b.x + b.w <= image.width(); ++ox) {
+                bool same = true;
+                for (int y = b.y; y < b.y + b.h && same; ++y) {
+                    const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(oy + y));
+                    for (int x = b.x; x < b.x + b.w && same; ++x)
+                        same = (row[ox + x] & 0xffffff) == window.at(x, y);
+                }
+                if (same) {
+                    std::printf("%d %d\n", ox, oy);
+                    return 0;
+                }
+            }
+        }
+        throw Failure("the box (" + std::to_string(b.x) + "," + std::to_string(b.y) + ") " +
+                      std::to_string(b.w) + "x" + std::to_string(b.h) + " of " + a[1] +
+                      " shows nowhere in " + a[0]);
     }
     usage();
     return 2;
