@@ -495,13 +495,7 @@ case_session() {
         "$I" wait 3000 find --title "$TABLE_TITLE" >/dev/null || fail "score table did not open before quitting"
     fi
     sleep 0.3
-    click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
-    if wait_exit 5000; then
-        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0 (score table open)" ||
-            fail "quit ended the program with status $EXIT_STATUS"
-    else
-        abort "the quit button did not end the program within 5 s"
-    fi
+    quit_by_click "score table open"
 }
 
 # check_score_table WID T_SHOW: geometry, band colours and the blink of the current band.
@@ -583,23 +577,18 @@ case_window_manager() {
     ((WX == ox + 60 && WY == oy + 40)) && log "ok: drag under the window manager moved the window by 60,40" ||
         fail "drag by 60,40 under the window manager moved the window from $ox,$oy to $WX,$WY"
     sleep 0.3
-    click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
-    if wait_exit 5000; then
-        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0" ||
-            fail "quit ended the program with status $EXIT_STATUS"
-    else
-        fail "the quit button did not end the program within 5 s"
-    fi
+    quit_by_click
 }
 
-# quit_by_click: a click on the quit button must end the program with status 0.
+# quit_by_click [NOTE]: a click on the quit button must end the program with status 0.
 quit_by_click() {
+    local note=${1:+ ($1)}
     click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
     if wait_exit 5000; then
-        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0" ||
-            fail "quit ended the program with status $EXIT_STATUS"
+        ((EXIT_STATUS == 0)) && log "ok: quit ended the program with status 0$note" ||
+            fail "quit ended the program with status $EXIT_STATUS$note"
     else
-        fail "the quit button did not end the program within 5 s"
+        fail "the quit button did not end the program within 5 s$note"
     fi
 }
 
