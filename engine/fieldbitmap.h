@@ -40,11 +40,14 @@ public:
     using ChangeHandler = void (*)(void *context);
 
     FieldBitmap();
+    // Draws into kWidth x kHeight pixels in rows of kWidth that the caller owns and keeps
+    // alive, such as a shared-memory image the X server reads; starts black like a new field.
+    explicit FieldBitmap(std::uint32_t *externalPixels);
     FieldBitmap(const FieldBitmap &other); // same pixels; brush and copy mode start afresh
     FieldBitmap &operator=(const FieldBitmap &) = delete;
 
-    std::uint32_t *pixels() { return m_pixels.get(); }
-    const std::uint32_t *pixels() const { return m_pixels.get(); }
+    std::uint32_t *pixels() { return m_pixels; }
+    const std::uint32_t *pixels() const { return m_pixels; }
     std::uint32_t pixel(int x, int y) const { return m_pixels[y * kWidth + x]; }
 
     TColor brushColor() const { return m_brushColor; }
@@ -68,7 +71,8 @@ private:
             m_onChange(m_changeContext);
     }
 
-    std::unique_ptr<std::uint32_t[]> m_pixels;
+    std::unique_ptr<std::uint32_t[]> m_owned; // empty when the pixels are the caller's
+    std::uint32_t *m_pixels = nullptr;
     TColor m_brushColor = clWhite;
     CopyMode m_copyMode = CopyMode::SrcCopy;
     ChangeHandler m_onChange = nullptr;

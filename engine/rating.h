@@ -89,5 +89,11 @@ const RatingBand &bandFor(std::int32_t score);
 // Thousands, hundreds, tens and units of the score's lowest four digits, leading zeros kept.
 std::array<int, 4> scoreDigits(std::int32_t score);
 
+// Where the four digit tiles lie on the field: digit k has its top-left corner at
+// (kScoreDigitLeft + kScoreDigitSpacing × k, kScoreDigitTop).
+constexpr int kScoreDigitLeft = 168;
+constexpr int kScoreDigitSpacing = 48;
+constexpr int kScoreDigitTop = 32;
+
 // Prefix, score, suffix, LF CR, then the band's comment lines joined by CR LF.
 QString ComposeRatingText(std::int32_t score);

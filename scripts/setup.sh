@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxdamage-dev libbenchmark-dev
+    qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxdamage-dev libxrandr-dev libbenchmark-dev
     xvfb xauth x11-utils xdotool imagemagick openbox python3
     fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-motoya-l-maruberi
     fonts-dejavu-core fonts-vlgothic weston qt6-wayland

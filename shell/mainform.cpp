@@ -38,9 +38,6 @@ constexpr int kHeaderPoints = 14;    // header size once the score is shown
 // The about box's second line: the maker's credit.
 constexpr std::string_view kAboutCredit = "Copyright (C) Vendrake";
 constexpr std::int32_t kPreludeScore = 350; // no band sets colours from here on
-constexpr int kDigitLeft = 168;             // the four score digits on the field
-constexpr int kDigitSpacing = 48;
-constexpr int kDigitTop = 32;
 
 bool isWayland()
 {
@@ -277,7 +274,7 @@ void TMainForm::ScoreStep()
     Score = ComputeScore(FrameCount, ElapsedMs);
     const std::array<int, 4> digits = scoreDigits(Score);
     for (int i = 0; i < 4; ++i)
-        DrawTile(kDigitLeft + kDigitSpacing * i, kDigitTop, digits[std::size_t(i)]);
+        DrawTile(kScoreDigitLeft + kScoreDigitSpacing * i, kScoreDigitTop, digits[std::size_t(i)]);
 
     const RatingBand &band = bandFor(Score);
     if (band.colours) {

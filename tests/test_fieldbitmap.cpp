@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <vector>
+
 namespace {
 
 constexpr std::uint32_t kOpaque = toPixel(clBlack);
@@ -60,6 +62,23 @@ private slots:
         QCOMPARE(copy.pixel(511, 311), toPixel(clRed));
         QCOMPARE(copy.brushColor(), clWhite);
         QCOMPARE(countChanged(field, copy), 0);
+    }
+
+    // The limit program draws straight into the X server's shared images this way.
+    void fieldOverCallersPixelsDrawsThereAndNowhereElse()
+    {
+        constexpr std::uint32_t kGuard = 0x12345678u;
+        std::vector<std::uint32_t> memory(FieldBitmap::kWidth * FieldBitmap::kHeight + 1, kGuard);
+        const SpriteSheets sheets = plusSheets();
+        FieldBitmap outside(memory.data()), inside;
+        QCOMPARE(outside.pixels(), memory.data());
+        QCOMPARE(countChanged(outside, inside), 0); // both start black
+        for (FieldBitmap *field : {&outside, &inside}) {
+            fill(*field, clBlue);
+            DrawTile(*field, sheets, 480, 280, 12);
+        }
+        QCOMPARE(countChanged(outside, inside), 0);
+        QCOMPARE(memory.back(), kGuard);
     }
 
     void fillIsClippedToTheField()

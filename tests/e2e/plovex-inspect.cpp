@@ -7,6 +7,8 @@
 // ":screen" for a grab of the live root window. Colours are #rrggbb, a standard colour
 // name, or "tooltip" (the desktop palette's tooltip background). Checks exit 0 when they
 // hold and 1 (with what was expected and seen on stderr) when they do not.
+#include "scorereader.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPalette>
@@ -456,60 +458,23 @@ int checkBlend(const View &v, Box box, QRgb bg, QRgb fg, long minText)
 
 // ---- Digit tiles ----------------------------------------------------------------------
 
-constexpr int kTile = 32;
-
-struct Sheets
+// The committed sheets rather than the program's built-in copy, so that a broken resource
+// shows up as an unreadable score.
+SpriteSheets loadSheets(const std::string &dir)
 {
-    QImage mask, colour;
-};
-
-Sheets loadSheets(const std::string &dir)
-{
-    Sheets s{QImage(QString::fromStdString(dir + "/sheet-mask.bmp")),
-             QImage(QString::fromStdString(dir + "/sheet-colour.bmp"))};
-    if (s.mask.size() != QSize(480, 32) || s.colour.size() != QSize(480, 32))
+    SpriteSheets sheets;
+    if (!sheetFromImage(QImage(QString::fromStdString(dir + "/sheet-mask.bmp")), sheets.mask) ||
+        !sheetFromImage(QImage(QString::fromStdString(dir + "/sheet-colour.bmp")), sheets.colour))
         throw std::runtime_error("cannot read the 480 x 32 sheets in " + dir);
-    s.mask = s.mask.convertToFormat(QImage::Format_RGB32);
-    s.colour = s.colour.convertToFormat(QImage::Format_RGB32);
-    return s;
+    return sheets;
 }
 
-// The digits whose opaque pixels all appear exactly at (x, y) of the view.
-std::vector<int> matchingDigits(const View &v, const Sheets &sheets, int x, int y)
+int readScore(const View &v, const SpriteSheets &sheets)
 {
-    std::vector<int> found;
-    for (int d = 0; d <= 9; ++d) {
-        bool ok = true;
-        for (int ty = 0; ty < kTile && ok; ++ty)
-            for (int tx = 0; tx < kTile && ok; ++tx)
-                if ((sheets.mask.pixel(d * kTile + tx, ty) & 0xffffff) == 0)
-                    ok = v.at(x + tx, y + ty) ==
-                         (sheets.colour.pixel(d * kTile + tx, ty) & 0xffffff);
-        if (ok)
-            found.push_back(d);
-    }
-    return found;
-}
-
-int readScore(const View &v, const Sheets &sheets)
-{
-    std::string digits;
-    for (int k = 0; k < 4; ++k) {
-        const int x = 168 + 48 * k, y = 32;
-        const std::vector<int> found = matchingDigits(v, sheets, x, y);
-        if (found.size() != 1) {
-            std::string list;
-            for (int d : found) {
-                list += ' ';
-                list += std::to_string(d);
-            }
-            throw Failure("digit tile " + std::to_string(k) + " at (" + std::to_string(x) + "," +
-                          std::to_string(y) + ") matches " + std::to_string(found.size()) +
-                          " digits of the sheet (expected exactly one):" + list);
-        }
-        digits += char('0' + found.front());
-    }
-    std::printf("%s\n", digits.c_str());
+    const TileReading reading = readScoreTiles(v.image, QPoint(v.ox, v.oy), sheets);
+    if (!reading.ok())
+        throw Failure(reading.problem);
+    std::printf("%04d\n", reading.score);
     return 0;
 }
 

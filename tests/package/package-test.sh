@@ -2,7 +2,8 @@
 # The Debian package from end to end: builds it with CPack, checks it with lintian, installs
 # it with apt-get, runs the installed /usr/bin/plovex through a full run on a private Xvfb
 # (the end-to-end suite's window_manager case: the finished window, a drag, a click on quit,
-# exit status 0) and removes the package again, whatever happened.
+# exit status 0), has the installed plovex-bench measure it and its limit once, and removes
+# the package again, whatever happened.
 # Needs root or sudo without a password; exits 77 (skipped) without, and also when a plovex
 # package is installed already, which this test would otherwise replace and then remove.
 # Environment: BUILD_DIR (a built tree), PACKAGE_OUT (scratch folder), CPACK, SOURCE_DIR,
@@ -67,7 +68,7 @@ version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 log "Depends: $depends"
 # From shlibdeps (the binary's libraries) and from the run-time needs the binary cannot show.
-for want in libqt6widgets6 libc6 qt6-qpa-plugins fonts-ipafont-gothic fonts-ipafont-mincho \
+for want in libqt6widgets6 libc6 libxrandr2 qt6-qpa-plugins fonts-ipafont-gothic fonts-ipafont-mincho \
     fonts-motoya-l-maruberi; do
     [[ ", $depends," == *", $want"[\ ,]* ]] || fail "Depends lacks $want"
 done
@@ -129,4 +130,13 @@ if PLOVEX=/usr/bin/plovex PLOVEX_INSPECT=$PLOVEX_INSPECT E2E_ARTIFACTS=$PACKAGE_
     log "ok: the installed program ran, finished its run and quit with status 0"
 else
     fail "the installed program's run (screenshots in $PACKAGE_OUT/run)"
+fi
+
+# The installed bench, which finds the installed program and limit next to it.
+if /usr/bin/plovex-bench --xvfb --runs 1 --limit-runs 1 >"$PACKAGE_OUT/bench.log" 2>&1 &&
+    grep -q "of this machine's limit" "$PACKAGE_OUT/bench.log"; then
+    log "ok: the installed plovex-bench measured the installed program and its limit"
+else
+    cat "$PACKAGE_OUT/bench.log"
+    fail "the installed plovex-bench (its output is in $PACKAGE_OUT/bench.log)"
 fi

@@ -1,0 +1,45 @@
+// A program plovex-bench starts and watches: its output through a pipe, its exit without
+// blocking, and its end when plovex-bench is interrupted, so no server or window is left
+// behind.
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+#include <sys/types.h>
+
+class Child
+{
+public:
+    // Starts `program` with `arguments` in `environment` ("NAME=value" entries), standard
+    // output and error into one pipe. Throws std::runtime_error when it cannot start.
+    Child(const QString &program, const QStringList &arguments, const QStringList &environment);
+    ~Child(); // kills the program if it still runs
+    Child(const Child &) = delete;
+    Child &operator=(const Child &) = delete;
+
+    pid_t pid() const { return m_pid; }
+
+    // Reads what the program wrote since the last call, waiting up to `wait` for something.
+    void readOutput(std::chrono::milliseconds wait = std::chrono::milliseconds(0));
+    const QByteArray &output() const { return m_output; }
+    // The first complete line that starts with `prefix`, if it has been written.
+    std::optional<QByteArray> line(const QByteArray &prefix) const;
+
+    // The exit status (128 + signal for a signal) once it has ended; never blocks.
+    std::optional<int> exitStatus();
+    // Waits up to `limit` for the end; kills the program after that.
+    std::optional<int> waitForExit(std::chrono::milliseconds limit);
+    void kill();
+
+    // Kills every program still running, for the handler of SIGINT and SIGTERM.
+    static void installInterruptHandler();
+
+private:
+    pid_t m_pid = -1;
+    int m_output_fd = -1;
+    QByteArray m_output;
+    std::optional<int> m_status;
+};

@@ -1,0 +1,145 @@
+#include "environment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QtGlobal>
+
+#include <cmath>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <sys/utsname.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Other programs keeping more than this share of all cores busy get a warning.
+constexpr double kBusyWarning = 0.10;
+
+QString readLine(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(file.readLine()).trimmed();
+}
+
+QString cpuModel()
+{
+    QFile file("/proc/cpuinfo");
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return "unknown";
+    // /proc files have no size, so read to the end rather than test for it.
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    // x86 names its model; many ARM kernels only name the board or the core.
+    for (const QString key : {"model name", "Hardware", "Model", "cpu model"}) {
+        for (const QString &line : lines) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed() == key)
+                return line.mid(colon + 1).simplified();
+        }
+    }
+    return "unknown";
+}
+
+// Idle and total jiffies of all processors together, from /proc/stat.
+std::pair<double, double> processorTimes()
+{
+    const QStringList fields = readLine("/proc/stat").split(' ', Qt::SkipEmptyParts);
+    if (fields.size() < 6 || fields[0] != "cpu")
+        return {0, 0};
+    double total = 0;
+    for (qsizetype i = 1; i < fields.size(); ++i)
+        total += fields[i].toDouble();
+    return {fields[4].toDouble() + fields[5].toDouble(), total}; // idle + iowait
+}
+
+// The governor with its driver and energy preference where the kernel has them, and
+// whether that setting holds the processor back.
+std::pair<QString, bool> governor()
+{
+    const QString base = "/sys/devices/system/cpu/cpu0/cpufreq/";
+    const QString name = readLine(base + "scaling_governor");
+    if (name.isEmpty())
+        return {"unknown", false};
+    const QString driver = readLine(base + "scaling_driver");
+    const QString preference = readLine(base + "energy_performance_preference");
+    const QString profile = readLine("/sys/firmware/acpi/platform_profile");
+    QStringList details;
+    for (const QString &d : {driver, preference, profile.isEmpty() ? "" : "profile " + profile})
+        if (!d.isEmpty())
+            details.append(d);
+    // With intel_pstate and amd-pstate, "powersave" is the usual dynamic setting; the
+    // energy preference and the platform profile tell whether power comes first.
+    const bool dynamicDriver = driver == "intel_pstate" || driver.startsWith("amd-pstate");
+    const bool saving = (name == "powersave" && !dynamicDriver) || preference == "power" ||
+                        profile == "low-power" || profile == "quiet";
+    return {details.isEmpty() ? name : name + " (" + details.join(", ") + ")", saving};
+}
+
+QString powerSource()
+{
+    bool battery = false, discharging = false;
+    const QDir dir("/sys/class/power_supply");
+    for (const QString &supply : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (readLine(dir.filePath(supply + "/type")) == "Battery") {
+            battery = true;
+            discharging |= readLine(dir.filePath(supply + "/status")) == "Discharging";
+        }
+    }
+    // A battery that is charging, full or not charging is one on mains power.
+    return discharging ? "battery" : battery ? "mains" : "no battery";
+}
+
+} // namespace
+
+QString scaleSettings(const QString &xftDpi)
+{
+    QStringList set;
+    if (!xftDpi.isEmpty())
+        set.append("Xft.dpi=" + xftDpi);
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name :
+         {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
+          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_FONT_DPI", "GDK_SCALE", "GDK_DPI_SCALE"}) {
+        if (env.contains(name))
+            set.append(QString(name) + "=" + env.value(name));
+    }
+    return set.isEmpty() ? "none" : set.join(' ');
+}
+
+QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample)
+{
+    QStringList warnings;
+    e.qtVersion = qVersion();
+    e.cpuModel = cpuModel();
+    e.cores = int(std::thread::hardware_concurrency());
+    const auto [governorText, saving] = governor();
+    e.governor = governorText;
+    if (saving)
+        warnings.append("the processor is set to save power (" + governorText +
+                        "); scores will be lower and vary more");
+    e.power = powerSource();
+    if (e.power == "battery")
+        warnings.append("the machine runs on battery, which may slow the processor down");
+#ifdef Q_OS_UNIX
+    utsname names{};
+    if (uname(&names) == 0)
+        e.kernel = QString("%1 %2 %3").arg(names.sysname, names.release, names.machine);
+#endif
+    e.loadAverage = readLine("/proc/loadavg").section(' ', 0, 0).toDouble();
+
+    const auto [idle0, total0] = processorTimes();
+    std::this_thread::sleep_for(busySample);
+    const auto [idle1, total1] = processorTimes();
+    const double busy = total1 > total0 ? 1.0 - (idle1 - idle0) / (total1 - total0) : 0.0;
+    e.busyBeforePercent = std::round(busy * 1000) / 10;
+    if (busy > kBusyWarning)
+        warnings.append(QString("other programs kept %1 % of the processor busy before the "
+                                "first run (load average %2); close them for a fair score")
+                            .arg(e.busyBeforePercent, 0, 'f', 0)
+                            .arg(e.loadAverage, 0, 'f', 2));
+    return warnings;
+}

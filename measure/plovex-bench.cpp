@@ -1,0 +1,266 @@
+// plovex-bench: measures Plovex for people who compare machines, drivers and desktop
+// settings. It runs the real program several times, reads each score from its window as a
+// user reads it, measures the machine's limit with plovex-limit between the runs, and says
+// how sure the result is and what held it down; it compares two saved results with a rank
+// test. Exit status: 0 done, 1 the measurement failed or the comparison was refused,
+// 2 bad arguments or an unreadable result file.
+#include "environment.h"
+#include "report.h"
+#include "result.h"
+#include "version.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+#ifdef PLOVEX_BENCH_X11
+#include "watch.h"
+
+#include <X11/Xlib.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int kDefaultRuns = 5;
+constexpr int kMaxRuns = 1000;
+constexpr int kFailed = 1;
+constexpr int kBadUse = 2;
+
+struct UsageError : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+struct Options
+{
+    int runs = kDefaultRuns;
+    int limitRuns = kDefaultRuns;
+    bool xvfb = false;
+    QString json;
+    QStringList compare; // two files
+    bool force = false;
+};
+
+int message(int status, const QString &text)
+{
+    std::fprintf(stderr, "plovex-bench: %s\n", qPrintable(text));
+    return status;
+}
+
+int count(const QCommandLineParser &parser, const QString &name, int min, int max)
+{
+    bool ok = false;
+    const int n = parser.value(name).toInt(&ok);
+    if (!ok || n < min || n > max)
+        throw UsageError(QString("--%1 takes a whole number from %2 to %3, not '%4'")
+                             .arg(name)
+                             .arg(min)
+                             .arg(max)
+                             .arg(parser.value(name))
+                             .toStdString());
+    return n;
+}
+
+Options parse(QCommandLineParser &parser, const QStringList &arguments)
+{
+    parser.setApplicationDescription(
+        "Runs Plovex several times and reports its score with how sure it is, how close it "
+        "comes to this machine's limit and what limited it; or compares two saved results.");
+    parser.addOptions({
+        {{"n", "runs"}, "Whole Plovex runs to measure (default 5).", "N"},
+        {"limit-runs",
+         "Runs of the limit program, spread between Plovex's runs (default: as many as --runs; "
+         "0 skips the limit).",
+         "K"},
+        {"xvfb", "Measure on a private Xvfb instead of the display in DISPLAY."},
+        {"json", "Also write the result, with every run and the environment, to FILE.", "FILE"},
+        {"compare", "Compare two results written with --json: A.json B.json."},
+        {"force", "Compare results measured in different environments all the same."},
+    });
+    parser.addPositionalArgument("A.json B.json", "With --compare: the two results.");
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments))
+        throw UsageError(parser.errorText().toStdString());
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+
+    Options o;
+    o.force = parser.isSet("force");
+    if (parser.isSet("compare")) {
+        for (const char *measuring : {"runs", "limit-runs", "xvfb", "json"})
+            if (parser.isSet(measuring))
+                throw UsageError(QString("--compare does not measure; --%1 has no place with it")
+                                     .arg(measuring)
+                                     .toStdString());
+        o.compare = parser.positionalArguments();
+        if (o.compare.size() != 2)
+            throw UsageError("--compare takes two result files, A.json B.json");
+        return o;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        throw UsageError(
+            QString("unexpected argument '%1'").arg(parser.positionalArguments()[0]).toStdString());
+    if (o.force)
+        throw UsageError("--force only goes with --compare");
+    if (parser.isSet("runs"))
+        o.runs = count(parser, "runs", 1, kMaxRuns);
+    o.limitRuns = parser.isSet("limit-runs") ? count(parser, "limit-runs", 0, o.runs) : o.runs;
+    o.xvfb = parser.isSet("xvfb");
+    o.json = parser.value("json");
+    return o;
+}
+
+int compare(const Options &o)
+{
+    BenchResult a, b;
+    try {
+        a = readResultFile(o.compare[0]);
+        b = readResultFile(o.compare[1]);
+    } catch (const std::runtime_error &e) {
+        return message(kBadUse, QString::fromStdString(e.what()));
+    }
+    const Comparison c =
+        compareResults(a, "A = " + o.compare[0], b, "B = " + o.compare[1], o.force);
+    if (c.refused)
+        return message(kFailed, c.text);
+    std::fputs(qPrintable(c.text), stdout);
+    return 0;
+}
+
+#ifdef PLOVEX_BENCH_X11
+
+// The programs installed or built next to this one, else the first on PATH.
+QString sibling(const QString &name)
+{
+    const QString here = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    const QString found =
+        QFileInfo(here).isExecutable() ? here : QStandardPaths::findExecutable(name);
+    if (found.isEmpty())
+        throw std::runtime_error(
+            QString("cannot find %1 next to plovex-bench or on PATH").arg(name).toStdString());
+    return found;
+}
+
+int measure(const Options &o)
+{
+    std::unique_ptr<QSaveFile> json;
+    if (!o.json.isEmpty()) {
+        // Opened now, so that a path that cannot be written fails before the runs.
+        json = std::make_unique<QSaveFile>(o.json);
+        if (!json->open(QIODevice::WriteOnly))
+            return message(kBadUse, "cannot write " + o.json + ": " + json->errorString());
+    }
+    const bool terminal = isatty(STDERR_FILENO);
+    try {
+        const QString plovex = sibling("plovex");
+        const QString limit = o.limitRuns > 0 ? sibling("plovex-limit") : QString();
+        Child::installInterruptHandler();
+
+        BenchResult r;
+        r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+        r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
+        // Before any server starts, so that only other programs count as load.
+        r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // The score is read through X, so Plovex runs on X even in a Wayland session.
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        QTemporaryDir runtime;
+        std::unique_ptr<PrivateXvfb> xvfb;
+        if (o.xvfb) {
+            xvfb = std::make_unique<PrivateXvfb>();
+            env.insert("DISPLAY", xvfb->display());
+            env.insert("XDG_RUNTIME_DIR", runtime.path());
+            env.remove("WAYLAND_DISPLAY");
+        }
+        const Watcher watcher = openWatcher(xvfb ? xvfb->display() : QString(), env.toStringList());
+        r.environment.display =
+            xvfb ? QString("private Xvfb") : QString::fromLocal8Bit(DisplayString(watcher.display));
+        r.warnings += gatherDisplay(r.environment, watcher);
+        for (const QString &w : r.warnings)
+            message(0, "warning: " + w);
+
+        const SpriteSheets &sheets = builtInSheets();
+        for (int i = 0; i < o.runs; ++i) {
+            PlovexRun run;
+            try {
+                run = measurePlovex(plovex, watcher, sheets);
+            } catch (const std::runtime_error &e) {
+                return message(kFailed, QString("run %1: %2").arg(i + 1).arg(e.what()));
+            }
+            // The limit runs spread evenly between Plovex's runs, each right after one.
+            const bool limitNow = (i + 1) * o.limitRuns / o.runs > i * o.limitRuns / o.runs;
+            if (limitNow && r.limitUnavailable.isEmpty()) {
+                try {
+                    const LimitRun l = measureLimit(limit, watcher);
+                    r.limitRuns.push_back(l);
+                    run.limitFps = l.fps;
+                } catch (const LimitUnavailable &e) {
+                    r.limitUnavailable = QString("not measured: %1").arg(e.what());
+                } catch (const std::runtime_error &e) {
+                    return message(kFailed,
+                                   QString("limit after run %1: %2").arg(i + 1).arg(e.what()));
+                }
+            }
+            r.runs.push_back(run);
+            if (terminal)
+                std::fprintf(
+                    stderr, "run %d/%d: score %d%s\n", i + 1, o.runs, run.score,
+                    run.limitFps
+                        ? qPrintable(QString(", limit %1 fps").arg(*run.limitFps, 0, 'f', 0))
+                        : "");
+        }
+        XCloseDisplay(watcher.display);
+
+        std::fputs(qPrintable(resultTable(r)), stdout);
+        if (json) {
+            json->write(toJson(r));
+            if (!json->commit())
+                return message(kFailed, "cannot write " + o.json + ": " + json->errorString());
+        }
+        return 0;
+    } catch (const std::runtime_error &e) {
+        return message(kFailed, QString::fromStdString(e.what()));
+    }
+}
+
+#else
+
+int measure(const Options &)
+{
+    return message(kFailed, "this build measures nothing: it was made without X11; --compare "
+                            "works");
+}
+
+#endif
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("plovex-bench");
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));
+    QCommandLineParser parser;
+    Options options;
+    try {
+        options = parse(parser, QCoreApplication::arguments());
+    } catch (const UsageError &e) {
+        return message(kBadUse, QString::fromStdString(e.what()) + " (see plovex-bench --help)");
+    }
+    return options.compare.isEmpty() ? measure(options) : compare(options);
+}

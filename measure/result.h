@@ -1,0 +1,104 @@
+// A bench result: the machine it was measured on, every run, and the summary; written as
+// versioned JSON and read back for a comparison.
+#pragma once
+
+#include "statistics.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class QJsonObject;
+
+inline constexpr char kResultSchema[] = "plovex-bench-result";
+// Raise when a field changes meaning or goes away; readers refuse versions they do not know.
+constexpr int kResultSchemaVersion = 1;
+
+struct Environment
+{
+    QString plovexVersion;
+    QString qtVersion;
+    QString platform; // Qt platform plugin Plovex ran on
+    QString display;  // "private Xvfb" or the DISPLAY it ran on
+    QString xServer;  // server program, vendor and release
+    bool mitShm = false;
+    QString compositor;              // "none" or the compositing manager's name
+    QString windowManager;           // "none" or its name
+    std::optional<double> refreshHz; // unknown without RandR, or a mode without timings
+    QString screen;                  // "1280x1024"
+    QString scale;                   // Xft.dpi and the scale variables set, or "none"
+    QString cpuModel;
+    int cores = 0;
+    QString governor;             // frequency governor and driver, or "unknown"
+    double loadAverage = 0;       // one-minute load average before the first run
+    double busyBeforePercent = 0; // of all cores, in the second before the first run
+    QString power;                // "mains", "battery" or "no battery"
+    QString kernel;
+
+    bool operator==(const Environment &) const = default;
+};
+
+// One whole Plovex run, watched from outside.
+struct PlovexRun
+{
+    int score = 0;
+    std::optional<double> limitFps; // the limit run that followed it
+    // Processor time per frame from the run's start to its finish.
+    std::optional<double> plovexCpuUs;
+    std::optional<double> serverCpuUs;
+    long long frames = 0;
+    bool framesCounted = false;      // false: frames estimated as score x 8.8 s
+    QString presentPath;             // what Plovex reported ("shm", "qt"), or "unknown"
+    std::optional<long long> waited; // frames that waited for the server; unknown without a report
+
+    bool operator==(const PlovexRun &) const = default;
+};
+
+struct LimitRun
+{
+    double fps = 0;
+    long long frames = 0;
+    long long waited = 0;
+    std::optional<double> clientCpuUs;
+    std::optional<double> serverCpuUs;
+
+    bool operator==(const LimitRun &) const = default;
+};
+
+struct BenchResult
+{
+    QString created; // UTC, ISO 8601
+    Environment environment;
+    QStringList warnings;
+    std::vector<PlovexRun> runs;
+    std::vector<LimitRun> limitRuns;
+    QString limitUnavailable; // why there are no limit runs, when they were wanted
+
+    bool operator==(const BenchResult &) const = default;
+};
+
+std::vector<double> scores(const BenchResult &result);
+std::optional<double> medianLimitFps(const BenchResult &result);
+
+// What held the score down, in one sentence, and whether it says anything about the machine.
+struct Limiter
+{
+    enum class Kind { RefreshCap, Plovex, XServer, Unknown };
+    Kind kind = Kind::Unknown;
+    QString text;
+};
+// A median within 2 % (and 1 fps) of the refresh rate or of a half, third or quarter of
+// it counts as capped.
+Limiter whatLimited(const BenchResult &result);
+
+QByteArray toJson(const BenchResult &result);
+
+// Throws std::runtime_error with a one-line reason on anything that is not a result of a
+// schema version this program knows.
+BenchResult resultFromJson(const QByteArray &json);
+BenchResult readResultFile(const QString &path);
+
+// Fields that change scores and in which two results differ, as "name: A vs B".
+QStringList environmentDifferences(const Environment &a, const Environment &b);

@@ -1,0 +1,58 @@
+#include "scorereader.h"
+
+#include "rating.h"
+
+#include <QImage>
+
+#include <vector>
+
+namespace {
+
+// The digits whose opaque pixels all show exactly at (x, y) of the image.
+std::vector<int> matchingDigits(const QImage &image, int x, int y, const SpriteSheets &sheets)
+{
+    std::vector<int> found;
+    for (int d = 0; d <= 9; ++d) {
+        bool ok = true;
+        for (int ty = 0; ty < kTileSize && ok; ++ty)
+            for (int tx = 0; tx < kTileSize && ok; ++tx)
+                if ((sheets.mask.pixel(d * kTileSize + tx, ty) & 0xffffff) == 0)
+                    ok = (image.pixel(x + tx, y + ty) & 0xffffff) ==
+                         (sheets.colour.pixel(d * kTileSize + tx, ty) & 0xffffff);
+        if (ok)
+            found.push_back(d);
+    }
+    return found;
+}
+
+} // namespace
+
+TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets)
+{
+    TileReading reading;
+    int score = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int x = kScoreDigitLeft + kScoreDigitSpacing * k, y = kScoreDigitTop;
+        const QPoint corner = origin + QPoint(x, y);
+        if (!image.rect().contains(corner) ||
+            !image.rect().contains(corner + QPoint(kTileSize - 1, kTileSize - 1))) {
+            reading.problem = "digit tile " + std::to_string(k) + " lies outside the image";
+            return reading;
+        }
+        const std::vector<int> found = matchingDigits(image, corner.x(), corner.y(), sheets);
+        if (found.size() != 1) {
+            reading.problem = "digit tile " + std::to_string(k) + " at (" + std::to_string(x) +
+                              "," + std::to_string(y) + ") matches " +
+                              std::to_string(found.size()) + " digits of the sheet (expected " +
+                              "exactly one):";
+            for (int d : found) {
+                reading.problem += ' ';
+                reading.problem += std::to_string(d);
+            }
+            return reading;
+        }
+        score = score * 10 + found.front();
+    }
+    reading.score = score;
+    return reading;
+}

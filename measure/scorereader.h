@@ -1,0 +1,23 @@
+// Reads a finished run's score from a picture of Plovex's window, as a user reads it: the
+// four digit tiles on the field, each compared pixel for pixel with the digits of a sheet.
+#pragma once
+
+#include "spritesheet.h"
+
+#include <QPoint>
+
+#include <string>
+
+class QImage;
+
+struct TileReading
+{
+    int score = -1;      // 0..9999 when each tile matched exactly one digit
+    std::string problem; // otherwise which tile failed, and how
+
+    bool ok() const { return problem.empty(); }
+};
+
+// `origin` is where the window's top-left corner lies in the image. Only the tiles' opaque
+// pixels are compared, so sprites and colours around them do not matter.
+TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets);

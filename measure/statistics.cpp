@@ -1,0 +1,155 @@
+#include "statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+
+namespace {
+
+// P(B <= k) for B ~ Binomial(n, 1/2), in logarithms so that long series do not underflow.
+double binomialHalfCdf(int n, int k)
+{
+    double sum = 0;
+    for (int i = 0; i <= k; ++i)
+        sum += std::exp(std::lgamma(n + 1.0) - std::lgamma(i + 1.0) - std::lgamma(n - i + 1.0) -
+                        n * std::numbers::ln2);
+    return sum;
+}
+
+// Coverage of [x(j), x(n+1-j)], 1-based order statistics.
+double coverage(int n, int j)
+{
+    return std::max(0.0, 1.0 - 2.0 * binomialHalfCdf(n, j - 1));
+}
+
+double binomial(int n, int k)
+{
+    return std::round(
+        std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0)));
+}
+
+} // namespace
+
+MedianInterval medianInterval(const std::vector<double> &sorted, double level)
+{
+    const int n = int(sorted.size());
+    int j = 1;
+    while (2 * (j + 1) <= n + 1 && coverage(n, j + 1) >= level)
+        ++j;
+    return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
+}
+
+Summary summarise(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    Summary s;
+    s.runs = int(n);
+    s.min = values.front();
+    s.max = values.back();
+    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    s.mean = std::accumulate(values.begin(), values.end(), 0.0) / double(n);
+    if (n > 1 && s.mean > 0) {
+        double squares = 0;
+        for (double v : values)
+            squares += (v - s.mean) * (v - s.mean);
+        s.cv = std::sqrt(squares / double(n - 1)) / s.mean;
+    }
+    s.interval = medianInterval(values);
+    return s;
+}
+
+int runsNeeded(double cv)
+{
+    constexpr double kZ = 1.959964;   // two-sided 95 %
+    constexpr double kTarget = 0.025; // half-width of the interval, relative to the median
+    // For normal scores the median's variance is pi/2 times the mean's.
+    const double n = std::numbers::pi / 2 * std::pow(kZ * cv / kTarget, 2);
+    return std::max(6, int(std::ceil(n)));
+}
+
+RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
+{
+    struct Value
+    {
+        double v;
+        bool first;
+    };
+    std::vector<Value> pooled;
+    for (double v : a)
+        pooled.push_back({v, true});
+    for (double v : b)
+        pooled.push_back({v, false});
+    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.v < r.v; });
+
+    // Midranks, doubled so that they stay whole numbers; the tie sizes for the correction.
+    const int total = int(pooled.size());
+    std::vector<int> rank2(pooled.size());
+    double tieTerm = 0;
+    for (int i = 0; i < total;) {
+        int j = i;
+        while (j + 1 < total && pooled[std::size_t(j + 1)].v == pooled[std::size_t(i)].v)
+            ++j;
+        for (int k = i; k <= j; ++k)
+            rank2[std::size_t(k)] = i + j + 2;
+        const double t = j - i + 1;
+        tieTerm += t * t * t - t;
+        i = j + 1;
+    }
+    long long sumA2 = 0;
+    for (std::size_t k = 0; k < pooled.size(); ++k)
+        if (pooled[k].first)
+            sumA2 += rank2[k];
+
+    const int n1 = int(a.size()), n2 = int(b.size());
+    RankTest test;
+    test.u = double(sumA2) / 2 - n1 * (n1 + 1) / 2.0;
+
+    if (total > kExactRankTestLimit) {
+        const double mean = n1 * double(n2) / 2;
+        const double variance =
+            n1 * double(n2) / 12 * ((total + 1) - tieTerm / (double(total) * (total - 1)));
+        if (variance <= 0)
+            return test;
+        const double z = std::max(0.0, std::abs(test.u - mean) - 0.5) / std::sqrt(variance);
+        test.p = std::min(1.0, std::erfc(z / std::numbers::sqrt2));
+        test.exact = false;
+        return test;
+    }
+
+    // The distribution of the smaller group's doubled rank sum over all its placements;
+    // the larger group's sum lies exactly as far from its own mean.
+    const bool smallerIsA = n1 <= n2;
+    const int k = smallerIsA ? n1 : n2;
+    const long long observed = smallerIsA ? sumA2 : (long long)total * (total + 1) - sumA2;
+    const long long mean2 = (long long)k * (total + 1);
+    const int maxSum = total * (total + 1);
+    std::vector<std::vector<double>> ways(std::size_t(k + 1),
+                                          std::vector<double>(std::size_t(maxSum + 1), 0.0));
+    ways[0][0] = 1;
+    for (int item = 0; item < total; ++item) {
+        const int r = rank2[std::size_t(item)];
+        for (int size = std::min(item + 1, k); size >= 1; --size) {
+            auto &to = ways[std::size_t(size)];
+            const auto &from = ways[std::size_t(size - 1)];
+            for (int s = maxSum; s >= r; --s)
+                to[std::size_t(s)] += from[std::size_t(s - r)];
+        }
+    }
+    const long long distance = std::llabs(observed - mean2);
+    double extreme = 0, all = 0;
+    for (int s = 0; s <= maxSum; ++s) {
+        const double w = ways[std::size_t(k)][std::size_t(s)];
+        all += w;
+        if (std::llabs(s - mean2) >= distance)
+            extreme += w;
+    }
+    test.p = std::min(1.0, extreme / all);
+    return test;
+}
+
+double smallestRankTestP(int n1, int n2)
+{
+    return std::min(1.0, 2.0 / binomial(n1 + n2, n1));
+}

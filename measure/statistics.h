@@ -1,0 +1,67 @@
+// How sure a series of scores is, and whether two series differ: order statistics and a
+// rank test, so that nothing assumes the scores are normally distributed.
+#pragma once
+
+#include <vector>
+
+// [low, high] holds the true median with probability `confidence`, whatever the
+// distribution of the scores.
+struct MedianInterval
+{
+    double low = 0;
+    double high = 0;
+    double confidence = 0;
+
+    bool operator==(const MedianInterval &) const = default;
+};
+
+struct Summary
+{
+    int runs = 0;
+    double median = 0;
+    double min = 0;
+    double max = 0;
+    double mean = 0;
+    double cv = 0; // sample standard deviation over the mean; 0 below two runs
+    MedianInterval interval;
+
+    bool operator==(const Summary &) const = default;
+};
+
+// A series whose variation is above this is unstable.
+constexpr double kUnstableCv = 0.05;
+constexpr double kConfidenceLevel = 0.95;
+constexpr double kSignificance = 0.05;
+
+// values must not be empty.
+Summary summarise(std::vector<double> values);
+
+// The narrowest interval between order statistics, symmetric about the middle, that
+// reaches `level`; with too few values for that (fewer than six at 95 %), min to max with
+// the confidence it does have. `sorted` must be sorted and not empty.
+MedianInterval medianInterval(const std::vector<double> &sorted, double level = kConfidenceLevel);
+
+// Runs after which the median's 95 % interval spans about ±2.5 % of it, for a series that
+// varies by cv: half the unstable threshold, so that a 5 % difference between two
+// machines shows. At least the six runs a 95 % interval needs.
+int runsNeeded(double cv);
+
+struct RankTest
+{
+    double p = 1;      // two-sided
+    bool exact = true; // false: normal approximation with the tie correction
+    double u = 0;      // Mann-Whitney U of the first sample
+};
+
+// Pooled samples up to this size get the exact distribution.
+constexpr int kExactRankTestLimit = 100;
+
+// Two-sided Mann-Whitney test of a against b. The exact test counts, over every way of
+// splitting the pooled values into groups of a's and b's sizes, how often the first
+// group's rank sum (midranks for ties) lies as far from its mean as a's does. Both samples
+// must be non-empty.
+RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b);
+
+// The smallest two-sided p the exact test can reach for these sizes: below the
+// significance level only from four runs each, or three against five.
+double smallestRankTestP(int n1, int n2);
