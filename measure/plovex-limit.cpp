@@ -84,7 +84,10 @@ public:
         const int screen = DefaultScreen(display);
         Visual *visual = DefaultVisual(display, screen);
         const int depth = DefaultDepth(display, screen);
-        if (!XShmQueryExtension(display))
+        // Asked by name first: the extension's own query complains when it is missing.
+        int opcode = 0, event = 0, error = 0;
+        if (!XQueryExtension(display, "MIT-SHM", &opcode, &event, &error) ||
+            !XShmQueryExtension(display))
             throw Unavailable("the X server offers no MIT-SHM (a remote display?)");
         if ((depth != 24 && depth != 32) || visual->red_mask != 0xff0000 ||
             visual->green_mask != 0xff00 || visual->blue_mask != 0xff)
