@@ -15,9 +15,6 @@
 
 namespace {
 
-// Other programs keeping more than this share of all cores busy get a warning.
-constexpr double kBusyWarning = 0.10;
-
 QString readLine(const QString &path)
 {
     QFile file(path);
@@ -42,18 +39,6 @@ QString cpuModel()
         }
     }
     return "unknown";
-}
-
-// Idle and total jiffies of all processors together, from /proc/stat.
-std::pair<double, double> processorTimes()
-{
-    const QStringList fields = readLine("/proc/stat").split(' ', Qt::SkipEmptyParts);
-    if (fields.size() < 6 || fields[0] != "cpu")
-        return {0, 0};
-    double total = 0;
-    for (qsizetype i = 1; i < fields.size(); ++i)
-        total += fields[i].toDouble();
-    return {fields[4].toDouble() + fields[5].toDouble(), total}; // idle + iowait
 }
 
 // The governor with its driver and energy preference where the kernel has them, and
@@ -95,6 +80,19 @@ QString powerSource()
 
 } // namespace
 
+ProcessorTimes processorTimes()
+{
+    const QStringList fields = readLine("/proc/stat").split(' ', Qt::SkipEmptyParts);
+    if (fields.size() < 9 || fields[0] != "cpu")
+        return {};
+    // user nice system idle iowait irq softirq steal; guest time is inside user already.
+    ProcessorTimes t;
+    for (qsizetype i = 1; i <= 8; ++i)
+        t.total += fields[i].toDouble();
+    t.busy = t.total - fields[4].toDouble() - fields[5].toDouble();
+    return t;
+}
+
 QString scaleSettings(const QString &xftDpi)
 {
     QStringList set;
@@ -131,12 +129,12 @@ QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample)
 #endif
     e.loadAverage = readLine("/proc/loadavg").section(' ', 0, 0).toDouble();
 
-    const auto [idle0, total0] = processorTimes();
+    const ProcessorTimes t0 = processorTimes();
     std::this_thread::sleep_for(busySample);
-    const auto [idle1, total1] = processorTimes();
-    const double busy = total1 > total0 ? 1.0 - (idle1 - idle0) / (total1 - total0) : 0.0;
+    const ProcessorTimes t1 = processorTimes();
+    const double busy = t1.total > t0.total ? (t1.busy - t0.busy) / (t1.total - t0.total) : 0.0;
     e.busyBeforePercent = std::round(busy * 1000) / 10;
-    if (busy > kBusyWarning)
+    if (e.busyBeforePercent > kBusyWarningPercent)
         warnings.append(QString("other programs kept %1 % of the processor busy before the "
                                 "first run (load average %2); close them for a fair score")
                             .arg(e.busyBeforePercent, 0, 'f', 0)

@@ -9,10 +9,23 @@
 
 #include <chrono>
 
+// Other programs busier than this, in per cent of all cores, before or during a run get
+// a warning: they take turns with Plovex and the X server.
+constexpr double kBusyWarningPercent = 10;
+
 // Fills the machine's fields of `e`, sampling how busy the processor is for `busySample`
 // first, and returns warnings for what lowers or unsettles scores: a battery, power
 // saving, other programs using the processor.
 QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample);
+
+// Jiffies of all cores together since boot, from /proc/stat. Busy time includes what the
+// host took from a virtual machine (steal), which a run loses just the same.
+struct ProcessorTimes
+{
+    double busy = 0;
+    double total = 0;
+};
+ProcessorTimes processorTimes();
 
 // The scale settings a desktop may set for toolkits, "NAME=value" joined by spaces, or
 // "none"; `xftDpi` is the X resource's value when there is one.

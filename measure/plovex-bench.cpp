@@ -217,12 +217,24 @@ int measure(const Options &o)
                 }
             }
             r.runs.push_back(run);
-            if (terminal)
-                std::fprintf(
-                    stderr, "run %d/%d: score %d%s\n", i + 1, o.runs, run.score,
-                    run.limitFps
-                        ? qPrintable(QString(", limit %1 fps").arg(*run.limitFps, 0, 'f', 0))
-                        : "");
+            const auto busy = [&](const std::optional<double> &other, const QString &what) {
+                if (other && *other > kBusyWarningPercent)
+                    r.warnings.append(QString("other programs took %1 % of the processor during %2")
+                                          .arg(*other, 0, 'f', 0)
+                                          .arg(what));
+            };
+            busy(run.otherBusyPercent, QString("run %1").arg(i + 1));
+            if (run.limitFps)
+                busy(r.limitRuns.back().otherBusyPercent,
+                     QString("the limit run after run %1").arg(i + 1));
+            if (terminal) {
+                QString line = QString("run %1/%2: score %3").arg(i + 1).arg(o.runs).arg(run.score);
+                if (run.limitFps)
+                    line += QString(", limit %1 fps").arg(*run.limitFps, 0, 'f', 0);
+                if (run.otherBusyPercent)
+                    line += QString(", other programs %1 %").arg(*run.otherBusyPercent, 0, 'f', 0);
+                std::fprintf(stderr, "%s\n", qPrintable(line));
+            }
         }
         XCloseDisplay(watcher.display);
 

@@ -36,28 +36,32 @@ QString environmentLines(const Environment &e)
 QString runsTable(const BenchResult &r)
 {
     QStringList lines;
-    lines.append(QString("%1 %2 %3 %4 %5 %6 %7")
+    lines.append("CPU: processor time per frame; others: what other programs took during the "
+                 "run, of all cores");
+    lines.append(QString("%1 %2 %3 %4 %5 %6 %7  %8")
                      .arg("run", 3)
                      .arg("score", 6)
                      .arg("limit fps", 10)
                      .arg("of limit", 9)
-                     .arg("Plovex CPU/frame", 17)
-                     .arg("X server CPU/frame", 19)
-                     .arg("pipelined frames", 22));
+                     .arg("Plovex CPU", 11)
+                     .arg("X server CPU", 13)
+                     .arg("others", 7)
+                     .arg("pipelined frames"));
     for (std::size_t i = 0; i < r.runs.size(); ++i) {
         const PlovexRun &run = r.runs[i];
         const QString limitShare = run.limitFps ? percent(run.score / *run.limitFps) : QString("-");
         const QString pipelined =
             run.waited ? QString("%1 of %2").arg(run.frames - *run.waited).arg(run.frames)
                        : QString("unknown");
-        lines.append(QString("%1 %2 %3 %4 %5 %6 %7")
+        lines.append(QString("%1 %2 %3 %4 %5 %6 %7  %8")
                          .arg(i + 1, 3)
                          .arg(run.score, 6)
                          .arg(run.limitFps ? fixed(*run.limitFps, 0) : QString("-"), 10)
                          .arg(limitShare, 9)
-                         .arg(orUnknown(run.plovexCpuUs, 1, " us"), 17)
-                         .arg(orUnknown(run.serverCpuUs, 1, " us"), 19)
-                         .arg(pipelined, 22));
+                         .arg(orUnknown(run.plovexCpuUs, 1, " us"), 11)
+                         .arg(orUnknown(run.serverCpuUs, 1, " us"), 13)
+                         .arg(orUnknown(run.otherBusyPercent, 0, " %"), 7)
+                         .arg(pipelined));
     }
     return lines.join('\n') + '\n';
 }

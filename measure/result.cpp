@@ -275,6 +275,7 @@ QByteArray toJson(const BenchResult &r)
             {"present_path", run.presentPath},
             {"waited", run.waited ? QJsonValue(*run.waited) : QJsonValue()},
             {"pipelined", run.waited ? QJsonValue(run.frames - *run.waited) : QJsonValue()},
+            {"other_busy_percent", optional(run.otherBusyPercent)},
         });
     }
     QJsonArray limitRuns;
@@ -285,6 +286,7 @@ QByteArray toJson(const BenchResult &r)
             {"waited", run.waited},
             {"client_cpu_us_per_frame", optional(run.clientCpuUs)},
             {"server_cpu_us_per_frame", optional(run.serverCpuUs)},
+            {"other_busy_percent", optional(run.otherBusyPercent)},
         });
     }
     QJsonObject root{
@@ -339,6 +341,7 @@ BenchResult resultFromJson(const QByteArray &json)
         run.framesCounted = f.boolean("frames_counted");
         run.presentPath = f.string("present_path");
         run.waited = f.maybeWhole("waited");
+        run.otherBusyPercent = f.maybeNumber("other_busy_percent");
         r.runs.push_back(run);
     }
     const QJsonArray limitRuns = root.array("limit_runs");
@@ -350,6 +353,7 @@ BenchResult resultFromJson(const QByteArray &json)
         run.waited = f.whole("waited");
         run.clientCpuUs = f.maybeNumber("client_cpu_us_per_frame");
         run.serverCpuUs = f.maybeNumber("server_cpu_us_per_frame");
+        run.otherBusyPercent = f.maybeNumber("other_busy_percent");
         r.limitRuns.push_back(run);
     }
     r.limitUnavailable = root.string("limit_unavailable");

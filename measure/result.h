@@ -52,6 +52,8 @@ struct PlovexRun
     bool framesCounted = false;      // false: frames estimated as score x 8.8 s
     QString presentPath;             // what Plovex reported ("shm", "qt"), or "unknown"
     std::optional<long long> waited; // frames that waited for the server; unknown without a report
+    // Processor time other programs took during the run, in per cent of all cores.
+    std::optional<double> otherBusyPercent;
 
     bool operator==(const PlovexRun &) const = default;
 };
@@ -63,6 +65,7 @@ struct LimitRun
     long long waited = 0;
     std::optional<double> clientCpuUs;
     std::optional<double> serverCpuUs;
+    std::optional<double> otherBusyPercent;
 
     bool operator==(const LimitRun &) const = default;
 };

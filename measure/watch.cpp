@@ -104,11 +104,24 @@ struct Sample
 {
     Clock::time_point at;
     std::optional<long long> client, server;
+    ProcessorTimes machine;
 };
 
 Sample sample(pid_t client, pid_t server)
 {
-    return {Clock::now(), cpuTicks(client), cpuTicks(server)};
+    return {Clock::now(), cpuTicks(client), cpuTicks(server), processorTimes()};
+}
+
+// What the machine's processors did between two samples besides the program and the X
+// server, in per cent of all cores; unknown when either's time is.
+std::optional<double> otherBusyPercent(const Sample &from, const Sample &to)
+{
+    const double total = to.machine.total - from.machine.total;
+    if (!from.client || !to.client || !from.server || !to.server || total <= 0)
+        return std::nullopt;
+    const double ours = double(*to.client - *from.client + *to.server - *from.server);
+    const double other = std::max(0.0, to.machine.busy - from.machine.busy - ours);
+    return std::round(other / total * 1000) / 10;
 }
 
 std::optional<double> microsecondsPerFrame(const std::optional<long long> &from,
@@ -429,6 +442,7 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
         run.waited = report.at("waited").toLongLong();
     run.plovexCpuUs = microsecondsPerFrame(start.client, end.client, run.frames);
     run.serverCpuUs = microsecondsPerFrame(start.server, end.server, run.frames);
+    run.otherBusyPercent = otherBusyPercent(start, end);
 
     XSelectInput(d, window, NoEventMask);
     sendClose(d, window);
@@ -450,11 +464,11 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher)
     while (!result) {
         program.readOutput(kPoll);
         if (!started && program.line("measuring")) {
-            start = sample(0, watcher.serverPid);
+            start = sample(program.pid(), watcher.serverPid);
             started = true;
         }
         if (started && (result = program.line("frames=")))
-            end = sample(0, watcher.serverPid);
+            end = sample(program.pid(), watcher.serverPid);
         if (result)
             break;
         if (const auto status = program.exitStatus()) {
@@ -479,6 +493,7 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher)
     if (fields.contains("cpu_us"))
         run.clientCpuUs = fields["cpu_us"].toDouble();
     run.serverCpuUs = microsecondsPerFrame(start.server, end.server, run.frames);
+    run.otherBusyPercent = otherBusyPercent(start, end);
     if (run.fps <= 0 || run.frames <= 0)
         fail("plovex-limit printed no figures: " + QString::fromLatin1(*result));
     return run;

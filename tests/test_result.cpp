@@ -29,10 +29,11 @@ BenchResult fullResult()
     r.runs[0].framesCounted = true;
     r.runs[0].presentPath = "shm";
     r.runs[0].waited = 120;
+    r.runs[0].otherBusyPercent = 3.5;
     r.runs[1].presentPath = "qt";
     r.runs[2].presentPath = "unknown";
-    r.limitRuns.push_back({13281.2, 116874, 1003, 75.2, 50.1});
-    r.limitRuns.push_back({12990.0, 114312, 0, std::nullopt, std::nullopt});
+    r.limitRuns.push_back({13281.2, 116874, 1003, 75.2, 50.1, 0.5});
+    r.limitRuns.push_back({12990.0, 114312, 0, std::nullopt, std::nullopt, std::nullopt});
     r.environment.refreshHz.reset();
     return r;
 }
