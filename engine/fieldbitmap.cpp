@@ -43,14 +43,26 @@ void blend(std::uint32_t *d, const std::uint32_t *s, int w, int h, int sourceStr
 
 } // namespace
 
-FieldBitmap::FieldBitmap() : m_pixels(new std::uint32_t[kPixelCount]())
+FieldBitmap::FieldBitmap()
+    : m_ownPixels(new std::uint32_t[kPixelCount]), m_pixels(m_ownPixels.get())
 {
-    std::fill_n(m_pixels.get(), kPixelCount, toPixel(clBlack));
+    std::fill_n(m_pixels, kPixelCount, toPixel(clBlack));
 }
 
-FieldBitmap::FieldBitmap(const FieldBitmap &other) : m_pixels(new std::uint32_t[kPixelCount])
+FieldBitmap::FieldBitmap(const FieldBitmap &other)
+    : m_ownPixels(new std::uint32_t[kPixelCount]), m_pixels(m_ownPixels.get())
 {
-    std::memcpy(m_pixels.get(), other.m_pixels.get(), kPixelCount * sizeof(std::uint32_t));
+    std::memcpy(m_pixels, other.m_pixels, kPixelCount * sizeof(std::uint32_t));
+}
+
+void FieldBitmap::useStore(std::uint32_t *store, StoreContent content)
+{
+    if (store == m_pixels)
+        return;
+    if (content == StoreContent::KeepPixels)
+        std::memcpy(store, m_pixels, kPixelCount * sizeof(std::uint32_t));
+    m_pixels = store;
+    m_ownPixels.reset();
 }
 
 void FieldBitmap::setChangeHandler(ChangeHandler handler, void *context)
@@ -68,10 +80,10 @@ void FieldBitmap::fillRect(const TRect &rect)
     if (left < right && top < bottom) {
         const std::uint32_t value = toPixel(m_brushColor);
         if (left == 0 && right == kWidth) {
-            std::fill_n(m_pixels.get() + top * kWidth, (bottom - top) * kWidth, value);
+            std::fill_n(m_pixels + top * kWidth, (bottom - top) * kWidth, value);
         } else {
             for (int y = top; y < bottom; ++y)
-                std::fill_n(m_pixels.get() + y * kWidth + left, right - left, value);
+                std::fill_n(m_pixels + y * kWidth + left, right - left, value);
         }
     }
     changed();
@@ -100,7 +112,7 @@ void FieldBitmap::copyRect(int x, int y, const PixelView &source, const TRect &s
     clipAxis(y, sy, h, kHeight, source.height);
 
     if (w > 0 && h > 0) {
-        std::uint32_t *d = m_pixels.get() + y * kWidth + x;
+        std::uint32_t *d = m_pixels + y * kWidth + x;
         const std::uint32_t *s = source.pixels + sy * source.width + sx;
         switch (m_copyMode) {
         case CopyMode::SrcAnd:
@@ -114,5 +126,16 @@ void FieldBitmap::copyRect(int x, int y, const PixelView &source, const TRect &s
             break;
         }
     }
+    changed();
+}
+
+void FieldBitmap::andOrTile(int x, int y, const std::uint32_t *__restrict mask,
+                            const std::uint32_t *__restrict colour, int sourceStride)
+{
+    std::uint32_t *__restrict d = m_pixels + y * kWidth + x;
+    for (int r = 0; r < kTile; ++r, d += kWidth, mask += sourceStride, colour += sourceStride)
+        for (int i = 0; i < kTile; ++i)
+            d[i] = (d[i] & mask[i]) | colour[i];
+    m_copyMode = CopyMode::SrcPaint;
     changed();
 }

@@ -5,9 +5,11 @@
 
 #include "colour.h"
 
+#include <QImage>
 #include <QStaticText>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class TLabel : public QWidget
@@ -38,11 +40,23 @@ public:
     // The caption's lines: CR LF, LF CR, and a lone CR or LF each break a line.
     static QStringList splitLines(const QString &caption);
 
+    void setVisible(bool visible) override;
+
+    // For a view that draws the label into its own picture, over which Qt's painting of
+    // the label does not show: every change that shows is reported to `onChange` instead
+    // of asking Qt for a repaint.
+    void setComposited(std::function<void()> onChange);
+    // The label as it looks, premultiplied ARGB (transparent where a transparent label
+    // has no text), drawn again only when something it shows has changed.
+    const QImage &composite();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void autoSize();
+    void changed();
+    void paintLabel(QPainter &painter);
 
     QString m_caption;
     TColor m_color = clBtnFace;
@@ -52,4 +66,16 @@ private:
     std::vector<int> m_lineWidths;
     int m_lineHeight = 0;
     int m_ascent = 0;
+    std::uint64_t m_layout = 0; // counts caption and font changes
+
+    std::function<void()> m_onChange;
+    QImage m_composite;
+    struct Look
+    {
+        std::uint64_t layout = ~std::uint64_t(0);
+        TColor color = 0;
+        TColor fontColor = 0;
+        bool transparent = false;
+        bool operator==(const Look &) const = default;
+    } m_compositeLook;
 };

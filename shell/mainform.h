@@ -89,6 +89,7 @@ private:
     void PrepareField();
     void ScoreStep();
     void FinishSequence();
+    void publishPresentation();
     void pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY);
     void releaseButton(TPanel *button, TMouseButton Button);
 

@@ -1,0 +1,226 @@
+#include "shmpresenter.h"
+
+#include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Qt's own connection, when the program runs on X11.
+xcb_connection_t *x11Connection()
+{
+#if QT_CONFIG(xcb)
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
+// Request numbers wrap at 2^32; a is later than b when it is less than half the range ahead.
+bool later(std::uint32_t a, std::uint32_t b)
+{
+    return static_cast<std::int32_t>(a - b) > 0;
+}
+
+// Whether the server takes 32 bits per pixel, laid out as our 0xAARRGGBB words in memory,
+// for the root window's visual (which Qt gives its windows).
+bool pixelsMatch(const xcb_setup_t *setup, const xcb_screen_t *screen)
+{
+    if (std::endian::native != std::endian::little ||
+        setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return false;
+    std::uint8_t depth = 0;
+    bool trueColour = false;
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+            if (v.data->visual_id != screen->root_visual)
+                continue;
+            depth = d.data->depth;
+            trueColour = v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+                         v.data->red_mask == 0xFF0000u && v.data->green_mask == 0x00FF00u &&
+                         v.data->blue_mask == 0x0000FFu;
+        }
+    }
+    if (!trueColour || (depth != 24 && depth != 32))
+        return false;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+        if (f.data->depth == depth)
+            return f.data->bits_per_pixel == 32;
+    return false;
+}
+
+} // namespace
+
+std::unique_ptr<ShmPresenter> ShmPresenter::create(int width, int height)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return nullptr;
+    const xcb_query_extension_reply_t *shm = xcb_get_extension_data(connection, &xcb_shm_id);
+    if (!shm || !shm->present)
+        return nullptr;
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    if (!screens.rem || !pixelsMatch(setup, screens.data))
+        return nullptr;
+
+    std::unique_ptr<ShmPresenter> presenter(
+        new ShmPresenter(connection, width, height, shm->first_event + XCB_SHM_COMPLETION));
+    for (Image &image : presenter->m_images)
+        if (!presenter->attach(image))
+            return nullptr;
+    qGuiApp->installNativeEventFilter(presenter.get());
+    return presenter;
+}
+
+ShmPresenter::ShmPresenter(xcb_connection_t *connection, int width, int height,
+                           std::uint8_t completion)
+    : m_connection(connection), m_width(width), m_height(height), m_completionEvent(completion)
+{
+}
+
+ShmPresenter::~ShmPresenter()
+{
+    if (qGuiApp)
+        qGuiApp->removeNativeEventFilter(this);
+    if (m_gc)
+        xcb_free_gc(m_connection, m_gc);
+    for (Image &image : m_images) {
+        if (image.segment)
+            xcb_shm_detach(m_connection, image.segment);
+        if (image.pixels)
+            shmdt(image.pixels);
+    }
+    xcb_flush(m_connection);
+}
+
+bool ShmPresenter::attach(Image &image)
+{
+    const std::size_t bytes = std::size_t(m_width) * std::size_t(m_height) * 4;
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0)
+        return false;
+    void *address = shmat(id, nullptr, 0);
+    bool attached = false;
+    if (address != reinterpret_cast<void *>(-1)) {
+        image.pixels = static_cast<std::uint32_t *>(address);
+        image.segment = xcb_generate_id(m_connection);
+        // Checked, so that a server that cannot reach our memory (a remote display) answers
+        // with an error here instead of a message later.
+        xcb_generic_error_t *error = xcb_request_check(
+            m_connection, xcb_shm_attach_checked(m_connection, image.segment, id, 0));
+        attached = !error;
+        std::free(error);
+        if (!attached)
+            image.segment = 0;
+    }
+    // Once both sides are attached (or have failed), the segment goes when the last detaches.
+    shmctl(id, IPC_RMID, nullptr);
+    return attached;
+}
+
+bool ShmPresenter::busy(const Image &image) const
+{
+    return image.put && later(image.lastPut, image.finished);
+}
+
+void ShmPresenter::waitForServer()
+{
+    // A reply comes only after the server has handled every earlier request, puts
+    // included. Unlike waiting for a completion event, this cannot hang when an event is
+    // lost (a put that failed sends none).
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    for (Image &image : m_images)
+        image.finished = image.lastPut;
+}
+
+std::uint32_t *ShmPresenter::acquire()
+{
+    if (m_currentPut) {
+        const int next = 1 - m_current;
+        if (busy(m_images[next])) {
+            ++m_stats.waited;
+            waitForServer();
+        }
+        m_current = next;
+        m_currentPut = false;
+        ++m_stats.frames;
+    }
+    return m_images[m_current].pixels;
+}
+
+void ShmPresenter::present(std::uint32_t window, int visibleHeight)
+{
+    if (window != m_window) {
+        xcb_get_geometry_reply_t *geometry =
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
+        if (!geometry)
+            return;
+        m_depth = geometry->depth;
+        std::free(geometry);
+        if (m_gc)
+            xcb_free_gc(m_connection, m_gc);
+        m_gc = xcb_generate_id(m_connection);
+        const std::uint32_t noExposures = 0;
+        xcb_create_gc(m_connection, m_gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+        m_window = window;
+    }
+    Image &image = m_images[m_current];
+    const xcb_void_cookie_t put = xcb_shm_put_image(
+        m_connection, window, m_gc, std::uint16_t(m_width), std::uint16_t(m_height), 0, 0,
+        std::uint16_t(m_width), std::uint16_t(visibleHeight), 0, 0, m_depth,
+        XCB_IMAGE_FORMAT_Z_PIXMAP, 1 /* completion event */, image.segment, 0);
+    image.lastPut = put.sequence;
+    image.put = true;
+    m_currentPut = true;
+    ++m_stats.puts;
+    // Hand the put to the server now, so that it reads while we draw the next frame.
+    xcb_flush(m_connection);
+}
+
+bool ShmPresenter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if ((event->response_type & 0x7F) != m_completionEvent)
+        return false;
+    const auto *completion = static_cast<const xcb_shm_completion_event_t *>(message);
+    for (Image &image : m_images) {
+        if (image.segment == completion->shmseg) {
+            // The event carries the low 16 bits of the number of the put it completes;
+            // one for an earlier put of this image changes nothing.
+            if (event->sequence == std::uint16_t(image.lastPut))
+                image.finished = image.lastPut;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ShmPresenter::setWindowProperty(std::uint32_t window, const char *name,
+                                     const QByteArray &value)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || !window)
+        return;
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name),
+        nullptr);
+    if (!atom)
+        return;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom->atom, XCB_ATOM_STRING, 8,
+                        std::uint32_t(value.size()), value.constData());
+    std::free(atom);
+    xcb_flush(connection);
+}
