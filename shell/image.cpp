@@ -10,6 +10,9 @@
 #include <QPainter>
 #include <QWindow>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // (s + d * (255 - alpha of s)) / 255 per channel for a premultiplied source, rounded as
@@ -25,27 +28,66 @@ inline std::uint32_t byteMul(std::uint32_t x, std::uint32_t a)
     return x | t;
 }
 
-// Blends a premultiplied ARGB image over opaque field pixels with its corner at `at`,
-// clipped to the field.
-void blendOver(std::uint32_t *field, const QImage &image, QPoint at)
+} // namespace
+
+// The pixels of an overlay that are not fully transparent, as runs along its rows; text
+// over a transparent label is a small part of its rectangle.
+struct TImage::Overlay
 {
-    const QRect target =
-        QRect(at, image.size()) & QRect(0, 0, FieldBitmap::kWidth, FieldBitmap::kHeight);
-    for (int y = target.top(); y <= target.bottom(); ++y) {
-        const auto *s = reinterpret_cast<const std::uint32_t *>(image.constScanLine(y - at.y())) +
-                        (target.left() - at.x());
-        std::uint32_t *d = field + y * FieldBitmap::kWidth + target.left();
-        for (int i = 0; i < target.width(); ++i) {
-            const std::uint32_t alpha = s[i] >> 24;
-            if (alpha == 0xFF)
-                d[i] = s[i];
-            else if (alpha != 0)
-                d[i] = 0xFF000000u | (s[i] + byteMul(d[i], 255 - alpha));
+    struct Run
+    {
+        int y, left, right; // right exclusive
+        bool opaque;        // every pixel of the run fully covers the field
+    };
+
+    TLabel *label;
+    qint64 imageKey = 0; // the label image the runs were found in
+    std::vector<Run> runs;
+
+    void findRuns(const QImage &image)
+    {
+        imageKey = image.cacheKey();
+        runs.clear();
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *line = reinterpret_cast<const std::uint32_t *>(image.constScanLine(y));
+            for (int x = 0; x < image.width();) {
+                if ((line[x] >> 24) == 0) {
+                    ++x;
+                    continue;
+                }
+                Run run{y, x, x, true};
+                for (; x < image.width() && (line[x] >> 24) != 0; ++x)
+                    run.opaque = run.opaque && (line[x] >> 24) == 0xFF;
+                run.right = x;
+                runs.push_back(run);
+            }
         }
     }
-}
 
-} // namespace
+    // Blends the label image over opaque field pixels with its corner at `at`, clipped to
+    // the field.
+    void blendOver(std::uint32_t *field, const QImage &image, QPoint at) const
+    {
+        for (const Run &run : runs) {
+            const int y = at.y() + run.y;
+            const int left = std::max(at.x() + run.left, 0);
+            const int right = std::min(at.x() + run.right, FieldBitmap::kWidth);
+            if (y < 0 || y >= FieldBitmap::kHeight || left >= right)
+                continue;
+            const auto *s = reinterpret_cast<const std::uint32_t *>(image.constScanLine(run.y)) +
+                            (left - at.x());
+            std::uint32_t *d = field + y * FieldBitmap::kWidth + left;
+            if (run.opaque) {
+                std::memcpy(d, s, std::size_t(right - left) * sizeof *d);
+                continue;
+            }
+            for (int i = 0; i < right - left; ++i) {
+                const std::uint32_t alpha = s[i] >> 24;
+                d[i] = alpha == 0xFF ? s[i] : 0xFF000000u | (s[i] + byteMul(d[i], 255 - alpha));
+            }
+        }
+    }
+};
 
 TImage::TImage(QWidget *parent) : QWidget(parent)
 {
@@ -112,7 +154,7 @@ bool TImage::presentDirectly()
 
 void TImage::addOverlay(TLabel *label)
 {
-    m_overlays.push_back(label);
+    m_overlays.push_back(Overlay{label, 0, {}});
     label->setComposited([this] {
         m_overlaysChanged = true;
         markForRepaint();
@@ -160,9 +202,14 @@ void TImage::composeOverlays()
     // puts it again as it is.
     if (m_overlaysComposed && !m_overlaysChanged)
         return;
-    for (TLabel *label : m_overlays)
-        if (!label->isHidden())
-            blendOver(m_field->pixels(), label->composite(), label->pos() - pos());
+    for (Overlay &overlay : m_overlays) {
+        if (overlay.label->isHidden())
+            continue;
+        const QImage &image = overlay.label->composite();
+        if (image.cacheKey() != overlay.imageKey)
+            overlay.findRuns(image);
+        overlay.blendOver(m_field->pixels(), image, overlay.label->pos() - pos());
+    }
     m_overlaysComposed = true;
     m_overlaysChanged = false;
 }

@@ -19,7 +19,7 @@ class TImage : public QWidget
 {
 public:
     explicit TImage(QWidget *parent);
-    ~TImage() override;
+    ~TImage() override; // where Overlay is complete
 
     // A plain picture (the sprite sheets); the control takes its size.
     void setPicture(const QImage &picture);
@@ -65,7 +65,8 @@ private:
     quint64 m_paintCount = 0;
 
     std::unique_ptr<ShmPresenter> m_presenter;
-    std::vector<TLabel *> m_overlays;
+    struct Overlay;
+    std::vector<Overlay> m_overlays;
     bool m_overlaysComposed = false; // into the current frame's image
     bool m_overlaysChanged = false;
 };

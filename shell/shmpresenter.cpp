@@ -63,23 +63,29 @@ bool pixelsMatch(const xcb_setup_t *setup, const xcb_screen_t *screen)
 
 std::unique_ptr<ShmPresenter> ShmPresenter::create(int width, int height)
 {
-    xcb_connection_t *connection = x11Connection();
-    if (!connection)
+    // Only where Qt itself runs on X11, and then on the display it uses.
+    if (!x11Connection())
         return nullptr;
+    int screenNumber = 0;
+    xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
     const xcb_query_extension_reply_t *shm = xcb_get_extension_data(connection, &xcb_shm_id);
-    if (!shm || !shm->present)
-        return nullptr;
     const xcb_setup_t *setup = xcb_get_setup(connection);
-    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-    if (!screens.rem || !pixelsMatch(setup, screens.data))
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && screens.rem; ++i)
+        xcb_screen_next(&screens);
+    if (!shm || !shm->present || !screens.rem || !pixelsMatch(setup, screens.data)) {
+        xcb_disconnect(connection);
         return nullptr;
-
+    }
     std::unique_ptr<ShmPresenter> presenter(
         new ShmPresenter(connection, width, height, shm->first_event + XCB_SHM_COMPLETION));
     for (Image &image : presenter->m_images)
         if (!presenter->attach(image))
             return nullptr;
-    qGuiApp->installNativeEventFilter(presenter.get());
     return presenter;
 }
 
@@ -91,17 +97,11 @@ ShmPresenter::ShmPresenter(xcb_connection_t *connection, int width, int height,
 
 ShmPresenter::~ShmPresenter()
 {
-    if (qGuiApp)
-        qGuiApp->removeNativeEventFilter(this);
-    if (m_gc)
-        xcb_free_gc(m_connection, m_gc);
-    for (Image &image : m_images) {
-        if (image.segment)
-            xcb_shm_detach(m_connection, image.segment);
+    for (Image &image : m_images)
         if (image.pixels)
             shmdt(image.pixels);
-    }
-    xcb_flush(m_connection);
+    // Closing the connection frees the server's side: the graphics context and segments.
+    xcb_disconnect(m_connection);
 }
 
 bool ShmPresenter::attach(Image &image)
@@ -134,11 +134,27 @@ bool ShmPresenter::busy(const Image &image) const
     return image.put && later(image.lastPut, image.finished);
 }
 
+void ShmPresenter::readEvents()
+{
+    // Completions of our puts, and errors (a put to a window that is gone), which end a
+    // put just as well. Nothing else is sent to this connection.
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        // Either tells that the server has handled every request up to this one.
+        const std::uint8_t type = event->response_type & 0x7F;
+        if (type == m_completionEvent || type == 0) {
+            for (Image &image : m_images)
+                if (!later(image.lastPut, event->full_sequence))
+                    image.finished = image.lastPut;
+        }
+        std::free(event);
+    }
+}
+
 void ShmPresenter::waitForServer()
 {
     // A reply comes only after the server has handled every earlier request, puts
     // included. Unlike waiting for a completion event, this cannot hang when an event is
-    // lost (a put that failed sends none).
+    // lost, nor when the connection has broken (there is no reply then).
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     for (Image &image : m_images)
         image.finished = image.lastPut;
@@ -148,6 +164,8 @@ std::uint32_t *ShmPresenter::acquire()
 {
     if (m_currentPut) {
         const int next = 1 - m_current;
+        if (busy(m_images[next]))
+            readEvents();
         if (busy(m_images[next])) {
             ++m_stats.waited;
             waitForServer();
@@ -176,6 +194,7 @@ void ShmPresenter::present(std::uint32_t window, int visibleHeight)
         m_window = window;
     }
     Image &image = m_images[m_current];
+    // The window belongs to Qt's connection; any client may draw into it.
     const xcb_void_cookie_t put = xcb_shm_put_image(
         m_connection, window, m_gc, std::uint16_t(m_width), std::uint16_t(m_height), 0, 0,
         std::uint16_t(m_width), std::uint16_t(visibleHeight), 0, 0, m_depth,
@@ -186,26 +205,6 @@ void ShmPresenter::present(std::uint32_t window, int visibleHeight)
     ++m_stats.puts;
     // Hand the put to the server now, so that it reads while we draw the next frame.
     xcb_flush(m_connection);
-}
-
-bool ShmPresenter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
-{
-    if (eventType != "xcb_generic_event_t")
-        return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if ((event->response_type & 0x7F) != m_completionEvent)
-        return false;
-    const auto *completion = static_cast<const xcb_shm_completion_event_t *>(message);
-    for (Image &image : m_images) {
-        if (image.segment == completion->shmseg) {
-            // The event carries the low 16 bits of the number of the put it completes;
-            // one for an earlier put of this image changes nothing.
-            if (event->sequence == std::uint16_t(image.lastPut))
-                image.finished = image.lastPut;
-            return true;
-        }
-    }
-    return false;
 }
 
 void ShmPresenter::setWindowProperty(std::uint32_t window, const char *name,

@@ -2,9 +2,13 @@
 // frame is drawn into one while the X server still reads the other, so a frame costs
 // neither a copy into a back buffer nor a wait for the server. An image is drawn into
 // again only once the server has finished its last put of it.
+//
+// The puts go through an X connection of the presenter's own. Their completion events
+// then never pass through Qt's connection, whose reader thread would wake up for each
+// one, and the presenter reads them itself when it needs them, between frames.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include <QByteArray>
 
 #include <array>
 #include <cstdint>
@@ -12,7 +16,7 @@
 
 struct xcb_connection_t;
 
-class ShmPresenter : public QAbstractNativeEventFilter
+class ShmPresenter
 {
 public:
     // What the presenter did since the last resetStats().
@@ -23,11 +27,11 @@ public:
         std::uint64_t waited = 0; // of those, frames that had to wait for the server first
     };
 
-    // A presenter for images of width x height 32-bit pixels, or null where this cannot
-    // work: not X11, no MIT-SHM (a remote display), or a screen whose pixels are not
-    // 32-bit 0x00RRGGBB.
+    // A presenter for images of width x height 32-bit pixels on Qt's X display, or null
+    // where this cannot work: not X11, no MIT-SHM (a remote display), or a screen whose
+    // pixels are not 32-bit 0x00RRGGBB.
     static std::unique_ptr<ShmPresenter> create(int width, int height);
-    ~ShmPresenter() override;
+    ~ShmPresenter();
 
     ShmPresenter(const ShmPresenter &) = delete;
     ShmPresenter &operator=(const ShmPresenter &) = delete;
@@ -43,8 +47,6 @@ public:
 
     const Stats &stats() const { return m_stats; }
     void resetStats() { m_stats = {}; }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
     // Sets a text property of an X11 window; does nothing off X11.
     static void setWindowProperty(std::uint32_t window, const char *name, const QByteArray &value);
@@ -62,6 +64,7 @@ private:
     ShmPresenter(xcb_connection_t *connection, int width, int height, std::uint8_t completion);
     bool attach(Image &image);
     bool busy(const Image &image) const;
+    void readEvents();
     void waitForServer();
 
     xcb_connection_t *m_connection;
