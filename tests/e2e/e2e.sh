@@ -5,6 +5,7 @@
 #   e2e.sh window_manager     dragging and quitting under a window manager (needs --wm)
 #   e2e.sh small_screen       a screen smaller than the window (needs --screen 400x240)
 #   e2e.sh scaled_desktop     a desktop asking for scale 2 (QT_SCALE_FACTOR=2 and the like)
+#   e2e.sh no_shared_memory   a display without MIT-SHM (needs --no-shm)
 # Input comes only from xdotool; results are judged on screenshots and the X server's data.
 # In every case the program must write nothing to standard output or error (Qt's warnings
 # go there).
@@ -317,6 +318,31 @@ check_finished() {
     done
 }
 
+# check_path PATH: the finished window says which way its frames reached the screen.
+check_path() {
+    local present
+    present=$(xprop -id "$MAIN" _PLOVEX_PRESENT 2>&1)
+    [[ $present == *"\"path=$1 frames="* ]] && log "ok: frames went the $1 way: ${present#*= }" ||
+        fail "expected _PLOVEX_PRESENT to say path=$1: $present"
+}
+
+# check_expose_keeps_frame WHAT: hiding and showing the finished window again repaints the
+# last frame with its labels, pixel for pixel (above the blinking buttons).
+check_expose_keeps_frame() {
+    shot before-expose
+    xdotool windowunmap --sync "$MAIN"
+    xdotool windowmap --sync "$MAIN"
+    local deadline=$(($(now) + 3000)) n
+    while :; do
+        shot after-expose
+        read -r n _ < <(in_window diff "$A/before-expose.png" "$A/after-expose.png" 0 0 512 184)
+        ((n == 0 || $(now) > deadline)) && break
+        sleep 0.05
+    done
+    ((n == 0)) && log "ok: $1: shown again, the window repaints its last frame and labels" ||
+        fail "$1: shown again, $n pixels above the buttons differ from before"
+}
+
 # ---- cases ----------------------------------------------------------------------------
 
 case_session() {
@@ -359,6 +385,9 @@ case_session() {
                 "$sai in re-measure, $shu in quit"
         fi
     fi
+
+    check_path shm
+    check_expose_keeps_frame "finished run"
 
     # Shape: the X server's region, and a drag that starts just outside the corner.
     check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
@@ -610,6 +639,20 @@ case_small_screen() {
     quit_by_click
 }
 
+# A display the program shares no memory with (as a remote one): frames go through Qt's
+# back buffer, and look the same.
+case_no_shared_memory() {
+    xdpyinfo | grep -q MIT-SHM && abort "the X server offers MIT-SHM; run with --no-shm"
+    start_plovex
+    wait_finished
+    sleep 0.3
+    shot finished
+    check_finished "$A/finished.png" "run without shared memory"
+    check_path qt
+    check_expose_keeps_frame "run without shared memory"
+    quit_by_click
+}
+
 case_scaled_desktop() {
     [[ ${QT_SCALE_FACTOR:-} == 2 ]] || abort "run with QT_SCALE_FACTOR=2 in the environment"
     start_plovex
@@ -631,6 +674,7 @@ close_during_run) case_close_during_run ;;
 window_manager) case_window_manager ;;
 small_screen) case_small_screen ;;
 scaled_desktop) case_scaled_desktop ;;
+no_shared_memory) case_no_shared_memory ;;
 *)
     echo "unknown case $case_name" >&2
     exit 2
