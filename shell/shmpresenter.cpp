@@ -6,6 +6,7 @@
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -150,6 +151,19 @@ void ShmPresenter::readEvents()
     }
 }
 
+void ShmPresenter::waitFor(const Image &image)
+{
+    // The completion of that put is on its way (the one just made may still be read):
+    // wait for it alone, but not for ever.
+    constexpr int kCompletionWaitMs = 100;
+    pollfd socket{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+    while (busy(image) && !xcb_connection_has_error(m_connection) &&
+           ::poll(&socket, 1, kCompletionWaitMs) > 0)
+        readEvents();
+    if (busy(image))
+        waitForServer();
+}
+
 void ShmPresenter::waitForServer()
 {
     // A reply comes only after the server has handled every earlier request, puts
@@ -168,7 +182,7 @@ std::uint32_t *ShmPresenter::acquire()
             readEvents();
         if (busy(m_images[next])) {
             ++m_stats.waited;
-            waitForServer();
+            waitFor(m_images[next]);
         }
         m_current = next;
         m_currentPut = false;

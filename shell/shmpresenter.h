@@ -65,6 +65,7 @@ private:
     bool attach(Image &image);
     bool busy(const Image &image) const;
     void readEvents();
+    void waitFor(const Image &image);
     void waitForServer();
 
     xcb_connection_t *m_connection;
