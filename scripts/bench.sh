@@ -80,6 +80,8 @@ plovex_run() {
     [[ -n $pid ]] || { echo "run $1: the window names no process" >&2; kill "$probe_pid"; return 1; }
     local c0 x0 present=""
     c0=$(cpu_ticks "$pid") x0=$(cpu_ticks "$xvfb")
+    # Asking the server costs it and the processors time, so not before the run nears its end.
+    sleep 8.5
     for i in $(seq 1500); do
         present=$(xprop -id "$window" _PLOVEX_PRESENT 2>/dev/null | sed -n 's/.*= "\(.*\)"/\1/p')
         [[ -n $present ]] && break
