@@ -368,9 +368,11 @@ void TMainForm::shuuryouClick()
 
 void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY)
 {
+    // Sunk to a fixed depth below its place at rest rather than by a step from wherever
+    // it stands, so no press or release that went astray can leave it displaced.
     if (Button == TMouseButton::Left) {
-        button->setLeft(button->x() + kPressDepth);
-        button->setTop(button->y() + kPressDepth);
+        button->setLeft(kPressDepth);
+        button->setTop(kPressDepth);
     }
     if (Button == TMouseButton::Right)
         PopupMenu1->popup(QPoint(x() + X + kMenuOffsetX, y() + Y + menuOffsetY));
@@ -379,8 +381,8 @@ void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, i
 void TMainForm::releaseButton(TPanel *button, TMouseButton Button)
 {
     if (Button == TMouseButton::Left) {
-        button->setLeft(button->x() - kPressDepth);
-        button->setTop(button->y() - kPressDepth);
+        button->setLeft(0);
+        button->setTop(0);
     }
 }
 

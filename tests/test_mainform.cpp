@@ -584,29 +584,65 @@ private slots:
         QCOMPARE(MainForm->Timer1->Interval(), 1000);
     }
 
-    void leftPressSinksTheButtonUntilItsRelease_data()
+    // However a left press ends, the button is back at rest, and the next press sinks it
+    // by the same depth again.
+    void leftPressSinksTheButtonUntilThePressEnds_data()
     {
         QTest::addColumn<bool>("quit");
-        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<QString>("end");
         QTest::addColumn<bool>("clicks");
-        QTest::newRow("re-measure, released on it") << false << QPoint(50, 13) << true;
-        QTest::newRow("re-measure, released off it") << false << QPoint(150, 13) << false;
-        QTest::newRow("quit, released off it") << true << QPoint(-20, 5) << false;
+        QTest::newRow("re-measure, released on it") << false << "release at 50,13" << true;
+        QTest::newRow("re-measure, released off it") << false << "release at 150,13" << false;
+        QTest::newRow("quit, released off it") << true << "release at -20,5" << false;
+        QTest::newRow("re-measure, the menu takes the pointer") << false << "right press" << false;
+        QTest::newRow("quit, the menu takes the pointer") << true << "right press" << false;
+        QTest::newRow("quit, its frame hidden") << true << "hide" << false;
+        QTest::newRow("re-measure, the window deactivated") << false << "deactivate" << false;
+        QTest::newRow("quit, pointer back with the button up") << true << "move up" << false;
     }
-    void leftPressSinksTheButtonUntilItsRelease()
+    void leftPressSinksTheButtonUntilThePressEnds()
     {
         QFETCH(bool, quit);
-        QFETCH(QPoint, release);
+        QFETCH(QString, end);
         QFETCH(bool, clicks);
         finishedRun(200, 200);
         TPanel *button = quit ? MainForm->shuuryou : MainForm->saikeisoku;
         QTest::mousePress(button, Qt::LeftButton, {}, QPoint(50, 13));
         QCOMPARE(button->pos(), QPoint(2, 2));
-        QTest::mouseRelease(button, Qt::LeftButton, {}, release);
+        if (end.startsWith(QLatin1String("release at "))) {
+            const QStringList xy = end.mid(11).split(u',');
+            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(xy[0].toInt(), xy[1].toInt()));
+        } else if (end == QLatin1String("right press")) {
+            QTest::mousePress(button, Qt::RightButton, {}, QPoint(50, 13));
+            QVERIFY(MainForm->PopupMenu1->isVisible());
+            QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(50, 13));
+            QCOMPARE(button->pos(), QPoint(0, 0));
+            MainForm->PopupMenu1->close();
+        } else if (end == QLatin1String("hide")) {
+            button->parentWidget()->hide();
+            QCOMPARE(button->pos(), QPoint(0, 0));
+            button->parentWidget()->show();
+        } else if (end == QLatin1String("deactivate")) {
+            QEvent deactivate(QEvent::WindowDeactivate);
+            QApplication::sendEvent(button, &deactivate);
+        } else {
+            QMouseEvent move(QEvent::MouseMove, QPointF(60, 13),
+                             button->mapToGlobal(QPointF(60, 13)), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(button, &move);
+        }
         QCOMPARE(button->pos(), QPoint(0, 0));
         // Re-measure stops the blink timer; quit would close the window.
         const bool clicked = !MainForm->Timer1->Enabled() || MainForm->isHidden();
         QCOMPARE(clicked, clicks);
+
+        // A release that comes after all, and the next press and release.
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 13));
+        QCOMPARE(button->pos(), QPoint(0, 0));
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(50, 13));
+        QCOMPARE(button->pos(), QPoint(2, 2));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 13));
+        QCOMPARE(button->pos(), QPoint(0, 0));
     }
 
     void aQuickSecondPressSinksTheButtonLikeTheFirst()

@@ -221,6 +221,29 @@ open_menu() {
 menu_about() { click_at $((MX + 40)) $((MY + 10)); }
 menu_table() { click_at $((MX + 40)) $((MY + MH - 10)); }
 
+# wait_no_menu MS: until no popup of the program is shown.
+wait_no_menu() {
+    local deadline=$(($(now) + $1))
+    while "$I" find --class plovex --override >/dev/null 2>&1; do
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+    return 0
+}
+# wait_at_rest FRAME_X FRAME_Y MS: until the live screen shows the button on that frame at
+# rest, its frame's gray crescent along the bottom and its face at the top. REST tells
+# what was seen last.
+wait_at_rest() {
+    local fx=$1 fy=$2 deadline=$(($(now) + $3)) top bottom
+    while :; do
+        read -r top bottom < <(in_window pixel :screen $((fx + 51)) $((fy + 3)) $((fx + 51)) $((fy + 25)) | tr '\n' ' ')
+        [[ $top != "#808080" && $bottom == "#808080" ]] && return 0
+        REST="frame top $top (expected the face), bottom $bottom (expected #808080)"
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+}
+
 wait_gone() { # wait_gone WID MS: until the window is no longer viewable
     local deadline=$(($(now) + $2))
     while "$I" list | grep -q "^$1 .* viewable "; do
@@ -409,6 +432,20 @@ case_session() {
     read_position
     ((WX == ox && WY == oy)) && log "ok: press and release on a button did not move the window" ||
         fail "press on quit and release off it moved the window from $ox,$oy to $WX,$WY"
+
+    # A held press that ends without its release: the right button opens the menu, which
+    # takes the pointer, so the left release goes there. The button must come back anyway.
+    xdotool mousemove $((WX + SAI[0] + 50)) $((WY + SAI[1] + 13)) mousedown 1 mousedown 3
+    if "$I" wait 3000 find --class plovex --override >/dev/null; then
+        xdotool mouseup 3 mouseup 1 key Escape
+        wait_no_menu 3000 || fail "the menu did not close on Escape"
+        wait_at_rest "${SAI[@]}" 3000 && log "ok: re-measure is back at rest after the menu took its press" ||
+            fail "re-measure stays sunk after a right press opened the menu during its left press: $REST"
+        alive || abort "the interrupted press ended the program"
+    else
+        xdotool mouseup 3 mouseup 1
+        fail "a right press during a left press on re-measure opened no menu"
+    fi
 
     # Context menu of re-measure, then the score table.
     if open_menu "${SAI[@]}" 30 12 140 re-measure; then
