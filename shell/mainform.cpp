@@ -55,7 +55,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Framele
     if (Application)
         Application->registerForm(this);
 
-    setWindowTitle(toQString(kMainWindowCaption));
+    // Task bars and window lists show a window's title: the desktop lists the program
+    // under the application's title. The caption stays the window's own; with no title
+    // bar it is never displayed.
+    setWindowTitle(toQString(kApplicationTitle));
+    m_caption = toQString(kMainWindowCaption);
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFont(makeFont(kFacePGothic, 15));
@@ -408,16 +412,19 @@ void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)
 
 void TMainForm::ActAboutExecute()
 {
-    // The desktop has no about box of its own to lend: a plain one, owned by this window.
-    QMessageBox box(this);
-    box.setWindowTitle(toQString(kApplicationTitle));
-    box.setIconPixmap(windowIcon().pixmap(32, 32));
-    box.setTextFormat(Qt::RichText);
-    box.setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
-    box.setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
-                           toQString(kAboutCredit));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // The desktop has no about box of its own to lend: a plain one, owned by this window
+    // and modal to it alone, so an open score table stays usable. It is not run in a loop
+    // of its own: the program's loop goes on while it is open.
+    auto *box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(toQString(kApplicationTitle));
+    box->setIconPixmap(windowIcon().pixmap(32, 32));
+    box->setTextFormat(Qt::RichText);
+    box->setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
+    box->setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
+                            toQString(kAboutCredit));
+    box->setStandardButtons(QMessageBox::Ok);
+    box->open();
 }
 
 void TMainForm::ActHannteiExecute()

@@ -162,6 +162,9 @@ private slots:
     void windowIsAFramelessEllipseCentredOnce()
     {
         QVERIFY(MainForm->windowFlags().testFlag(Qt::FramelessWindowHint));
+        // The desktop lists the program by its title; the caption is the window's own.
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("Plovex"));
+        QCOMPARE(MainForm->Caption(), QStringLiteral(" Plovex     Vendrake\u3000"));
         QCOMPARE(MainForm->size(), QSize(512, 293));
         QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, 512, 312));
         QCOMPARE(MainForm->windowHandle()->mask(), windowEllipse());

@@ -20,7 +20,9 @@ A=$E2E_ARTIFACTS
 rm -rf "$A"
 mkdir -p "$A"
 
-MAIN_TITLE=$' Plovex     Vendrake\xe3\x80\x80' # ends in an ideographic space
+# The main window and the about box both carry the application's title; the main
+# window's type is NORMAL, the about box's DIALOG.
+MAIN_TITLE=Plovex
 TABLE_TITLE=$'\xe6\x88\x90\xe7\xb8\xbe\xe8\xa1\xa8'  # 成績表
 ABOUT_TITLE=Plovex
 
@@ -122,11 +124,15 @@ start_plovex() {
     T_LAUNCH=$(now)
     "$PLOVEX" >"$A/plovex.log" 2>&1 &
     pid=$!
-    MAIN=$("$I" wait 10000 find --class plovex --title "$MAIN_TITLE" 2>&1 | head -1) ||
+    MAIN=$("$I" wait 10000 find --class plovex --title "$MAIN_TITLE" --type NORMAL 2>&1 | head -1) ||
         abort "no main window titled '$MAIN_TITLE' with class plovex: $MAIN"
     [[ $MAIN == 0x* ]] || abort "no main window: $MAIN"
     read_position
     log "main window $MAIN at $WX,$WY"
+    # What task bars and window lists show: the application's title and class.
+    "$I" list | grep -q "^$MAIN .* plovex/Plovex \"Plovex\"$" &&
+        log "ok: the desktop sees the title Plovex and the class plovex/Plovex" ||
+        fail "main window's title or class: $("$I" list | grep "^$MAIN ")"
 }
 read_position() {
     local w h
@@ -463,17 +469,25 @@ case_session() {
             if wait_gone "$table" 3000; then log "ok: WM_DELETE_WINDOW hid the score table"; else fail "score table still shown after WM_DELETE_WINDOW"; fi
             sleep 0.3
             alive && log "ok: program still running" || abort "closing the score table ended the program"
-            "$I" find --class plovex --title "$MAIN_TITLE" >/dev/null && log "ok: main window still shown" ||
+            "$I" find --class plovex --title "$MAIN_TITLE" --type NORMAL >/dev/null && log "ok: main window still shown" ||
                 fail "main window gone after closing the score table"
         fi
     fi
     "$I" find --class plovex --override >/dev/null 2>&1 && fail "the menu is still open after choosing an item"
 
-    # Context menu of quit: 40 pixels lower for the same press position; the about box.
-    if open_menu "${SHU[@]}" 30 12 180 quit; then
+    # The score table again, and with it open, the about box from the menu of quit (40
+    # pixels lower for the same press position). The about box holds only the main window:
+    # the table's O K still hides the table.
+    local table=""
+    if open_menu "${SAI[@]}" 60 20 140 re-measure-again; then
+        menu_table
+        table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+        [[ $table == 0x* ]] || fail "成績表 opened no score table window the second time: $table"
+    fi
+    if [[ $table == 0x* ]] && open_menu "${SHU[@]}" 30 12 180 quit; then
         menu_about
         local about
-        about=$("$I" wait 3000 find --managed --class plovex --title "$ABOUT_TITLE" 2>&1 | head -1)
+        about=$("$I" wait 3000 find --managed --class plovex --title "$ABOUT_TITLE" --type DIALOG 2>&1 | head -1)
         if [[ $about == 0x* ]]; then
             local ax ay aw ah
             read -r ax ay aw ah < <("$I" geometry "$about")
@@ -486,26 +500,18 @@ case_session() {
             face=$("$I" --at "$ax,$ay" dominant "$A/about.png" 0 0 "$aw" "$ah")
             [[ $face != "#000000 "* ]] && log "ok: about box painted (most common colour $face%)" ||
                 fail "about box is not painted: most common colour $face%"
+            local tx ty ok_x ok_y
+            read -r tx ty _ < <("$I" geometry "$table")
+            ok_x=$((tx + 55 + 50)) ok_y=$((ty + 280 + 12))
+            ((ok_x >= ax && ok_x < ax + aw && ok_y >= ay && ok_y < ay + ah)) &&
+                fail "the about box covers the score table's O K at $ok_x,$ok_y"
+            click_at "$ok_x" "$ok_y"
+            wait_gone "$table" 3000 && log "ok: O   K hid the score table while the about box was open" ||
+                fail "O   K did not hide the score table while the about box was open"
             "$I" close "$about"
             wait_gone "$about" 3000 || fail "about box did not close on WM_DELETE_WINDOW"
         else
             fail "バージョン情報 showed no window titled Plovex: $about"
-        fi
-    fi
-
-    # The score table's O K button hides it.
-    if open_menu "${SAI[@]}" 60 20 140 re-measure-again; then
-        menu_table
-        local table
-        table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
-        if [[ $table == 0x* ]]; then
-            local tx ty
-            read -r tx ty _ < <("$I" geometry "$table")
-            sleep 0.3
-            click_at $((tx + 55 + 50)) $((ty + 280 + 12))
-            wait_gone "$table" 3000 && log "ok: O   K hid the score table" || fail "O   K did not hide the score table"
-        else
-            fail "成績表 opened no score table window the second time: $table"
         fi
     fi
 

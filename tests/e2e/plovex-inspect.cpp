@@ -117,29 +117,38 @@ std::pair<std::string, std::string> windowClass(Window w)
     return result;
 }
 
+// The window's types (_NET_WM_WINDOW_TYPE) without their common prefix, comma-separated;
+// "-" when it has none.
 std::string windowType(Window w)
 {
     Atom actual = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
-    std::string result = "-";
+    std::string result;
     if (XGetWindowProperty(display(), w, atom("_NET_WM_WINDOW_TYPE"), 0, 16, False, XA_ATOM,
                            &actual, &format, &count, &after, &data) == Success &&
         data) {
-        if (count > 0) {
-            char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[0]);
-            if (name) {
-                result = name;
-                const std::string prefix = "_NET_WM_WINDOW_TYPE_";
-                if (result.rfind(prefix, 0) == 0)
-                    result = result.substr(prefix.size());
-                XFree(name);
-            }
+        for (unsigned long i = 0; i < count; ++i) {
+            char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[i]);
+            if (!name)
+                continue;
+            std::string type = name;
+            XFree(name);
+            const std::string prefix = "_NET_WM_WINDOW_TYPE_";
+            if (type.rfind(prefix, 0) == 0)
+                type = type.substr(prefix.size());
+            result += (result.empty() ? "" : ",") + type;
         }
         XFree(data);
     }
-    return result;
+    return result.empty() ? "-" : result;
+}
+
+// Whether `type` is one of the comma-separated `types`.
+bool hasType(const std::string &types, const std::string &type)
+{
+    return ("," + types + ",").find("," + type + ",") != std::string::npos;
 }
 
 struct WindowInfo
@@ -522,8 +531,10 @@ void usage()
         "  list                              client windows: id x y w h viewable override type "
         "class title\n"
         "  find [--title T] [--class C] [--type T] [--override|--managed] [--all]\n"
+        "                                    (--type: one of the window's types, e.g. NORMAL)\n"
         "                                    ids of matching (viewable) windows; fails if none\n"
         "  geometry WID                      x y w h of the window on the root\n"
+        "  frame WID                         x y w h of its outer frame (borders included)\n"
         "  shape WID                         summary of its SHAPE bounding and input regions\n"
         "  check-shape WID                   shape is the inscribed ellipse (1 pixel of "
         "tolerance)\n"
@@ -692,7 +703,7 @@ int run(const Options &opt, std::vector<std::string> args)
                 continue;
             if (!cls.empty() && w.resName != cls && w.resClass != cls)
                 continue;
-            if (!type.empty() && w.type != type)
+            if (!type.empty() && !hasType(w.type, type))
                 continue;
             if (override >= 0 && w.overrideRedirect != bool(override))
                 continue;
