@@ -620,7 +620,46 @@ case_window_manager() {
     ((WX == ox + 60 && WY == oy + 40)) && log "ok: drag under the window manager moved the window by 60,40" ||
         fail "drag by 60,40 under the window manager moved the window from $ox,$oy to $WX,$WY"
     sleep 0.3
+    check_table_placement
     quit_by_click
+}
+
+# The score table under a window manager: centred by its outer size, frame included, from
+# the moment it is first shown; shown again, it stays where it was moved to.
+check_table_placement() {
+    open_menu "${SAI[@]}" 30 12 140 re-measure || return
+    menu_table
+    local table x y w h
+    table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+    [[ $table == 0x* ]] || { fail "成績表 opened no score table window: $table"; return; }
+    read -r x y w h < <("$I" frame "$table")
+    local cx=$(((1280 - w) / 2)) cy=$(((1024 - h) / 2))
+    if ((w > 202 && h > 323 && x == cx && y == cy)); then
+        log "ok: the score table's frame (${w}x$h) is centred at $x,$y"
+    else
+        fail "the score table's frame (${w}x$h) is at $x,$y; centred by its outer size it would be at $cx,$cy"
+    fi
+    xdotool windowmove "$table" 100 120
+    local deadline=$(($(now) + 3000)) mx=$x my=$y
+    while ((mx == x && my == y && $(now) < deadline)); do
+        sleep 0.05
+        read -r mx my _ < <("$I" frame "$table")
+    done
+    ((mx != x || my != y)) || { fail "the score table did not move"; return; }
+    local tx ty
+    read -r tx ty _ < <("$I" geometry "$table")
+    click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+    wait_gone "$table" 3000 || { fail "O   K did not hide the score table"; return; }
+    open_menu "${SAI[@]}" 30 12 140 re-measure-again || return
+    menu_table
+    table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+    [[ $table == 0x* ]] || { fail "成績表 did not show the score table again: $table"; return; }
+    read -r x y _ < <("$I" frame "$table")
+    ((x == mx && y == my)) && log "ok: shown again, the score table stays at $x,$y" ||
+        fail "shown again, the score table's frame is at $x,$y, not where it was moved to ($mx,$my)"
+    read -r tx ty _ < <("$I" geometry "$table")
+    click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+    wait_gone "$table" 3000 || fail "O   K did not hide the score table"
 }
 
 # quit_by_click [NOTE]: a click on the quit button must end the program with status 0.

@@ -211,6 +211,29 @@ std::vector<WindowInfo> clients()
     return out;
 }
 
+// The window's outermost ancestor below the root (a window manager's frame, or the
+// window itself), borders included: x y w h on the root.
+std::tuple<int, int, int, int> outerFrame(Window w)
+{
+    Window top = w;
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display(), top, &root, &parent, &children, &count))
+            throw Failure("no such window " + windowHex(w));
+        if (children)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        top = parent;
+    }
+    XWindowAttributes attrs{};
+    if (!XGetWindowAttributes(display(), top, &attrs))
+        throw Failure("no such window " + windowHex(top));
+    return {attrs.x, attrs.y, attrs.width + 2 * attrs.border_width,
+            attrs.height + 2 * attrs.border_width};
+}
+
 Window parseWindow(const std::string &text)
 {
     const unsigned long id = std::stoul(text, nullptr, 0);
@@ -717,6 +740,13 @@ int run(const Options &opt, std::vector<std::string> args)
                             w.resName.c_str(), w.resClass.c_str(), w.title.c_str());
         }
         return cmd == "find" && found == 0 ? 1 : 0;
+    }
+    if (cmd == "frame") {
+        if (a.empty())
+            throw std::invalid_argument("frame: window id missing");
+        const auto [x, y, w, h] = outerFrame(parseWindow(a[0]));
+        std::printf("%d %d %d %d\n", x, y, w, h);
+        return 0;
     }
     if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close") {
         if (a.empty())
