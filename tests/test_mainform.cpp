@@ -1,5 +1,6 @@
 // The measurement run, frame by frame on a tick counter the test sets, and the main
-// window's shape, placement and finish controls.
+// window's shape, placement and finish controls. The windows are made by the program's
+// own start-up; the tests run inside its loop.
 #include "application.h"
 #include "fonts.h"
 #include "mainform.h"
@@ -8,6 +9,7 @@
 #include "scoreform.h"
 #include "sound.h"
 #include "spritefield.h"
+#include "startup.h"
 #include "tick.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <limits>
@@ -22,10 +25,24 @@
 
 namespace {
 
+// What the start-up had done each time the main window's creation read the clock.
+struct StartUpSeen
+{
+    bool creating = true; // until the start-up shows the main window
+    QString title;
+    bool scoreTableMade = false;
+    bool idleHook = false;
+} startUp;
+
 constexpr std::uint32_t kRunStart = 1'000'000;
 std::uint32_t fakeTick = kRunStart;
 std::uint32_t readFakeTick()
 {
+    if (startUp.creating) {
+        startUp.title = Application ? Application->Title() : QString();
+        startUp.scoreTableMade = startUp.scoreTableMade || ScoreForm;
+        startUp.idleHook = startUp.idleHook || (Application && Application->OnIdle());
+    }
     return fakeTick;
 }
 std::vector<unsigned> beeps;
@@ -128,6 +145,47 @@ QList<QWidget *> sixControls()
             MainForm->ShuPanel,   MainForm->Label1,   MainForm->Label3};
 }
 
+// Which steps of the finish sequence have taken effect, in the order they are listed.
+QString finishStepsDone()
+{
+    const QList<TPanel *> panels = {MainForm->saikeisoku, MainForm->shuuryou, MainForm->SaiPanel,
+                                    MainForm->ShuPanel};
+    QStringList done;
+    if (!ButtonBlink)
+        done << "blink";
+    if (MainForm->saikeisoku->Color() == clSilver &&
+        MainForm->saikeisoku->FontColor() == clMaroon && MainForm->shuuryou->Color() == clSilver &&
+        MainForm->shuuryou->FontColor() == clGreen)
+        done << "colours";
+    if (MainForm->Timer1->Enabled())
+        done << "timer";
+    if (!MainForm->Label1->Transparent() && !MainForm->Label3->Transparent())
+        done << "opaque";
+    if (!MainForm->Label1->isHidden() && !MainForm->Label3->isHidden())
+        done << "labels";
+    if (std::all_of(panels.begin(), panels.end(), [](TPanel *p) { return !p->mask().isEmpty(); }))
+        done << "shapes";
+    const QStringList names = {"saikeisoku", "shuuryou", "SaiPanel", "ShuPanel"};
+    for (int i = 0; i < panels.size(); ++i)
+        if (!panels[i]->isHidden())
+            done << names[i];
+    return done.join(u' ');
+}
+QString stepsDoneAtBeep;
+
+// Notes what the finish sequence has done when a control is made visible.
+class ShowWatcher : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShowToParent && !seen.contains(watched))
+            seen.insert(watched, finishStepsDone());
+        return false;
+    }
+    QHash<QObject *, QString> seen;
+};
+
 QRegion windowEllipse()
 {
     return QRegion(0, 0, 512, 293, QRegion::Ellipse);
@@ -157,6 +215,27 @@ private slots:
             QVERIFY(!control->isVisible());
         frameAt(1);
         QVERIFY(MainForm->Label3->isVisible());
+    }
+
+    // Facts of the program's own start-up, as the creation of the main window and the
+    // first show found them.
+    void startUpMakesTheWindowsInItsOrder_data()
+    {
+        QTest::addColumn<bool>("holds");
+        QTest::newRow("the title is set before the main window is made")
+            << (startUp.title == QStringLiteral("Plovex"));
+        QTest::newRow("the score table is made after the main window")
+            << (!startUp.scoreTableMade && ScoreForm != nullptr);
+        QTest::newRow("the first window made is the main one")
+            << (Application->MainForm() == MainForm && MainForm != nullptr);
+        QTest::newRow("the score table stays hidden") << ScoreForm->isHidden();
+        QTest::newRow("the idle hook is installed last, after the first frame")
+            << (!startUp.idleHook && bool(Application->OnIdle()));
+    }
+    void startUpMakesTheWindowsInItsOrder()
+    {
+        QFETCH(bool, holds);
+        QVERIFY(holds);
     }
 
     void windowIsAFramelessEllipseCentredOnce()
@@ -290,6 +369,53 @@ private slots:
         MainForm->AppOnIdle(Application, done);
         QCOMPARE(beeps.size(), std::size_t(1));
         QCOMPARE(ElapsedMs, 8850);
+    }
+
+    // Which steps are done when the beep sounds and as each control is shown.
+    void finishSequenceRunsInItsOrder_data()
+    {
+        // At a control's show, its own showing counts as done.
+        QTest::addColumn<QString>("moment");
+        QTest::addColumn<QString>("done");
+        const QString before = "blink colours timer opaque labels shapes";
+        QTest::newRow("beep first") << "beep"
+                                    << "";
+        QTest::newRow("blink phase, colours, timer and opacity before the labels show")
+            << "Label1"
+            << "blink colours timer opaque labels";
+        QTest::newRow("all four shapes before re-measure shows")
+            << "saikeisoku" << before + " saikeisoku";
+        QTest::newRow("then quit") << "shuuryou" << before + " saikeisoku shuuryou";
+        QTest::newRow("then the frames") << "SaiPanel" << before + " saikeisoku shuuryou SaiPanel";
+        QTest::newRow("the quit frame last")
+            << "ShuPanel" << before + " saikeisoku shuuryou SaiPanel ShuPanel";
+    }
+    void finishSequenceRunsInItsOrder()
+    {
+        QFETCH(QString, moment);
+        QFETCH(QString, done);
+        startRun();
+        frameAt(100);
+        frameAt(8750, framesForScore(400, 8750));
+        ButtonBlink = true;
+        MainForm->saikeisoku->setColor(clRed);
+        MainForm->shuuryou->setFontColor(clRed);
+        QHash<QString, QObject *> controls = {{"Label1", MainForm->Label1},
+                                              {"saikeisoku", MainForm->saikeisoku},
+                                              {"shuuryou", MainForm->shuuryou},
+                                              {"SaiPanel", MainForm->SaiPanel},
+                                              {"ShuPanel", MainForm->ShuPanel}};
+        ShowWatcher watcher;
+        for (QObject *control : controls) {
+            static_cast<QWidget *>(control)->clearMask();
+            control->installEventFilter(&watcher);
+        }
+        stepsDoneAtBeep.clear();
+        frameAt(8850, framesForScore(400, 8850));
+        QCOMPARE(beeps.size(), std::size_t(1));
+        const QString seen = moment == QLatin1String("beep") ? stepsDoneAtBeep
+                                                             : watcher.seen.value(controls[moment]);
+        QCOMPARE(seen, done);
     }
 
     void frameJumpingPast8800ScoresAndFinishesOnABlackField()
@@ -742,18 +868,26 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    TApplication::PrepareToolkit();
-    QApplication qtApp(argc, argv);
-    TApplication app;
     setTickSource(readFakeTick);
-    setBeepHandler([](unsigned type) { beeps.push_back(type); });
+    setBeepHandler([](unsigned type) {
+        beeps.push_back(type);
+        stepsDoneAtBeep = finishStepsDone();
+    });
 
-    TMainForm mainForm;
-    TScoreForm scoreForm;
-    mainForm.ShowCentred();
-
+    // The tests run from the program's loop once its start-up has shown the main window,
+    // then end the program.
     TestMainForm test;
-    return QTest::qExec(&test, argc, argv);
+    int status = 1;
+    RunHooks hooks;
+    hooks.beforeShow = [&](TMainForm &) {
+        startUp.creating = false;
+        QTimer::singleShot(0, [&] {
+            status = QTest::qExec(&test, argc, argv);
+            Application->Terminate();
+        });
+    };
+    const int exitStatus = RunPlovex(argc, argv, hooks);
+    return exitStatus != 0 ? exitStatus : status;
 }
 
 #include "test_mainform.moc"
