@@ -29,8 +29,8 @@ public:
     void setTitle(const QString &title);
 
     // There is one slot: installing a handler replaces the previous one.
-    const IdleHandler &OnIdle() const { return m_onIdle; }
     void setOnIdle(IdleHandler handler) { m_onIdle = std::move(handler); }
+    const IdleHandler &OnIdle() const { return m_onIdle; }
 
     // The first window registered is the main one: closing it ends the program.
     void registerForm(QWidget *form);
