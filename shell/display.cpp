@@ -26,14 +26,17 @@ std::string quoted(const std::string &text)
     return '"' + text + '"';
 }
 
-bool xServerAnswers(const std::string &display)
+// A connection to the X server, or nothing when it does not answer.
+std::shared_ptr<void> connectX(const std::string &display)
 {
     if (display.empty())
-        return false;
+        return nullptr;
     xcb_connection_t *connection = xcb_connect(display.c_str(), nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    return {connection, [](void *c) { xcb_disconnect(static_cast<xcb_connection_t *>(c)); }};
 }
 
 // A Wayland display is a socket named in XDG_RUNTIME_DIR, or an absolute path.
@@ -63,7 +66,7 @@ constexpr const char *kDefaultWaylandDisplay = "wayland-0";
 } // namespace
 #endif
 
-std::optional<std::string> PrepareDisplay()
+DisplayChoice PrepareDisplay()
 {
 #if PLOVEX_HAVE_XCB
     const std::string x = environment("DISPLAY");
@@ -73,38 +76,39 @@ std::optional<std::string> PrepareDisplay()
     if (const std::string chosen = environment("QT_QPA_PLATFORM"); !chosen.empty()) {
         // The user's choice stands; only a display it cannot reach gets a word from us.
         const std::string name = chosen.substr(0, chosen.find(':')); // options follow a colon
-        if (name == "xcb" && !xServerAnswers(x))
-            return x.empty() ? "cannot open a display: DISPLAY is not set" : cannotOpenX;
+        if (name == "xcb") {
+            std::shared_ptr<void> checked = connectX(x);
+            if (!checked)
+                return {x.empty() ? "cannot open a display: DISPLAY is not set" : cannotOpenX, {}};
+            return {std::nullopt, checked};
+        }
         const std::string socket = wayland.empty() ? kDefaultWaylandDisplay : wayland;
         if (name == "wayland" && !waylandAnswers(socket))
-            return "cannot open the Wayland display " + quoted(socket);
-        return std::nullopt;
+            return {"cannot open the Wayland display " + quoted(socket), {}};
+        return {};
     }
 
     // An X server keeps the window's shape, its place on the screen and the measured
     // path of X11, so it is taken even on a Wayland desktop (XWayland).
-    const char *platform = nullptr;
-    if (xServerAnswers(x))
-        platform = "xcb";
-    else if (waylandAnswers(wayland))
-        platform = "wayland";
+    std::shared_ptr<void> checked = connectX(x);
+    const char *platform = checked ? "xcb" : waylandAnswers(wayland) ? "wayland" : nullptr;
     if (platform) {
         qputenv("QT_QPA_PLATFORM", platform);
         // Qt weighs the session type before it reads QT_QPA_PLATFORM, and on some
         // desktops says on standard error that it ignores it.
         qunsetenv("XDG_SESSION_TYPE");
-        return std::nullopt;
+        return {std::nullopt, checked};
     }
 
     if (x.empty() && wayland.empty())
-        return "cannot open a display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return {"cannot open a display: neither DISPLAY nor WAYLAND_DISPLAY is set", {}};
     if (wayland.empty())
-        return cannotOpenX;
+        return {cannotOpenX, {}};
     if (x.empty())
-        return "cannot open the Wayland display " + quoted(wayland);
-    return cannotOpenX + " nor the Wayland display " + quoted(wayland);
+        return {"cannot open the Wayland display " + quoted(wayland), {}};
+    return {cannotOpenX + " nor the Wayland display " + quoted(wayland), {}};
 #else
     // Built without X11 (Windows, macOS, or no libxcb): Qt chooses and reports alone.
-    return std::nullopt;
+    return {};
 #endif
 }

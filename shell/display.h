@@ -4,9 +4,18 @@
 // no display at all.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
-// Chooses Qt's platform unless the user's QT_QPA_PLATFORM already names one. Returns the
-// reason no display can be opened, or nothing when Qt may go ahead.
-std::optional<std::string> PrepareDisplay();
+struct DisplayChoice
+{
+    // Why no display can be opened; empty when Qt may go ahead.
+    std::optional<std::string> problem;
+    // The connection the check made to the X server, to keep until Qt has its own: a bare
+    // X server resets when its last client leaves and turns new clients away meanwhile.
+    std::shared_ptr<void> checked;
+};
+
+// Chooses Qt's platform unless the user's QT_QPA_PLATFORM already names one.
+DisplayChoice PrepareDisplay();

@@ -16,14 +16,16 @@ int RunPlovex(int argc, char *argv[], const RunHooks &hooks)
 {
     // The program's only message of its own: Qt would abort with a page of plugin
     // diagnostics instead.
-    if (const std::optional<std::string> problem = PrepareDisplay()) {
-        std::fprintf(stderr, "plovex: %s\n", problem->c_str());
+    DisplayChoice display = PrepareDisplay();
+    if (display.problem) {
+        std::fprintf(stderr, "plovex: %s\n", display.problem->c_str());
         return 1;
     }
     TApplication::PrepareToolkit();
     // The program takes no arguments; only the program name reaches Qt.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication qtApp(qtArgc, argv);
+    display.checked.reset(); // Qt has its own connection now
     QCoreApplication::setApplicationVersion(toQString(kProgramVersion));
 
     TApplication app;
