@@ -59,6 +59,11 @@ public:
     std::array<TLabel *, 8> Labels{};
     QPushButton *Button1 = nullptr;
     TTimer *Timer1 = nullptr;
+
+private:
+    void centreByAnnouncedFrame();
+
+    bool m_shownBefore = false;
 };
 
 extern TScoreForm *ScoreForm;

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxdamage-dev libbenchmark-dev
     xvfb xauth x11-utils xdotool imagemagick openbox python3
     fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-motoya-l-maruberi
-    fonts-dejavu-core fonts-vlgothic weston qt6-wayland
+    fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
     file lintian appstream desktop-file-utils
 )
 

@@ -30,6 +30,7 @@ public:
 
     // There is one slot: installing a handler replaces the previous one.
     void setOnIdle(IdleHandler handler) { m_onIdle = std::move(handler); }
+    const IdleHandler &OnIdle() const { return m_onIdle; }
 
     // The first window registered is the main one: closing it ends the program.
     void registerForm(QWidget *form);

@@ -58,7 +58,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Framele
     if (Application)
         Application->registerForm(this);
 
-    setWindowTitle(toQString(kMainWindowCaption));
+    // Task bars and window lists show a window's title: the desktop lists the program
+    // under the application's title. The caption stays the window's own; with no title
+    // bar it is never displayed.
+    setWindowTitle(toQString(kApplicationTitle));
+    m_caption = toQString(kMainWindowCaption);
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFont(makeFont(kFacePGothic, 15));
@@ -399,9 +403,11 @@ void TMainForm::shuuryouClick()
 
 void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY)
 {
+    // Sunk to a fixed depth below its place at rest rather than by a step from wherever
+    // it stands, so no press or release that went astray can leave it displaced.
     if (Button == TMouseButton::Left) {
-        button->setLeft(button->x() + kPressDepth);
-        button->setTop(button->y() + kPressDepth);
+        button->setLeft(kPressDepth);
+        button->setTop(kPressDepth);
     }
     if (Button == TMouseButton::Right)
         PopupMenu1->popup(QPoint(x() + X + kMenuOffsetX, y() + Y + menuOffsetY));
@@ -410,8 +416,8 @@ void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, i
 void TMainForm::releaseButton(TPanel *button, TMouseButton Button)
 {
     if (Button == TMouseButton::Left) {
-        button->setLeft(button->x() - kPressDepth);
-        button->setTop(button->y() - kPressDepth);
+        button->setLeft(0);
+        button->setTop(0);
     }
 }
 
@@ -437,16 +443,19 @@ void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)
 
 void TMainForm::ActAboutExecute()
 {
-    // The desktop has no about box of its own to lend: a plain one, owned by this window.
-    QMessageBox box(this);
-    box.setWindowTitle(toQString(kApplicationTitle));
-    box.setIconPixmap(windowIcon().pixmap(32, 32));
-    box.setTextFormat(Qt::RichText);
-    box.setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
-    box.setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
-                           toQString(kAboutCredit));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // The desktop has no about box of its own to lend: a plain one, owned by this window
+    // and modal to it alone, so an open score table stays usable. It is not run in a loop
+    // of its own: the program's loop goes on while it is open.
+    auto *box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(toQString(kApplicationTitle));
+    box->setIconPixmap(windowIcon().pixmap(32, 32));
+    box->setTextFormat(Qt::RichText);
+    box->setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
+    box->setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
+                            toQString(kAboutCredit));
+    box->setStandardButtons(QMessageBox::Ok);
+    box->open();
 }
 
 void TMainForm::ActHannteiExecute()

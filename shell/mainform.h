@@ -43,6 +43,10 @@ public:
     void DrawFrame();
     void DrawTile(int x, int y, int tile);
 
+    // The caption of the layout, " Plovex     Vendrake\u3000"; the window's title, which
+    // the desktop shows, is the application's.
+    const QString &Caption() const { return m_caption; }
+
     // Shows the window for the first time, centred on the primary screen.
     void ShowCentred();
 
@@ -95,6 +99,7 @@ private:
 
     SpriteSheets m_sheets;
     std::array<QString, 27> m_marquee; // converted once, assigned by reference every frame
+    QString m_caption;
     QString m_header;
     std::optional<std::pair<std::int32_t, QString>> m_rating; // last composed score and text
     bool m_shownOnce = false;

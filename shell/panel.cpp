@@ -3,6 +3,7 @@
 #include "application.h"
 #include "colours.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -29,6 +30,8 @@ std::optional<TMouseButton> buttonCode(Qt::MouseButton button)
 TPanel::TPanel(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves with no button down, too: one of them shows a held press whose release was lost.
+    setMouseTracking(true);
 }
 
 void TPanel::setCaption(const QString &caption)
@@ -77,6 +80,23 @@ void TPanel::setEllipticRegion()
     setMask(QRegion(2, 2, width() - 4, height() - 4, QRegion::Ellipse));
 }
 
+bool TPanel::event(QEvent *event)
+{
+    // Hidden, or with another window active, the panel gets no release any more.
+    if (event->type() == QEvent::Hide || event->type() == QEvent::WindowDeactivate)
+        endHeldPress();
+    return QWidget::event(event);
+}
+
+void TPanel::endHeldPress()
+{
+    if (!m_leftHeld)
+        return;
+    m_leftHeld = false;
+    if (OnMouseUp)
+        guarded([&] { OnMouseUp(this, TMouseButton::Left, m_pointer.x(), m_pointer.y()); });
+}
+
 void TPanel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -105,10 +125,20 @@ void TPanel::mousePressEvent(QMouseEvent *event)
 {
     // Accepted whatever the button, so a press never falls through to the window's drag.
     event->accept();
-    if (const auto code = buttonCode(event->button()); code && OnMouseDown) {
-        const QPoint at = event->position().toPoint();
-        guarded([&] { OnMouseDown(this, *code, at.x(), at.y()); });
+    const auto code = buttonCode(event->button());
+    if (!code)
+        return;
+    const QPoint at = event->position().toPoint();
+    if (*code == TMouseButton::Left) {
+        m_leftHeld = true;
+        m_pointer = at;
     }
+    if (OnMouseDown)
+        guarded([&] { OnMouseDown(this, *code, at.x(), at.y()); });
+    // A popup the handler opened (the context menu) has taken the pointer: the release of
+    // a left button still held will go there.
+    if (QApplication::activePopupWidget())
+        endHeldPress();
 }
 
 void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
@@ -118,16 +148,32 @@ void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
     mousePressEvent(event);
 }
 
+void TPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_leftHeld) {
+        m_pointer = event->position().toPoint();
+        // The release went elsewhere (another program took the pointer meanwhile).
+        if (!(event->buttons() & Qt::LeftButton))
+            endHeldPress();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
 void TPanel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     const auto code = buttonCode(event->button());
     if (!code)
         return;
-    // The click comes before the release handler, and only inside the control's rectangle
-    // where it stands now.
+    // The click comes before the release handler, only for a press made here, and only
+    // inside the control's rectangle where it stands now.
     const QPoint at = event->position().toPoint();
-    if (*code == TMouseButton::Left && rect().contains(at) && OnClick)
+    bool clicked = false;
+    if (*code == TMouseButton::Left) {
+        clicked = m_leftHeld && rect().contains(at);
+        m_leftHeld = false;
+    }
+    if (clicked && OnClick)
         guarded(OnClick);
     if (OnMouseUp)
         guarded([&] { OnMouseUp(this, *code, at.x(), at.y()); });

@@ -1,5 +1,6 @@
 // The measurement run, frame by frame on a tick counter the test sets, and the main
-// window's shape, placement and finish controls.
+// window's shape, placement and finish controls. The windows are made by the program's
+// own start-up; the tests run inside its loop.
 #include "application.h"
 #include "fonts.h"
 #include "mainform.h"
@@ -8,6 +9,7 @@
 #include "scoreform.h"
 #include "sound.h"
 #include "spritefield.h"
+#include "startup.h"
 #include "tick.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <limits>
@@ -22,10 +25,24 @@
 
 namespace {
 
+// What the start-up had done each time the main window's creation read the clock.
+struct StartUpSeen
+{
+    bool creating = true; // until the start-up shows the main window
+    QString title;
+    bool scoreTableMade = false;
+    bool idleHook = false;
+} startUp;
+
 constexpr std::uint32_t kRunStart = 1'000'000;
 std::uint32_t fakeTick = kRunStart;
 std::uint32_t readFakeTick()
 {
+    if (startUp.creating) {
+        startUp.title = Application ? Application->Title() : QString();
+        startUp.scoreTableMade = startUp.scoreTableMade || ScoreForm;
+        startUp.idleHook = startUp.idleHook || (Application && Application->OnIdle());
+    }
     return fakeTick;
 }
 std::vector<unsigned> beeps;
@@ -128,6 +145,47 @@ QList<QWidget *> sixControls()
             MainForm->ShuPanel,   MainForm->Label1,   MainForm->Label3};
 }
 
+// Which steps of the finish sequence have taken effect, in the order they are listed.
+QString finishStepsDone()
+{
+    const QList<TPanel *> panels = {MainForm->saikeisoku, MainForm->shuuryou, MainForm->SaiPanel,
+                                    MainForm->ShuPanel};
+    QStringList done;
+    if (!ButtonBlink)
+        done << "blink";
+    if (MainForm->saikeisoku->Color() == clSilver &&
+        MainForm->saikeisoku->FontColor() == clMaroon && MainForm->shuuryou->Color() == clSilver &&
+        MainForm->shuuryou->FontColor() == clGreen)
+        done << "colours";
+    if (MainForm->Timer1->Enabled())
+        done << "timer";
+    if (!MainForm->Label1->Transparent() && !MainForm->Label3->Transparent())
+        done << "opaque";
+    if (!MainForm->Label1->isHidden() && !MainForm->Label3->isHidden())
+        done << "labels";
+    if (std::all_of(panels.begin(), panels.end(), [](TPanel *p) { return !p->mask().isEmpty(); }))
+        done << "shapes";
+    const QStringList names = {"saikeisoku", "shuuryou", "SaiPanel", "ShuPanel"};
+    for (int i = 0; i < panels.size(); ++i)
+        if (!panels[i]->isHidden())
+            done << names[i];
+    return done.join(u' ');
+}
+QString stepsDoneAtBeep;
+
+// Notes what the finish sequence has done when a control is made visible.
+class ShowWatcher : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShowToParent && !seen.contains(watched))
+            seen.insert(watched, finishStepsDone());
+        return false;
+    }
+    QHash<QObject *, QString> seen;
+};
+
 QRegion windowEllipse()
 {
     return QRegion(0, 0, 512, 293, QRegion::Ellipse);
@@ -159,9 +217,33 @@ private slots:
         QVERIFY(MainForm->Label3->isVisible());
     }
 
+    // Facts of the program's own start-up, as the creation of the main window and the
+    // first show found them.
+    void startUpMakesTheWindowsInItsOrder_data()
+    {
+        QTest::addColumn<bool>("holds");
+        QTest::newRow("the title is set before the main window is made")
+            << (startUp.title == QStringLiteral("Plovex"));
+        QTest::newRow("the score table is made after the main window")
+            << (!startUp.scoreTableMade && ScoreForm != nullptr);
+        QTest::newRow("the first window made is the main one")
+            << (Application->MainForm() == MainForm && MainForm != nullptr);
+        QTest::newRow("the score table stays hidden") << ScoreForm->isHidden();
+        QTest::newRow("the idle hook is installed last, after the first frame")
+            << (!startUp.idleHook && bool(Application->OnIdle()));
+    }
+    void startUpMakesTheWindowsInItsOrder()
+    {
+        QFETCH(bool, holds);
+        QVERIFY(holds);
+    }
+
     void windowIsAFramelessEllipseCentredOnce()
     {
         QVERIFY(MainForm->windowFlags().testFlag(Qt::FramelessWindowHint));
+        // The desktop lists the program by its title; the caption is the window's own.
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("Plovex"));
+        QCOMPARE(MainForm->Caption(), QStringLiteral(" Plovex     Vendrake\u3000"));
         QCOMPARE(MainForm->size(), QSize(512, 293));
         QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, 512, 312));
         QCOMPARE(MainForm->windowHandle()->mask(), windowEllipse());
@@ -287,6 +369,53 @@ private slots:
         MainForm->AppOnIdle(Application, done);
         QCOMPARE(beeps.size(), std::size_t(1));
         QCOMPARE(ElapsedMs, 8850);
+    }
+
+    // Which steps are done when the beep sounds and as each control is shown.
+    void finishSequenceRunsInItsOrder_data()
+    {
+        // At a control's show, its own showing counts as done.
+        QTest::addColumn<QString>("moment");
+        QTest::addColumn<QString>("done");
+        const QString before = "blink colours timer opaque labels shapes";
+        QTest::newRow("beep first") << "beep"
+                                    << "";
+        QTest::newRow("blink phase, colours, timer and opacity before the labels show")
+            << "Label1"
+            << "blink colours timer opaque labels";
+        QTest::newRow("all four shapes before re-measure shows")
+            << "saikeisoku" << before + " saikeisoku";
+        QTest::newRow("then quit") << "shuuryou" << before + " saikeisoku shuuryou";
+        QTest::newRow("then the frames") << "SaiPanel" << before + " saikeisoku shuuryou SaiPanel";
+        QTest::newRow("the quit frame last")
+            << "ShuPanel" << before + " saikeisoku shuuryou SaiPanel ShuPanel";
+    }
+    void finishSequenceRunsInItsOrder()
+    {
+        QFETCH(QString, moment);
+        QFETCH(QString, done);
+        startRun();
+        frameAt(100);
+        frameAt(8750, framesForScore(400, 8750));
+        ButtonBlink = true;
+        MainForm->saikeisoku->setColor(clRed);
+        MainForm->shuuryou->setFontColor(clRed);
+        QHash<QString, QObject *> controls = {{"Label1", MainForm->Label1},
+                                              {"saikeisoku", MainForm->saikeisoku},
+                                              {"shuuryou", MainForm->shuuryou},
+                                              {"SaiPanel", MainForm->SaiPanel},
+                                              {"ShuPanel", MainForm->ShuPanel}};
+        ShowWatcher watcher;
+        for (QObject *control : controls) {
+            static_cast<QWidget *>(control)->clearMask();
+            control->installEventFilter(&watcher);
+        }
+        stepsDoneAtBeep.clear();
+        frameAt(8850, framesForScore(400, 8850));
+        QCOMPARE(beeps.size(), std::size_t(1));
+        const QString seen = moment == QLatin1String("beep") ? stepsDoneAtBeep
+                                                             : watcher.seen.value(controls[moment]);
+        QCOMPARE(seen, done);
     }
 
     void frameJumpingPast8800ScoresAndFinishesOnABlackField()
@@ -584,29 +713,65 @@ private slots:
         QCOMPARE(MainForm->Timer1->Interval(), 1000);
     }
 
-    void leftPressSinksTheButtonUntilItsRelease_data()
+    // However a left press ends, the button is back at rest, and the next press sinks it
+    // by the same depth again.
+    void leftPressSinksTheButtonUntilThePressEnds_data()
     {
         QTest::addColumn<bool>("quit");
-        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<QString>("end");
         QTest::addColumn<bool>("clicks");
-        QTest::newRow("re-measure, released on it") << false << QPoint(50, 13) << true;
-        QTest::newRow("re-measure, released off it") << false << QPoint(150, 13) << false;
-        QTest::newRow("quit, released off it") << true << QPoint(-20, 5) << false;
+        QTest::newRow("re-measure, released on it") << false << "release at 50,13" << true;
+        QTest::newRow("re-measure, released off it") << false << "release at 150,13" << false;
+        QTest::newRow("quit, released off it") << true << "release at -20,5" << false;
+        QTest::newRow("re-measure, the menu takes the pointer") << false << "right press" << false;
+        QTest::newRow("quit, the menu takes the pointer") << true << "right press" << false;
+        QTest::newRow("quit, its frame hidden") << true << "hide" << false;
+        QTest::newRow("re-measure, the window deactivated") << false << "deactivate" << false;
+        QTest::newRow("quit, pointer back with the button up") << true << "move up" << false;
     }
-    void leftPressSinksTheButtonUntilItsRelease()
+    void leftPressSinksTheButtonUntilThePressEnds()
     {
         QFETCH(bool, quit);
-        QFETCH(QPoint, release);
+        QFETCH(QString, end);
         QFETCH(bool, clicks);
         finishedRun(200, 200);
         TPanel *button = quit ? MainForm->shuuryou : MainForm->saikeisoku;
         QTest::mousePress(button, Qt::LeftButton, {}, QPoint(50, 13));
         QCOMPARE(button->pos(), QPoint(2, 2));
-        QTest::mouseRelease(button, Qt::LeftButton, {}, release);
+        if (end.startsWith(QLatin1String("release at "))) {
+            const QStringList xy = end.mid(11).split(u',');
+            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(xy[0].toInt(), xy[1].toInt()));
+        } else if (end == QLatin1String("right press")) {
+            QTest::mousePress(button, Qt::RightButton, {}, QPoint(50, 13));
+            QVERIFY(MainForm->PopupMenu1->isVisible());
+            QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(50, 13));
+            QCOMPARE(button->pos(), QPoint(0, 0));
+            MainForm->PopupMenu1->close();
+        } else if (end == QLatin1String("hide")) {
+            button->parentWidget()->hide();
+            QCOMPARE(button->pos(), QPoint(0, 0));
+            button->parentWidget()->show();
+        } else if (end == QLatin1String("deactivate")) {
+            QEvent deactivate(QEvent::WindowDeactivate);
+            QApplication::sendEvent(button, &deactivate);
+        } else {
+            QMouseEvent move(QEvent::MouseMove, QPointF(60, 13),
+                             button->mapToGlobal(QPointF(60, 13)), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(button, &move);
+        }
         QCOMPARE(button->pos(), QPoint(0, 0));
         // Re-measure stops the blink timer; quit would close the window.
         const bool clicked = !MainForm->Timer1->Enabled() || MainForm->isHidden();
         QCOMPARE(clicked, clicks);
+
+        // A release that comes after all, and the next press and release.
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 13));
+        QCOMPARE(button->pos(), QPoint(0, 0));
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(50, 13));
+        QCOMPARE(button->pos(), QPoint(2, 2));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 13));
+        QCOMPARE(button->pos(), QPoint(0, 0));
     }
 
     void aQuickSecondPressSinksTheButtonLikeTheFirst()
@@ -703,18 +868,26 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    TApplication::PrepareToolkit();
-    QApplication qtApp(argc, argv);
-    TApplication app;
     setTickSource(readFakeTick);
-    setBeepHandler([](unsigned type) { beeps.push_back(type); });
+    setBeepHandler([](unsigned type) {
+        beeps.push_back(type);
+        stepsDoneAtBeep = finishStepsDone();
+    });
 
-    TMainForm mainForm;
-    TScoreForm scoreForm;
-    mainForm.ShowCentred();
-
+    // The tests run from the program's loop once its start-up has shown the main window,
+    // then end the program.
     TestMainForm test;
-    return QTest::qExec(&test, argc, argv);
+    int status = 1;
+    RunHooks hooks;
+    hooks.beforeShow = [&](TMainForm &) {
+        startUp.creating = false;
+        QTimer::singleShot(0, [&] {
+            status = QTest::qExec(&test, argc, argv);
+            Application->Terminate();
+        });
+    };
+    const int exitStatus = RunPlovex(argc, argv, hooks);
+    return exitStatus != 0 ? exitStatus : status;
 }
 
 #include "test_mainform.moc"

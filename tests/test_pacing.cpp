@@ -18,6 +18,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <optional>
+
 #include <sys/resource.h>
 
 namespace {
@@ -95,6 +97,11 @@ int staleScreenPixels(TMainForm &form, int &compared)
     while ((differing = screenDifferences(form, compared)) > 0 && waited.elapsed() < 500)
         QThread::msleep(5);
     return differing;
+}
+
+std::uint32_t failingTick()
+{
+    throw std::runtime_error("out of sprites");
 }
 
 // Runs loop steps until `ms` of real time have passed.
@@ -209,14 +216,18 @@ private slots:
         setTickSource(nullptr);
     }
 
-    void anErrorEscapingTheIdleHookIsShownAndTheLoopGoesOn()
+    // The error is shown in a box captioned with the title, and the program goes on: the
+    // loop calls the hook again, or the window's creation completes.
+    void anErrorEscapingAHandlerIsShownAndTheProgramGoesOn_data()
     {
+        QTest::addColumn<bool>("duringCreation");
+        QTest::newRow("the idle hook") << false;
+        QTest::newRow("FormCreate while the main window is made") << true;
+    }
+    void anErrorEscapingAHandlerIsShownAndTheProgramGoesOn()
+    {
+        QFETCH(bool, duringCreation);
         Application->setTitle(QStringLiteral("Plovex"));
-        int calls = 0;
-        Application->setOnIdle([&calls](TApplication *, bool &) {
-            if (++calls == 1)
-                throw std::runtime_error("out of sprites");
-        });
         QString title, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QTimer closer;
@@ -229,11 +240,28 @@ private slots:
             }
         });
         closer.start(20);
-        runLoopFor(500);
+        if (duringCreation) {
+            // The run's clock fails when FormCreate reads it.
+            setTickSource(failingTick);
+            std::optional<TMainForm> form;
+            form.emplace();
+            setTickSource(nullptr);
+            QVERIFY(form->Image1->Field());
+            form->ShowCentred();
+            QVERIFY(QTest::qWaitForWindowExposed(&*form));
+        } else {
+            int calls = 0;
+            Application->setOnIdle([&calls](TApplication *, bool &) {
+                if (++calls == 1)
+                    throw std::runtime_error("out of sprites");
+            });
+            runLoopFor(500);
+            Application->setOnIdle(nullptr);
+            QVERIFY2(calls >= 2, "the hook was not called again after the error");
+        }
         QCOMPARE(title, QStringLiteral("Plovex"));
         QCOMPARE(text, QStringLiteral("out of sprites"));
         QCOMPARE(icon, QMessageBox::Critical);
-        QVERIFY2(calls >= 2, "the hook was not called again after the error");
     }
 };
 
