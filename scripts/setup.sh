@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxdamage-dev libbenchmark-dev
+    qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev
+    libx11-dev libxext-dev libxdamage-dev libbenchmark-dev
     xvfb xauth x11-utils xdotool imagemagick openbox python3
     fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-motoya-l-maruberi
     fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
