@@ -20,10 +20,6 @@ struct OrOp
 {
     static std::uint32_t apply(std::uint32_t d, std::uint32_t s) { return d | s; }
 };
-struct CopyOp
-{
-    static std::uint32_t apply(std::uint32_t, std::uint32_t s) { return s; }
-};
 
 // The block loop, with the width fixed at compile time for whole tiles so that each
 // row becomes a few vector operations.
@@ -74,7 +70,8 @@ FieldBitmap::FieldBitmap()
 }
 
 FieldBitmap::FieldBitmap(const FieldBitmap &other)
-    : m_ownPixels(new std::uint32_t[kPixelCount]), m_pixels(m_ownPixels.get())
+    : m_ownPixels(new std::uint32_t[kPixelCount]), m_pixels(m_ownPixels.get()),
+      m_brushColor(other.m_brushColor), m_copyMode(other.m_copyMode)
 {
     std::memcpy(m_pixels, other.m_pixels, kPixelCount * sizeof(std::uint32_t));
 }
@@ -144,9 +141,6 @@ void FieldBitmap::copyRect(int x, int y, const PixelView &source, const TRect &s
             break;
         case CopyMode::SrcPaint:
             blend<OrOp>(d, s, w, h, source.width);
-            break;
-        case CopyMode::SrcCopy:
-            blend<CopyOp>(d, s, w, h, source.width);
             break;
         }
     }

@@ -9,7 +9,6 @@
 
 // Raster operations of a block copy, channel by channel on the RGB bits.
 enum class CopyMode : std::uint32_t {
-    SrcCopy = 0x00CC0020,  // destination := source
     SrcAnd = 0x008800C6,   // destination := destination AND source
     SrcPaint = 0x00EE0086, // destination := destination OR source
 };
@@ -40,7 +39,7 @@ public:
     using ChangeHandler = void (*)(void *context);
 
     FieldBitmap();
-    FieldBitmap(const FieldBitmap &other); // same pixels; brush and copy mode start afresh
+    FieldBitmap(const FieldBitmap &other); // a copy in memory of its own
     FieldBitmap &operator=(const FieldBitmap &) = delete;
 
     std::uint32_t *pixels() { return m_pixels; }
@@ -85,7 +84,7 @@ private:
     std::unique_ptr<std::uint32_t[]> m_ownPixels; // empty while drawing into a store
     std::uint32_t *m_pixels = nullptr;
     TColor m_brushColor = clWhite;
-    CopyMode m_copyMode = CopyMode::SrcCopy;
+    CopyMode m_copyMode = CopyMode::SrcPaint; // as DrawTile leaves it
     ChangeHandler m_onChange = nullptr;
     void *m_changeContext = nullptr;
 };

@@ -36,6 +36,12 @@ const SpriteSheets &builtInSheets()
     return sheets;
 }
 
+QImage sheetPicture(const SpriteSheet &sheet)
+{
+    return QImage(reinterpret_cast<const uchar *>(sheet.pixels.data()), kSheetWidth, kSheetHeight,
+                  kSheetWidth * 4, QImage::Format_RGB32);
+}
+
 void DrawTile(FieldBitmap &field, const SpriteSheets &sheets, int x, int y, int tile)
 {
     static_assert(FieldBitmap::kTile == kTileSize);

@@ -30,7 +30,6 @@ public:
 
     // There is one slot: installing a handler replaces the previous one.
     void setOnIdle(IdleHandler handler) { m_onIdle = std::move(handler); }
-    const IdleHandler &OnIdle() const { return m_onIdle; }
 
     // The first window registered is the main one: closing it ends the program.
     void registerForm(QWidget *form);
@@ -65,6 +64,3 @@ private:
 
 // The one application object, as the program's handlers reach it.
 extern TApplication *Application;
-
-// Runs a handler, reporting whatever escapes it through Application->ShowException.
-void guarded(const std::function<void()> &handler);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#if PLOVEX_HAVE_XCB
+#if PLOVEX_X11
 #include <xcb/xcb.h>
 
 #include <sys/socket.h>
@@ -13,7 +13,7 @@
 #include <cstring>
 #endif
 
-#if PLOVEX_HAVE_XCB
+#if PLOVEX_X11
 namespace {
 
 std::string environment(const char *name)
@@ -68,7 +68,7 @@ constexpr const char *kDefaultWaylandDisplay = "wayland-0";
 
 DisplayChoice PrepareDisplay()
 {
-#if PLOVEX_HAVE_XCB
+#if PLOVEX_X11
     const std::string x = environment("DISPLAY");
     const std::string wayland = environment("WAYLAND_DISPLAY");
     const std::string cannotOpenX = "cannot open the display " + quoted(x);

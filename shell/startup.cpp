@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <memory>
 
-int RunPlovex(int argc, char *argv[], const RunHooks &hooks)
+int RunPlovex(int argc, char *argv[])
 {
     // The program's only message of its own: Qt would abort with a page of plugin
     // diagnostics instead.
@@ -41,11 +41,8 @@ int RunPlovex(int argc, char *argv[], const RunHooks &hooks)
         app.ShowException(QString::fromUtf8(e.what()));
         return 1;
     }
-    if (hooks.beforeShow)
-        hooks.beforeShow(*mainForm);
+    mainForm->setScoreTable([table = scoreForm.get()] { table->Show(); });
     mainForm->ShowCentred();
     app.Run();
-    if (hooks.afterRun)
-        hooks.afterRun(*mainForm);
     return 0;
 }

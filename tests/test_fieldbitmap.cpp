@@ -55,11 +55,12 @@ private slots:
         FieldBitmap field;
         QCOMPARE(field.brushColor(), clWhite);
         fill(field, clRed);
-        field.setCopyMode(CopyMode::SrcAnd);
         const FieldBitmap copy(field);
         QCOMPARE(copy.pixel(511, 311), toPixel(clRed));
-        QCOMPARE(copy.brushColor(), clWhite);
         QCOMPARE(countChanged(field, copy), 0);
+        // The copy has pixels of its own.
+        fill(field, clBlue);
+        QCOMPARE(copy.pixel(0, 0), toPixel(clRed));
     }
 
     void fillIsClippedToTheField()

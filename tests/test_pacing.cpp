@@ -5,7 +5,6 @@
 #include "fonts.h"
 #include "mainform.h"
 #include "runstate.h"
-#include "runtimes.h"
 #include "tick.h"
 
 #include <QAbstractNativeEventFilter>

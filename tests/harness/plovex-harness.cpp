@@ -15,6 +15,7 @@
 #include "mainform.h"
 #include "runstate.h"
 #include "startup.h"
+#include "startupwatch.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -203,18 +204,19 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<FramePaintChecker> checker;
     std::unique_ptr<Control> commands;
-    RunHooks hooks;
-    hooks.beforeShow = [&](TMainForm &form) {
+    startupwatch::shown = [&](TMainForm &form) {
         say(QStringLiteral("plovex-harness: platform %1").arg(QGuiApplication::platformName()));
         checker = std::make_unique<FramePaintChecker>(form);
         qApp->installEventFilter(checker.get());
         if (control)
             commands = std::make_unique<Control>(form);
     };
-    hooks.afterRun = [&](TMainForm &) {
+    startupwatch::gone = [&] {
         commands.reset();
         qApp->removeEventFilter(checker.get());
-        checker->summary();
     };
-    return RunPlovex(argc, argv, hooks);
+    const int status = RunPlovex(argc, argv);
+    if (checker)
+        checker->summary();
+    return status;
 }

@@ -8,8 +8,6 @@
 // one, and the presenter reads them itself when it needs them, between frames.
 #pragma once
 
-#include <QByteArray>
-
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -47,9 +45,6 @@ public:
 
     const Stats &stats() const { return m_stats; }
     void resetStats() { m_stats = {}; }
-
-    // Sets a text property of an X11 window; does nothing off X11.
-    static void setWindowProperty(std::uint32_t window, const char *name, const QByteArray &value);
 
 private:
     struct Image

@@ -1,7 +1,6 @@
 #include "shmpresenter.h"
 
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
+#include "x11window.h"
 
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
@@ -15,17 +14,6 @@
 #include <cstring>
 
 namespace {
-
-// Qt's own connection, when the program runs on X11.
-xcb_connection_t *x11Connection()
-{
-#if QT_CONFIG(xcb)
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-#else
-    return nullptr;
-#endif
-}
 
 // Request numbers wrap at 2^32; a is later than b when it is less than half the range ahead.
 bool later(std::uint32_t a, std::uint32_t b)
@@ -65,7 +53,7 @@ bool pixelsMatch(const xcb_setup_t *setup, const xcb_screen_t *screen)
 std::unique_ptr<ShmPresenter> ShmPresenter::create(int width, int height)
 {
     // Only where Qt itself runs on X11, and then on the display it uses.
-    if (!x11Connection())
+    if (!onX11())
         return nullptr;
     int screenNumber = 0;
     xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
@@ -219,21 +207,4 @@ void ShmPresenter::present(std::uint32_t window, int visibleHeight)
     ++m_stats.puts;
     // Hand the put to the server now, so that it reads while we draw the next frame.
     xcb_flush(m_connection);
-}
-
-void ShmPresenter::setWindowProperty(std::uint32_t window, const char *name,
-                                     const QByteArray &value)
-{
-    xcb_connection_t *connection = x11Connection();
-    if (!connection || !window)
-        return;
-    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name),
-        nullptr);
-    if (!atom)
-        return;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom->atom, XCB_ATOM_STRING, 8,
-                        std::uint32_t(value.size()), value.constData());
-    std::free(atom);
-    xcb_flush(connection);
 }

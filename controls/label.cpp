@@ -1,7 +1,8 @@
 #include "label.h"
 
-#include "colours.h"
+#include "assign.h"
 #include "fonts.h"
+#include "qtcolour.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -37,28 +38,22 @@ QStringList TLabel::splitLines(const QString &caption)
 
 void TLabel::setCaption(const QString &caption)
 {
-    if (caption == m_caption)
+    if (!assignIfChanged(m_caption, caption))
         return;
-    m_caption = caption;
     autoSize();
     changed();
 }
 
 void TLabel::setColor(TColor colour)
 {
-    if (colour == m_color)
-        return;
-    m_color = colour;
-    if (!m_transparent)
+    if (assignIfChanged(m_color, colour) && !m_transparent)
         changed();
 }
 
 void TLabel::setFontColor(TColor colour)
 {
-    if (colour == m_fontColor)
-        return;
-    m_fontColor = colour;
-    changed();
+    if (assignIfChanged(m_fontColor, colour))
+        changed();
 }
 
 void TLabel::setLabelFont(const QFont &newFont)
@@ -82,10 +77,8 @@ void TLabel::setFontSize(int points)
 
 void TLabel::setTransparent(bool transparent)
 {
-    if (transparent == m_transparent)
-        return;
-    m_transparent = transparent;
-    changed();
+    if (assignIfChanged(m_transparent, transparent))
+        changed();
 }
 
 void TLabel::setLeft(int left)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "colour.h"
+#include "run.h"
 
 #include <QImage>
 #include <QStaticText>
@@ -12,35 +13,36 @@
 #include <functional>
 #include <vector>
 
-class TLabel : public QWidget
+class TLabel : public QWidget, public RunLabel
 {
 public:
     explicit TLabel(QWidget *parent);
 
     const QString &Caption() const { return m_caption; }
-    void setCaption(const QString &caption);
+    void setCaption(const QString &caption) override;
 
     TColor Color() const { return m_color; }
-    void setColor(TColor colour);
+    void setColor(TColor colour) override;
 
     TColor FontColor() const { return m_fontColor; }
-    void setFontColor(TColor colour);
+    void setFontColor(TColor colour) override;
 
     // Replaces the whole font (face, height, style).
     void setLabelFont(const QFont &font);
     // Size in points at 96 pixels per inch; the face and style stay.
-    void setFontSize(int points);
+    void setFontSize(int points) override;
 
     bool Transparent() const { return m_transparent; }
-    void setTransparent(bool transparent);
+    void setTransparent(bool transparent) override;
 
-    void setLeft(int left);
+    void setLeft(int left) override;
     void setTop(int top);
 
     // The caption's lines: CR LF, LF CR, and a lone CR or LF each break a line.
     static QStringList splitLines(const QString &caption);
 
     void setVisible(bool visible) override;
+    int width() const override { return QWidget::width(); }
 
     // For a view that draws the label into its own picture, over which Qt's painting of
     // the label does not show: every change that shows is reported to `onChange` instead

@@ -1,7 +1,7 @@
 #include "image.h"
 
 #include "label.h"
-#ifdef PLOVEX_SHM_PRESENTER
+#ifdef PLOVEX_X11
 #include "shmpresenter.h"
 #endif
 
@@ -115,7 +115,7 @@ void TImage::setField(std::unique_ptr<FieldBitmap> field)
 {
     m_field = std::move(field);
     if (m_presenter) {
-#ifdef PLOVEX_SHM_PRESENTER
+#ifdef PLOVEX_X11
         m_presenter->resetStats();
         m_field->useStore(m_presenter->acquire(), FieldBitmap::StoreContent::KeepPixels);
         m_overlaysComposed = false;
@@ -133,7 +133,7 @@ void TImage::setField(std::unique_ptr<FieldBitmap> field)
 
 bool TImage::presentDirectly()
 {
-#ifdef PLOVEX_SHM_PRESENTER
+#ifdef PLOVEX_X11
     if (!m_presenter)
         m_presenter = ShmPresenter::create(FieldBitmap::kWidth, FieldBitmap::kHeight);
     if (m_presenter) {
@@ -163,7 +163,7 @@ void TImage::addOverlay(TLabel *label)
 
 void TImage::beginFrame()
 {
-#ifdef PLOVEX_SHM_PRESENTER
+#ifdef PLOVEX_X11
     if (m_presenter && m_field) {
         std::uint32_t *image = m_presenter->acquire();
         if (image != m_field->pixels()) {
@@ -218,7 +218,7 @@ void TImage::paintEvent(QPaintEvent *)
 {
     m_repaintPending = false;
     ++m_paintCount;
-#ifdef PLOVEX_SHM_PRESENTER
+#ifdef PLOVEX_X11
     if (m_presenter) {
         if (m_field) {
             composeOverlays();

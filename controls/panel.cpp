@@ -1,7 +1,8 @@
 #include "panel.h"
 
-#include "application.h"
-#include "colours.h"
+#include "assign.h"
+#include "guarded.h"
+#include "qtcolour.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -36,26 +37,19 @@ TPanel::TPanel(QWidget *parent) : QWidget(parent)
 
 void TPanel::setCaption(const QString &caption)
 {
-    if (caption == m_caption)
-        return;
-    m_caption = caption;
-    update();
+    if (assignIfChanged(m_caption, caption))
+        update();
 }
 
 void TPanel::setColor(TColor colour)
 {
-    if (colour == m_color)
-        return;
-    m_color = colour;
-    update();
+    if (assignIfChanged(m_color, colour))
+        update();
 }
 
 void TPanel::setFontColor(TColor colour)
 {
-    if (colour == m_fontColor)
-        return;
-    m_fontColor = colour;
-    if (!m_caption.isEmpty())
+    if (assignIfChanged(m_fontColor, colour) && !m_caption.isEmpty())
         update();
 }
 
