@@ -28,9 +28,9 @@ done
 if [[ ${1:-} != --inner ]]; then
     ((runs >= 1)) || { echo "--runs needs at least 1" >&2; exit 2; }
     if ((setup)); then
-        "$root/scripts/setup.sh"
+        "$root/scripts/setup.sh" --tests
     fi
-    "$root/scripts/build.sh" >/dev/null
+    "$root/scripts/build.sh" -DBUILD_TESTING=ON >/dev/null
     refloop=""
     if [[ -x "$root/../shared/refloop/build.sh" || -f "$root/../shared/refloop/build.sh" ]]; then
         refloop=$(mktemp /tmp/plovex-refloop.XXXXXX)
