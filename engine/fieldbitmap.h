@@ -9,7 +9,6 @@
 
 // Raster operations of a block copy, channel by channel on the RGB bits.
 enum class CopyMode : std::uint32_t {
-    SrcCopy = 0x00CC0020,  // destination := source
     SrcAnd = 0x008800C6,   // destination := destination AND source
     SrcPaint = 0x00EE0086, // destination := destination OR source
 };
@@ -40,15 +39,19 @@ public:
     using ChangeHandler = void (*)(void *context);
 
     FieldBitmap();
-    // Draws into kWidth x kHeight pixels in rows of kWidth that the caller owns and keeps
-    // alive, such as a shared-memory image the X server reads; starts black like a new field.
-    explicit FieldBitmap(std::uint32_t *externalPixels);
-    FieldBitmap(const FieldBitmap &other); // same pixels; brush and copy mode start afresh
+    FieldBitmap(const FieldBitmap &other); // a copy in memory of its own
     FieldBitmap &operator=(const FieldBitmap &) = delete;
 
     std::uint32_t *pixels() { return m_pixels; }
     const std::uint32_t *pixels() const { return m_pixels; }
     std::uint32_t pixel(int x, int y) const { return m_pixels[y * kWidth + x]; }
+
+    // What a new pixel store holds once the field draws into it.
+    enum class StoreContent { KeepPixels, Undefined };
+    // Draws into `store` (kWidth x kHeight pixels that someone else owns and keeps alive,
+    // such as memory the display reads) from now on, releasing the field's own memory.
+    // Undefined skips the copy, for a frame that clears the whole field before it reads.
+    void useStore(std::uint32_t *store, StoreContent content);
 
     TColor brushColor() const { return m_brushColor; }
     void setBrushColor(TColor colour) { m_brushColor = colour; }
@@ -64,6 +67,13 @@ public:
     // (x, y) under the copy mode; both are clipped so nothing outside either is touched.
     void copyRect(int x, int y, const PixelView &source, const TRect &sourceRect);
 
+    // A whole 32 x 32 tile at (x, y), inside the field: destination AND mask, then OR
+    // colour, in one pass. Both sources are 32 x 32 blocks of a sheet with `sourceStride`
+    // pixels per row. Leaves the copy mode at SrcPaint, as the two copies would.
+    static constexpr int kTile = 32;
+    void andOrTile(int x, int y, const std::uint32_t *mask, const std::uint32_t *colour,
+                   int sourceStride);
+
 private:
     void changed()
     {
@@ -71,10 +81,10 @@ private:
             m_onChange(m_changeContext);
     }
 
-    std::unique_ptr<std::uint32_t[]> m_owned; // empty when the pixels are the caller's
+    std::unique_ptr<std::uint32_t[]> m_ownPixels; // empty while drawing into a store
     std::uint32_t *m_pixels = nullptr;
     TColor m_brushColor = clWhite;
-    CopyMode m_copyMode = CopyMode::SrcCopy;
+    CopyMode m_copyMode = CopyMode::SrcPaint; // as DrawTile leaves it
     ChangeHandler m_onChange = nullptr;
     void *m_changeContext = nullptr;
 };

@@ -2,7 +2,7 @@
 // the left, one full-width character every 300 ms, as 27 fixed eight-character rows.
 #pragma once
 
-#include "runtimes.h"
+#include "runstate.h"
 
 #include <array>
 #include <cstdint>

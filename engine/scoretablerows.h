@@ -59,9 +59,3 @@ constexpr const ScoreTableRow &scoreTableRowFor(std::int32_t score)
     return *std::ranges::find_if(
         ScoreTableRows, [score](const ScoreTableRow &row) { return score >= row.lowerEdge; });
 }
-
-// Band 1..8 by half-open ranges 50, 100, ..., 350; everything below 50 is band 1.
-constexpr int scoreTableBand(std::int32_t score)
-{
-    return scoreTableRowFor(score).band;
-}

@@ -43,11 +43,13 @@ void ScatterSprites()
 
 std::unique_ptr<FieldBitmap> NewBlueField()
 {
-    FieldBitmap prepared;
-    prepared.setBrushColor(clBlue);
-    prepared.fillRect({0, 0, FieldBitmap::kWidth, FieldBitmap::kHeight});
-    // The view keeps its own copy, which starts with the default white brush.
-    return std::make_unique<FieldBitmap>(prepared);
+    auto field = std::make_unique<FieldBitmap>();
+    field->setBrushColor(clBlue);
+    field->fillRect({0, 0, FieldBitmap::kWidth, FieldBitmap::kHeight});
+    // Then the brush every new picture starts with: a frame that clears the field before
+    // anything has set the brush clears it white.
+    field->setBrushColor(clWhite);
+    return field;
 }
 
 void MoveSprite(int i)

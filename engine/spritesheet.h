@@ -32,8 +32,12 @@ struct SpriteSheets
 // Converts a decoded sheet image; false if it is not 480 x 32.
 bool sheetFromImage(const QImage &image, SpriteSheet &sheet);
 
-// The sheets built into the program; throws std::runtime_error if a resource is missing.
+// The sheets built into the program, loaded once; throws std::runtime_error if a resource
+// is missing or unreadable.
 const SpriteSheets &builtInSheets();
+
+// The sheet as a picture that shares its pixels.
+QImage sheetPicture(const SpriteSheet &sheet);
 
 // AND copy of the mask tile, then OR copy of the colour tile, at (x, y) of the field.
 // Leaves the field's copy mode at SrcPaint.

@@ -5,7 +5,6 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <array>
 #include <string_view>
 
 // The tables hold UTF-8; the windows take QString.
@@ -25,15 +24,3 @@ inline constexpr std::string_view kAboutActionCaption = "バージョン情報";
 inline constexpr std::string_view kScoreTableCaption = "成績表";
 inline constexpr std::string_view kAboutFirstLine = "Plovex\u3000バージョン 4.3";
 inline constexpr std::string_view kOkCaption = "O   K";
-
-// For checks that walk every text; the labels' texts are in their own tables.
-inline constexpr auto kWindowTexts = std::to_array<std::string_view>({
-    kApplicationTitle,
-    kMainWindowCaption,
-    kRemeasureCaption,
-    kQuitCaption,
-    kAboutActionCaption,
-    kScoreTableCaption,
-    kAboutFirstLine,
-    kOkCaption,
-});

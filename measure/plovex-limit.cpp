@@ -11,7 +11,7 @@
 // cpu_us: this program's processor time per frame.
 // Exit status: 0 measured, 1 failed, 2 bad arguments, 3 this display cannot take the
 // images (no MIT-SHM, or pixels not laid out as 32-bit RGB).
-#include "runtimes.h"
+#include "runstate.h"
 #include "spritefield.h"
 #include "spritesheet.h"
 
@@ -204,7 +204,10 @@ private:
         shmctl(f.segment.shmid, IPC_RMID, nullptr);
         if (!attached || xFailed)
             throw Unavailable("the X server cannot attach shared memory (a remote display?)");
-        f.field = std::make_unique<FieldBitmap>(reinterpret_cast<std::uint32_t *>(f.image->data));
+        f.field = std::make_unique<FieldBitmap>();
+        // Every frame clears the whole field before it reads any of it.
+        f.field->useStore(reinterpret_cast<std::uint32_t *>(f.image->data),
+                          FieldBitmap::StoreContent::Undefined);
         // Plovex clears the field black during a run.
         f.field->setBrushColor(clBlack);
     }

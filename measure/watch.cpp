@@ -1,7 +1,7 @@
 #include "watch.h"
 
 #include "environment.h"
-#include "runtimes.h"
+#include "runstate.h"
 #include "scorereader.h"
 
 #include <QFile>

@@ -1,16 +1,19 @@
 #include "scoreform.h"
 
-#include "application.h"
-#include "colours.h"
 #include "fonts.h"
+#include "guarded.h"
+#include "layout.h"
+#include "qtcolour.h"
 #include "runstate.h"
 #include "scoretablerows.h"
 #include "texts.h"
+#include "x11window.h"
 
 #include <QGuiApplication>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+
+#include <optional>
 
 bool TableBlink = false;
 TScoreForm *ScoreForm = nullptr;
@@ -30,33 +33,12 @@ const ScoreTableRow &rowOfBand(int band)
 
 } // namespace
 
-TShape::TShape(QWidget *parent) : QWidget(parent) {}
-
-void TShape::setBrushColor(TColor colour)
-{
-    if (colour == m_brushColor)
-        return;
-    m_brushColor = colour;
-    update();
-}
-
-void TShape::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(toQColor(m_brushColor));
-    painter.drawEllipse(0, 0, width() - 1, height() - 1);
-}
-
 TScoreForm::TScoreForm(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
 {
     ScoreForm = this;
-    if (Application)
-        Application->registerForm(this);
     setWindowTitle(toQString(kScoreTableCaption));
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFixedSize(kClientWidth, kClientHeight);
@@ -78,14 +60,14 @@ TScoreForm::TScoreForm(QWidget *parent)
         label->move(kLabelLeft, row.labelTop);
         label->setColor(clBtnFace);
         label->setFontColor(clWindowText);
-        label->setLabelFont(makeFont(kFacePGothic, 15, true));
+        label->setLabelFont(makeFont(kFacePGothic, 15, FontStyle::Bold));
         label->setCaption(toQString(row.rangeCaption));
         Labels[std::size_t(band - 1)] = label;
     }
 
     Button1 = new QPushButton(toQString(kOkCaption), this);
     Button1->setGeometry(55, 280, 100, 25);
-    Button1->setFont(makeFont(kFacePGothic, 16, true));
+    Button1->setFont(makeFont(kFacePGothic, 16, FontStyle::Bold));
     Button1->setDefault(true);
     Button1->setFocus();
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
@@ -102,25 +84,49 @@ TScoreForm::~TScoreForm()
         ScoreForm = nullptr;
 }
 
-QPoint TScoreForm::centredOrigin(QSize screen, QSize outer)
+namespace {
+
+// The origin that centres a window of `outer` size on the primary screen.
+QPoint centredOnScreen(QSize outer)
 {
-    return {(screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2};
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return screen.topLeft() + QPoint(centredOrigin(screen.width(), outer.width()),
+                                     centredOrigin(screen.height(), outer.height()));
 }
+
+} // namespace
 
 void TScoreForm::FormCreate()
 {
     // The outer size includes whatever frame the desktop has announced by now.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    move(screen.topLeft() + centredOrigin(screen.size(), frameGeometry().size()));
+    move(centredOnScreen(frameGeometry().size()));
 }
 
 void TScoreForm::Show()
 {
-    if (!isVisible())
+    if (!isVisible()) {
         FormShow();
+        if (!m_shownBefore) {
+            m_shownBefore = true;
+            centreByAnnouncedFrame();
+        }
+    }
     show();
     raise();
     activateWindow();
+}
+
+void TScoreForm::centreByAnnouncedFrame()
+{
+    // FormCreate could only count the frame known then, which under a window manager is
+    // none yet. The manager tells the frame it will give before the window is mapped, so
+    // the window appears centred at once; later shows keep where the user put it.
+    const std::optional<QMargins> frame = announcedFrame(this);
+    if (!frame)
+        return;
+    const QPoint outer = centredOnScreen(size().grownBy(*frame));
+    // The client's place; the manager puts the frame around it.
+    setGeometry(QRect(outer + QPoint(frame->left(), frame->top()), size()));
 }
 
 void TScoreForm::FormShow()

@@ -4,6 +4,7 @@
 
 #include "colour.h"
 #include "label.h"
+#include "shape.h"
 #include "timer.h"
 
 #include <QWidget>
@@ -14,21 +15,6 @@ class QPushButton;
 
 // Blink phase of the score table: false is the rest phase.
 extern bool TableBlink;
-
-// An ellipse filled with one colour and outlined with a one-pixel black pen.
-class TShape : public QWidget
-{
-public:
-    explicit TShape(QWidget *parent);
-    TColor BrushColor() const { return m_brushColor; }
-    void setBrushColor(TColor colour);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    TColor m_brushColor = clWhite;
-};
 
 class TScoreForm : public QWidget
 {
@@ -50,15 +36,16 @@ public:
     void Button1Click();
     void ShowBand(bool highlight);
 
-    // Where a window of `outer` size is centred on a screen of `screen` size; the halves
-    // truncate toward zero, so a window larger than the screen gets a negative origin.
-    static QPoint centredOrigin(QSize screen, QSize outer);
-
     // Shapes[k - 1] and Labels[k - 1] are Shape k and Label k, the row of band k.
     std::array<TShape *, 8> Shapes{};
     std::array<TLabel *, 8> Labels{};
     QPushButton *Button1 = nullptr;
     TTimer *Timer1 = nullptr;
+
+private:
+    void centreByAnnouncedFrame();
+
+    bool m_shownBefore = false;
 };
 
 extern TScoreForm *ScoreForm;

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" -DBUILD_TESTING=OFF
 
 out="$root/build/package"
 rm -rf "$out"

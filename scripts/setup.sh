@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, run and test Plovex.
-# Uses sudo when not run as root; installs nothing that is already there.
+# Installs what a fresh Debian 12 machine lacks to build and run Plovex, and with --tests
+# also what its tests and benchmarks need. Uses sudo when not run as root; installs
+# nothing that is already there.
+#   scripts/setup.sh [--tests]
 set -euo pipefail
 
+# Building, running (on a private Xvfb, with a screenshot, when there is no display) and
+# packaging.
 packages=(
-    build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins libx11-dev libxext-dev libxdamage-dev libxrandr-dev libbenchmark-dev
-    xvfb xauth x11-utils xdotool imagemagick openbox python3
+    build-essential cmake ninja-build pkg-config file
+    qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev
+    libx11-dev libxext-dev libxrandr-dev
     fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-motoya-l-maruberi
-    fonts-dejavu-core fonts-vlgothic weston qt6-wayland
-    file lintian appstream desktop-file-utils
+    xvfb xauth xdotool imagemagick
 )
+if [[ ${1:-} == --tests ]]; then
+    packages+=(
+        libx11-dev libxext-dev libxdamage-dev libbenchmark-dev x11-utils openbox python3
+        fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
+        lintian appstream desktop-file-utils
+    )
+elif [[ $# -gt 0 ]]; then
+    echo "usage: $0 [--tests]" >&2
+    exit 2
+fi
 
 missing=()
 for package in "${packages[@]}"; do

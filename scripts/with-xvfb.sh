@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Runs a command on a private Xvfb server of its own, on a free display number, and
 # stops the server afterwards, whether the command passed or not.
-# Usage: with-xvfb.sh [--screen WxH] [--wm] COMMAND [ARGS...]
+# Usage: with-xvfb.sh [--screen WxH] [--wm] [--no-shm] COMMAND [ARGS...]
 #   --screen WxH  screen size (default 1280x1024)
 #   --wm          also run a window manager (openbox) on the server
+#   --no-shm      a server without MIT-SHM, as a remote display looks to a program
 set -euo pipefail
 
 screen=1280x1024
 want_wm=0
+extensions=(+extension SHAPE)
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --screen) screen=$2; shift 2 ;;
         --wm) want_wm=1; shift ;;
+        --no-shm) extensions+=(-extension MIT-SHM); shift ;;
         *) break ;;
     esac
 done
-[[ $# -gt 0 ]] || { echo "usage: $0 [--screen WxH] [--wm] COMMAND [ARGS...]" >&2; exit 2; }
+[[ $# -gt 0 ]] || { echo "usage: $0 [--screen WxH] [--wm] [--no-shm] COMMAND [ARGS...]" >&2; exit 2; }
 
 runtime=$(mktemp -d /tmp/plovex-xvfb.XXXXXX)
 chmod 700 "$runtime"
@@ -30,7 +33,7 @@ trap cleanup EXIT INT TERM
 
 # -displayfd lets the server pick a free display number and tell us which.
 exec 3> "$runtime/display"
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -ac +extension SHAPE >"$runtime/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -ac "${extensions[@]}" >"$runtime/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do

@@ -1,13 +1,12 @@
 #include "application.h"
 
 #include "fonts.h"
+#include "guarded.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
-
-#include <exception>
 
 TApplication *Application = nullptr;
 
@@ -28,6 +27,8 @@ void TApplication::PrepareToolkit()
 TApplication::TApplication()
 {
     Application = this;
+    // Errors that escape the controls' handlers end up in the application's message box.
+    setErrorReporter([this](const QString &message) { ShowException(message); });
     // Our loop, not Qt's, decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
@@ -37,8 +38,10 @@ TApplication::TApplication()
 
 TApplication::~TApplication()
 {
-    if (Application == this)
+    if (Application == this) {
         Application = nullptr;
+        setErrorReporter(nullptr);
+    }
 }
 
 void TApplication::setTitle(const QString &title)
@@ -118,17 +121,4 @@ void TApplication::ShowException(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, m_title, message, QMessageBox::Ok, m_mainForm);
     box.exec();
-}
-
-void guarded(const std::function<void()> &handler)
-{
-    try {
-        handler();
-    } catch (const std::exception &e) {
-        if (Application)
-            Application->ShowException(QString::fromUtf8(e.what()));
-    } catch (...) {
-        if (Application)
-            Application->ShowException(QStringLiteral("Unknown error"));
-    }
 }

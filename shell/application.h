@@ -64,6 +64,3 @@ private:
 
 // The one application object, as the program's handlers reach it.
 extern TApplication *Application;
-
-// Runs a handler, reporting whatever escapes it through Application->ShowException.
-void guarded(const std::function<void()> &handler);

@@ -1,43 +1,41 @@
 #include "mainform.h"
 
 #include "application.h"
-#include "colours.h"
 #include "fonts.h"
-#include "marquee.h"
-#include "rating.h"
+#include "guarded.h"
+#include "qtcolour.h"
 #include "runstate.h"
-#include "scoreform.h"
-#include "sound.h"
-#include "spritefield.h"
+#include "spritesheet.h"
 #include "texts.h"
-#include "tick.h"
+#include "x11window.h"
+#ifdef PLOVEX_X11
+#include "shmpresenter.h"
+#endif
 
 #include <QAction>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
 
-bool ButtonBlink = false;
 TMainForm *MainForm = nullptr;
 
 namespace {
 
-constexpr int kPanelWidth = 102;
-constexpr int kPanelHeight = 29;
-constexpr int kButtonWidth = 100;
-constexpr int kButtonHeight = 27;
 constexpr int kPressDepth = 2;       // how far a pressed button sinks
 constexpr int kMenuOffsetX = 85;     // the menu opens this far right of the press...
 constexpr int kSaiMenuOffsetY = 140; // ...and this far below it, for re-measure
 constexpr int kShuMenuOffsetY = 180; // and for quit, 40 lower like its frame
-constexpr int kMarqueePoints = 22;   // status line size while a run is measured
-constexpr int kHeaderPoints = 14;    // header size once the score is shown
 // The about box's second line: the maker's credit.
 constexpr std::string_view kAboutCredit = "Copyright (C) Vendrake";
-constexpr std::int32_t kPreludeScore = 350; // no band sets colours from here on
+
+QRect placeRect(MainControl control)
+{
+    const ControlPlace &place = placeOf(control);
+    return {place.left, place.top, place.width, place.height};
+}
 
 bool isWayland()
 {
@@ -46,13 +44,18 @@ bool isWayland()
 
 } // namespace
 
-TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+TMainForm::TMainForm(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_run(*this, builtInSheets())
 {
     MainForm = this;
     if (Application)
         Application->registerForm(this);
 
-    setWindowTitle(toQString(kMainWindowCaption));
+    // Task bars and window lists show a window's title: the desktop lists the program
+    // under the application's title. The caption stays the window's own; with no title
+    // bar it is never displayed.
+    setWindowTitle(toQString(kApplicationTitle));
+    m_caption = toQString(kMainWindowCaption);
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
     setFont(makeFont(kFacePGothic, 15));
@@ -66,14 +69,18 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Framele
         // No compositor there honours an output shape: paint nothing outside the ellipse.
         setAttribute(Qt::WA_TranslucentBackground);
     }
-    m_header = toQString(kRatingHeader);
-    for (std::size_t i = 0; i < m_marquee.size(); ++i)
-        m_marquee[i] = toQString(MarqueeTexts[i].text);
-
     createImages();
     createLabels();
     createButtons();
     createActions();
+    if (!isWayland() && Image1->presentDirectly()) {
+        // The field is then a window of its own: it draws the labels over itself, and the
+        // buttons' frames become windows too so that they stay above it.
+        Image1->addOverlay(Label1);
+        Image1->addOverlay(Label3);
+        SaiPanel->setAttribute(Qt::WA_NativeWindow);
+        ShuPanel->setAttribute(Qt::WA_NativeWindow);
+    }
 
     guarded([this] { FormCreate(); });
 }
@@ -87,66 +94,65 @@ TMainForm::~TMainForm()
 void TMainForm::createImages()
 {
     Image1 = new TImage(this);
-    Image1->setGeometry(0, 118, 57, 65);
+    Image1->setGeometry(placeRect(MainControl::Image1));
 
+    // The sheets the run draws from, held (never shown) as the layout has them.
+    const SpriteSheets &sheets = builtInSheets();
     Image2 = new TImage(this);
-    Image2->move(8, 0);
-    Image2->setPicture(QImage(QStringLiteral(":/assets/sheet-mask.bmp")));
+    Image2->move(placeRect(MainControl::Image2).topLeft());
+    Image2->setPicture(sheetPicture(sheets.mask));
     Image2->hide();
 
     Image3 = new TImage(this);
-    Image3->move(8, 40);
-    Image3->setPicture(QImage(QStringLiteral(":/assets/sheet-colour.bmp")));
+    Image3->move(placeRect(MainControl::Image3).topLeft());
+    Image3->setPicture(sheetPicture(sheets.colour));
     Image3->hide();
-
-    if (!sheetFromImage(Image2->Picture(), m_sheets.mask) ||
-        !sheetFromImage(Image3->Picture(), m_sheets.colour))
-        throw std::runtime_error("the built-in sprite sheets cannot be read");
 }
 
 void TMainForm::createLabels()
 {
     Label1 = new TLabel(this);
-    Label1->move(0, 120);
+    Label1->move(placeRect(MainControl::Label1).topLeft());
     Label1->setColor(clPurple);
     Label1->setFontColor(clWhite);
-    Label1->setLabelFont(makeFont(kFaceMincho, 19, true, true));
+    Label1->setLabelFont(makeFont(kFaceMincho, 19, FontStyle::BoldItalic));
     Label1->setTransparent(true);
     Label1->hide();
 
     Label3 = new TLabel(this);
-    Label3->move(0, 102);
+    Label3->move(placeRect(MainControl::Label3).topLeft());
     Label3->setColor(clWhite);
     Label3->setFontColor(clMaroon);
-    Label3->setLabelFont(makeFont(kFaceGothic, 16, true, true));
+    Label3->setLabelFont(makeFont(kFaceGothic, 16, FontStyle::BoldItalic));
     Label3->setTransparent(true);
     Label3->hide();
 }
 
 void TMainForm::createButtons()
 {
-    auto makeFrame = [this](int top) {
+    auto makeFrame = [this](MainControl place) {
         auto *frame = new TPanel(this);
-        frame->setGeometry(208, top, kPanelWidth, kPanelHeight);
+        frame->setGeometry(placeRect(place));
         frame->setColor(clGray);
         frame->setCursor(Qt::PointingHandCursor);
         frame->hide();
         return frame;
     };
-    auto makeButton = [](TPanel *frame, std::string_view caption, TColor textColour) {
+    auto makeButton = [](TPanel *frame, MainControl place, std::string_view caption,
+                         TColor textColour) {
         auto *button = new TPanel(frame);
-        button->setGeometry(0, 0, kButtonWidth, kButtonHeight);
+        button->setGeometry(placeRect(place));
         button->setColor(clSilver);
         button->setFontColor(textColour);
-        button->setFont(makeFont(kFaceRounded, 19, true));
+        button->setFont(makeFont(kFaceRounded, 19, FontStyle::Bold));
         button->setCaption(toQString(caption));
         // Only the frames show the hand; the buttons keep the arrow.
         button->setCursor(Qt::ArrowCursor);
         return button;
     };
 
-    SaiPanel = makeFrame(184);
-    saikeisoku = makeButton(SaiPanel, kRemeasureCaption, clMaroon);
+    SaiPanel = makeFrame(MainControl::SaiPanel);
+    saikeisoku = makeButton(SaiPanel, MainControl::saikeisoku, kRemeasureCaption, clMaroon);
     saikeisoku->hide();
     saikeisoku->OnClick = [this] { saikeisokuClick(); };
     saikeisoku->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
@@ -156,8 +162,8 @@ void TMainForm::createButtons()
         saikeisokuMouseUp(s, b, x, y);
     };
 
-    ShuPanel = makeFrame(224);
-    shuuryou = makeButton(ShuPanel, kQuitCaption, clGreen);
+    ShuPanel = makeFrame(MainControl::ShuPanel);
+    shuuryou = makeButton(ShuPanel, MainControl::shuuryou, kQuitCaption, clGreen);
     shuuryou->OnClick = [this] { shuuryouClick(); };
     shuuryou->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
         shuuryouMouseDown(s, b, x, y);
@@ -190,7 +196,22 @@ QRegion TMainForm::windowShape(int width, int height)
     return QRegion(0, 0, width, height, QRegion::Ellipse);
 }
 
-void TMainForm::ApplyWindowShape()
+void TMainForm::FormCreate()
+{
+    m_run.start();
+}
+
+void TMainForm::AppOnIdle(TApplication *, bool &)
+{
+    m_run.idle();
+}
+
+void TMainForm::DrawFrame()
+{
+    m_run.drawFrame();
+}
+
+void TMainForm::applyWindowShape()
 {
     // The shape belongs to the native window; make it now if it does not exist yet.
     winId();
@@ -202,116 +223,55 @@ void TMainForm::ApplyWindowShape()
         Image1->setPaintClip(shape);
 }
 
-void TMainForm::PrepareField()
+void TMainForm::showField(std::unique_ptr<FieldBitmap> field)
 {
-    SeedFromClock();
-    std::unique_ptr<FieldBitmap> field = NewBlueField();
     Image1->move(0, 0);
     Image1->setField(std::move(field));
-    ScatterSprites();
 }
 
-void TMainForm::FormCreate()
+FieldBitmap &TMainForm::frameField()
 {
-    ApplyWindowShape();
-    PrepareField();
-    StartTick = GetTickCount();
-    FrameCount = 0;
-    DrawFrame();
+    Image1->beginFrame();
+    return *Image1->Field();
+}
+
+void TMainForm::installIdleHook()
+{
     if (Application)
         Application->setOnIdle(
             [this](TApplication *sender, bool &done) { AppOnIdle(sender, done); });
 }
 
-void TMainForm::AppOnIdle(TApplication *, bool &)
+void TMainForm::beep()
 {
-    if (ElapsedMs <= kFinishMs)
-        DrawFrame();
+    QApplication::beep();
 }
 
-void TMainForm::DrawTile(int x, int y, int tile)
+void TMainForm::startBlinkTimer()
 {
-    ::DrawTile(*Image1->Field(), m_sheets, x, y, tile);
-}
-
-void TMainForm::DrawFrame()
-{
-    FieldBitmap &field = *Image1->Field();
-
-    // Colour prelude, judged on the previous frame's time and the last score.
-    if (Score >= kPreludeScore || ElapsedMs <= kScoringMs) {
-        Label1->setFontColor(clInfoBk);
-        Label1->setColor(clBlack);
-        Label3->setFontColor(clFuchsia);
-        Label3->setColor(clBlack);
-        field.setBrushColor(clBlack);
-    }
-
-    SpriteStep(field, m_sheets);
-
-    ElapsedMs = tickDifference(GetTickCount(), StartTick);
-    ++FrameCount;
-
-    if (ElapsedMs > 0 && ElapsedMs < kMarqueeEndMs) {
-        // Placed by the width the previous frame's text gave it.
-        Label3->setLeft((width() - Label3->width()) / 2);
-        Label3->setTransparent(true);
-        Label3->setFontColor(clWhite);
-        Label3->setFontSize(kMarqueePoints);
-        Label3->setVisible(true);
-        Label3->setCaption(m_marquee[std::size_t(marqueeRow(ElapsedMs))]);
-    }
-
-    if (ElapsedMs > kScoringMs)
-        ScoreStep();
-
-    if (ElapsedMs > kFinishMs)
-        FinishSequence();
-}
-
-void TMainForm::ScoreStep()
-{
-    Score = ComputeScore(FrameCount, ElapsedMs);
-    const std::array<int, 4> digits = scoreDigits(Score);
-    for (int i = 0; i < 4; ++i)
-        DrawTile(kScoreDigitLeft + kScoreDigitSpacing * i, kScoreDigitTop, digits[std::size_t(i)]);
-
-    const RatingBand &band = bandFor(Score);
-    if (band.colours) {
-        Label1->setFontColor(band.colours->label1Text);
-        Label1->setColor(band.colours->background);
-        Label3->setFontColor(band.colours->label3Text);
-        Label3->setColor(band.colours->background);
-        Image1->Field()->setBrushColor(band.colours->background);
-    }
-    // The text only changes with the score; compose it only then.
-    if (!m_rating || m_rating->first != Score)
-        m_rating.emplace(Score, ComposeRatingText(Score));
-    Label1->setCaption(m_rating->second);
-
-    Label1->setLeft((width() - Label1->width()) / 2);
-    Label3->setLeft((width() - Label3->width()) / 2);
-    Label3->setFontSize(kHeaderPoints);
-    Label3->setCaption(m_header);
-}
-
-void TMainForm::FinishSequence()
-{
-    MessageBeep(0);
-    ButtonBlink = false;
-    saikeisoku->setColor(clSilver);
-    saikeisoku->setFontColor(clMaroon);
-    shuuryou->setColor(clSilver);
-    shuuryou->setFontColor(clGreen);
     Timer1->setEnabled(true);
-    Label1->setTransparent(false);
-    Label3->setTransparent(false);
-    Label1->setVisible(true);
-    Label3->setVisible(true);
+}
+
+void TMainForm::revealButtons()
+{
     for (TPanel *control : {saikeisoku, shuuryou, SaiPanel, ShuPanel})
         control->setEllipticRegion();
     for (TPanel *control : {saikeisoku, shuuryou, SaiPanel, ShuPanel})
         control->setVisible(true);
+}
+
+void TMainForm::runFinished()
+{
+    // For whoever compares runs (xprop shows it): which way the frames reached the
+    // screen and, on the direct one, how many frames had to wait for the X server.
+    QByteArray text = "path=qt frames=" + QByteArray::number(FrameCount);
+#ifdef PLOVEX_X11
+    if (const ShmPresenter *presenter = Image1->presenter())
+        text = "path=shm frames=" + QByteArray::number(FrameCount) +
+               " puts=" + QByteArray::number(presenter->stats().puts) +
+               " waited=" + QByteArray::number(presenter->stats().waited);
+#endif
+    setWindowTextProperty(this, "_PLOVEX_PRESENT", text);
 }
 
 void TMainForm::ShowCentred()
@@ -319,9 +279,9 @@ void TMainForm::ShowCentred()
     if (!m_shownOnce) {
         m_shownOnce = true;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        // Division truncates toward zero; a screen smaller than the window gets its corner.
-        const int left = std::max((screen.width() - width()) / 2, 0);
-        const int top = std::max((screen.height() - height()) / 2, 0);
+        // A screen smaller than the window gets its corner.
+        const int left = std::max(centredOrigin(screen.width(), width()), 0);
+        const int top = std::max(centredOrigin(screen.height(), height()), 0);
         move(screen.left() + left, screen.top() + top);
     }
     show();
@@ -365,9 +325,11 @@ void TMainForm::shuuryouClick()
 
 void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY)
 {
+    // Sunk to a fixed depth below its place at rest rather than by a step from wherever
+    // it stands, so no press or release that went astray can leave it displaced.
     if (Button == TMouseButton::Left) {
-        button->setLeft(button->x() + kPressDepth);
-        button->setTop(button->y() + kPressDepth);
+        button->setLeft(kPressDepth);
+        button->setTop(kPressDepth);
     }
     if (Button == TMouseButton::Right)
         PopupMenu1->popup(QPoint(x() + X + kMenuOffsetX, y() + Y + menuOffsetY));
@@ -376,8 +338,8 @@ void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, i
 void TMainForm::releaseButton(TPanel *button, TMouseButton Button)
 {
     if (Button == TMouseButton::Left) {
-        button->setLeft(button->x() - kPressDepth);
-        button->setTop(button->y() - kPressDepth);
+        button->setLeft(0);
+        button->setTop(0);
     }
 }
 
@@ -403,21 +365,25 @@ void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)
 
 void TMainForm::ActAboutExecute()
 {
-    // The desktop has no about box of its own to lend: a plain one, owned by this window.
-    QMessageBox box(this);
-    box.setWindowTitle(toQString(kApplicationTitle));
-    box.setIconPixmap(windowIcon().pixmap(32, 32));
-    box.setTextFormat(Qt::RichText);
-    box.setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
-    box.setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
-                           toQString(kAboutCredit));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // The desktop has no about box of its own to lend: a plain one, owned by this window
+    // and modal to it alone, so an open score table stays usable. It is not run in a loop
+    // of its own: the program's loop goes on while it is open.
+    auto *box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(toQString(kApplicationTitle));
+    box->setIconPixmap(windowIcon().pixmap(32, 32));
+    box->setTextFormat(Qt::RichText);
+    box->setText(QStringLiteral("<b>%1</b>").arg(toQString(kApplicationTitle).toHtmlEscaped()));
+    box->setInformativeText(toQString(kAboutFirstLine) + QStringLiteral("\n") +
+                            toQString(kAboutCredit));
+    box->setStandardButtons(QMessageBox::Ok);
+    box->open();
 }
 
 void TMainForm::ActHannteiExecute()
 {
-    ScoreForm->Show();
+    if (m_showScoreTable)
+        m_showScoreTable();
 }
 
 void TMainForm::mousePressEvent(QMouseEvent *event)

@@ -1,24 +1,22 @@
-// The main window: a borderless ellipse that shows the play field, runs the measurement
-// one frame per idle pass, and offers re-measure and quit when a run is over.
+// The main window: a borderless ellipse that shows the measurement run (engine/run.h)
+// one frame per idle pass, and offers re-measure and quit when a run is over. It builds
+// and styles its controls and shows what the run tells it; the run's rules live below.
 #pragma once
 
 #include "image.h"
 #include "label.h"
+#include "layout.h"
 #include "panel.h"
-#include "spritesheet.h"
+#include "run.h"
 #include "timer.h"
 
 #include <QWidget>
 
-#include <array>
-#include <optional>
+#include <functional>
 
 class QAction;
 class QMenu;
 class TApplication;
-
-// Blink phase of the two buttons: false is the rest phase.
-extern bool ButtonBlink;
 
 // The main window's actions, in their list order.
 struct TActionList
@@ -27,12 +25,12 @@ struct TActionList
     QAction *ActHanntei = nullptr;
 };
 
-class TMainForm : public QWidget
+class TMainForm : public QWidget, private RunView
 {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 512;
-    static constexpr int kHeight = 293;
+    static constexpr int kWidth = kMainWindowWidth;
+    static constexpr int kHeight = kMainWindowHeight;
 
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
@@ -41,7 +39,13 @@ public:
     void FormCreate();
     void AppOnIdle(TApplication *Sender, bool &Done);
     void DrawFrame();
-    void DrawTile(int x, int y, int tile);
+
+    // What 成績表 opens; start-up hands it in.
+    void setScoreTable(std::function<void()> show) { m_showScoreTable = std::move(show); }
+
+    // The caption of the layout, " Plovex     Vendrake\u3000"; the window's title, which
+    // the desktop shows, is the application's.
+    const QString &Caption() const { return m_caption; }
 
     // Shows the window for the first time, centred on the primary screen.
     void ShowCentred();
@@ -81,21 +85,29 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // What the run shows through.
+    RunLabel &ratingLabel() override { return *Label1; }
+    RunLabel &statusLabel() override { return *Label3; }
+    void applyWindowShape() override;
+    void showField(std::unique_ptr<FieldBitmap> field) override;
+    FieldBitmap &frameField() override;
+    void installIdleHook() override;
+    void beep() override;
+    void showButtonColors(bool highlight) override { ShowButtonColors(highlight); }
+    void startBlinkTimer() override;
+    void revealButtons() override;
+    void runFinished() override;
+
     void createImages();
     void createLabels();
     void createButtons();
     void createActions();
-    void ApplyWindowShape();
-    void PrepareField();
-    void ScoreStep();
-    void FinishSequence();
     void pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY);
     void releaseButton(TPanel *button, TMouseButton Button);
 
-    SpriteSheets m_sheets;
-    std::array<QString, 27> m_marquee; // converted once, assigned by reference every frame
-    QString m_header;
-    std::optional<std::pair<std::int32_t, QString>> m_rating; // last composed score and text
+    MeasurementRun m_run;
+    std::function<void()> m_showScoreTable;
+    QString m_caption;
     bool m_shownOnce = false;
     bool m_manualDrag = false;
     QPoint m_dragOffset;

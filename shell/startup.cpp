@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "application.h"
+#include "display.h"
 #include "mainform.h"
 #include "scoreform.h"
 #include "texts.h"
@@ -8,14 +9,23 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 
-int RunPlovex(int argc, char *argv[], const RunHooks &hooks)
+int RunPlovex(int argc, char *argv[])
 {
+    // The program's only message of its own: Qt would abort with a page of plugin
+    // diagnostics instead.
+    DisplayChoice display = PrepareDisplay();
+    if (display.problem) {
+        std::fprintf(stderr, "plovex: %s\n", display.problem->c_str());
+        return 1;
+    }
     TApplication::PrepareToolkit();
     // The program takes no arguments; only the program name reaches Qt.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication qtApp(qtArgc, argv);
+    display.checked.reset(); // Qt has its own connection now
     QCoreApplication::setApplicationVersion(toQString(kProgramVersion));
 
     TApplication app;
@@ -31,11 +41,8 @@ int RunPlovex(int argc, char *argv[], const RunHooks &hooks)
         app.ShowException(QString::fromUtf8(e.what()));
         return 1;
     }
-    if (hooks.beforeShow)
-        hooks.beforeShow(*mainForm);
+    mainForm->setScoreTable([table = scoreForm.get()] { table->Show(); });
     mainForm->ShowCentred();
     app.Run();
-    if (hooks.afterRun)
-        hooks.afterRun(*mainForm);
     return 0;
 }

@@ -2,11 +2,10 @@
 // configuration that sees only VL Gothic and DejaVu Sans. Every face must fall back to a
 // family with Japanese glyphs, and a whole run must show its texts in them.
 #include "application.h"
-#include "colours.h"
 #include "fonts.h"
 #include "mainform.h"
+#include "qtcolour.h"
 #include "runstate.h"
-#include "sound.h"
 #include "tick.h"
 
 #include <QApplication>
@@ -96,7 +95,8 @@ private slots:
     void everyFaceResolvesToAFamilyWithJapaneseGlyphs()
     {
         QFETCH(QString, face);
-        const QFont font = makeFont(face, 19, true, face == kFaceMincho);
+        const QFont font =
+            makeFont(face, 19, face == kFaceMincho ? FontStyle::BoldItalic : FontStyle::Bold);
         const QString family = QFontInfo(font).family();
         QVERIFY2(QFontDatabase::families(QFontDatabase::Japanese).contains(family),
                  qPrintable(family));
@@ -137,7 +137,6 @@ int main(int argc, char *argv[])
     QApplication qtApp(argc, argv);
     TApplication app;
     setTickSource(readFakeTick);
-    setBeepHandler([](unsigned) {});
     TestFontFallback test;
     return QTest::qExec(&test, argc, argv);
 }

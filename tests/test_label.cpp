@@ -168,7 +168,8 @@ private slots:
         else if (property == "font colour")
             m_label->setFontColor(change ? clRed : clBlue);
         else if (property == "font")
-            m_label->setLabelFont(makeFont(kFacePGothic, 16, change));
+            m_label->setLabelFont(
+                makeFont(kFacePGothic, 16, change ? FontStyle::Bold : FontStyle::Regular));
         else if (property == "font size")
             m_label->setFontSize(12 + 2 * d); // 12 points is 16 pixels
         else if (property == "transparency")
@@ -209,7 +210,7 @@ private slots:
     void italicTextsOfEqualAdvanceGetEqualWidthsWithTheirInkInside()
     {
         // The status line's rows: eight full-width characters in the fixed-pitch gothic.
-        m_label->setLabelFont(makeFont(kFaceGothic, 29, true, true));
+        m_label->setLabelFont(makeFont(kFaceGothic, 29, FontStyle::BoldItalic));
         const QStringList rows{QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000\u3000只"),
                                QStringLiteral("・計測中です\u3000暫"),
                                QStringLiteral("只今・計測中です"), QString(8, QChar(0x3000))};

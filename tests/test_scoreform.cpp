@@ -2,6 +2,7 @@
 // driven tick by tick.
 #include "application.h"
 #include "fonts.h"
+#include "layout.h"
 #include "mainform.h"
 #include "runstate.h"
 #include "scoreform.h"
@@ -108,8 +109,8 @@ private slots:
         QFETCH(int, difference);
         QFETCH(int, origin);
         const QSize outer(300, 400);
-        QCOMPARE(TScoreForm::centredOrigin(outer + QSize(difference, difference), outer),
-                 QPoint(origin, origin));
+        QCOMPARE(centredOrigin(outer.width() + difference, outer.width()), origin);
+        QCOMPARE(centredOrigin(outer.height() + difference, outer.height()), origin);
     }
 
     void showingFromHiddenResetsTheRowsAndStartsTheBlink()
@@ -145,7 +146,7 @@ private slots:
         Score = score;
         ScoreForm->Show();
 
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         QVERIFY(TableBlink);
         QCOMPARE(shape(band)->BrushColor(), clYellow);
         QVERIFY(showsRedComment(band));
@@ -156,12 +157,12 @@ private slots:
             }
         }
 
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         QVERIFY(!TableBlink);
         QCOMPARE(shape(band)->BrushColor(), row(band).colour);
         QVERIFY(showsRedComment(band));
 
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         QCOMPARE(shape(band)->BrushColor(), clYellow);
         QCOMPARE(ScoreForm->Timer1->Interval(), 1000);
     }
@@ -193,16 +194,16 @@ private slots:
     {
         Score = 120;
         ScoreForm->Show();
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         QCOMPARE(shape(3)->BrushColor(), clYellow);
 
         Score = 400;
-        ScoreForm->Timer1->tick(); // rest phase, now for band 8
+        ScoreForm->Timer1Timer(); // rest phase, now for band 8
         QCOMPARE(shape(8)->BrushColor(), clBlack);
         QCOMPARE(shape(3)->BrushColor(), clYellow);
         QVERIFY(showsRange(8));
 
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         QCOMPARE(shape(8)->BrushColor(), clYellow);
         QVERIFY(showsRedComment(8));
         QCOMPARE(shape(3)->BrushColor(), clYellow);
@@ -213,7 +214,7 @@ private slots:
     {
         Score = 200;
         ScoreForm->Show();
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         ScoreForm->Button1->click();
         ScoreForm->Show();
         QCOMPARE(shape(5)->BrushColor(), clYellow);
@@ -224,7 +225,7 @@ private slots:
     {
         Score = 60;
         ScoreForm->Show();
-        ScoreForm->Timer1->tick();
+        ScoreForm->Timer1Timer();
         ScoreForm->Show();
         QVERIFY(TableBlink);
         QVERIFY(showsRedComment(2));

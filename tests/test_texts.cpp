@@ -61,8 +61,14 @@ QList<std::pair<QByteArray, QByteArray>> allTexts()
     texts.append({"prefix", bytes(kScorePrefix)});
     texts.append({"suffix", bytes(kScoreSuffix)});
     texts.append({"header", bytes(kRatingHeader)});
-    for (std::size_t i = 0; i < kWindowTexts.size(); ++i)
-        texts.append({"window text " + QByteArray::number(i + 1), bytes(kWindowTexts[i])});
+    texts.append({"title", bytes(kApplicationTitle)});
+    texts.append({"main window caption", bytes(kMainWindowCaption)});
+    texts.append({"re-measure", bytes(kRemeasureCaption)});
+    texts.append({"quit", bytes(kQuitCaption)});
+    texts.append({"about action", bytes(kAboutActionCaption)});
+    texts.append({"score table", bytes(kScoreTableCaption)});
+    texts.append({"about box", bytes(kAboutFirstLine)});
+    texts.append({"OK", bytes(kOkCaption)});
     return texts;
 }
 
@@ -321,7 +327,7 @@ private slots:
         QVERIFY(bytes(RatingBands[19].comment[0]).contains("! "));
     }
 
-    void scoreTableBand_data()
+    void scoreTableRowOfAScore_data()
     {
         QTest::addColumn<int>("score");
         QTest::addColumn<int>("band");
@@ -330,11 +336,11 @@ private slots:
         for (const auto &[score, band] : cases)
             QTest::addRow("%d", score) << score << band;
     }
-    void scoreTableBand()
+    void scoreTableRowOfAScore()
     {
         QFETCH(int, score);
         QFETCH(int, band);
-        QCOMPARE(::scoreTableBand(score), band);
+        QCOMPARE(scoreTableRowFor(score).band, band);
     }
 };
 

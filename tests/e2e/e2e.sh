@@ -5,6 +5,7 @@
 #   e2e.sh window_manager     dragging and quitting under a window manager (needs --wm)
 #   e2e.sh small_screen       a screen smaller than the window (needs --screen 400x240)
 #   e2e.sh scaled_desktop     a desktop asking for scale 2 (QT_SCALE_FACTOR=2 and the like)
+#   e2e.sh no_shared_memory   a display without MIT-SHM (needs --no-shm)
 # Input comes only from xdotool; results are judged on screenshots and the X server's data.
 # In every case the program must write nothing to standard output or error (Qt's warnings
 # go there).
@@ -20,7 +21,9 @@ A=$E2E_ARTIFACTS
 rm -rf "$A"
 mkdir -p "$A"
 
-MAIN_TITLE=$' Plovex     Vendrake\xe3\x80\x80' # ends in an ideographic space
+# The main window and the about box both carry the application's title; the main
+# window's type is NORMAL, the about box's DIALOG.
+MAIN_TITLE=Plovex
 TABLE_TITLE=$'\xe6\x88\x90\xe7\xb8\xbe\xe8\xa1\xa8'  # 成績表
 ABOUT_TITLE=Plovex
 
@@ -122,11 +125,15 @@ start_plovex() {
     T_LAUNCH=$(now)
     "$PLOVEX" >"$A/plovex.log" 2>&1 &
     pid=$!
-    MAIN=$("$I" wait 10000 find --class plovex --title "$MAIN_TITLE" 2>&1 | head -1) ||
+    MAIN=$("$I" wait 10000 find --class plovex --title "$MAIN_TITLE" --type NORMAL 2>&1 | head -1) ||
         abort "no main window titled '$MAIN_TITLE' with class plovex: $MAIN"
     [[ $MAIN == 0x* ]] || abort "no main window: $MAIN"
     read_position
     log "main window $MAIN at $WX,$WY"
+    # What task bars and window lists show: the application's title and class.
+    "$I" list | grep -q "^$MAIN .* plovex/Plovex \"Plovex\"$" &&
+        log "ok: the desktop sees the title Plovex and the class plovex/Plovex" ||
+        fail "main window's title or class: $("$I" list | grep "^$MAIN ")"
 }
 read_position() {
     local w h
@@ -220,6 +227,29 @@ open_menu() {
 # The menu's first item is "バージョン情報", after the separator comes "成績表".
 menu_about() { click_at $((MX + 40)) $((MY + 10)); }
 menu_table() { click_at $((MX + 40)) $((MY + MH - 10)); }
+
+# wait_no_menu MS: until no popup of the program is shown.
+wait_no_menu() {
+    local deadline=$(($(now) + $1))
+    while "$I" find --class plovex --override >/dev/null 2>&1; do
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+    return 0
+}
+# wait_at_rest FRAME_X FRAME_Y MS: until the live screen shows the button on that frame at
+# rest, its frame's gray crescent along the bottom and its face at the top. REST tells
+# what was seen last.
+wait_at_rest() {
+    local fx=$1 fy=$2 deadline=$(($(now) + $3)) top bottom
+    while :; do
+        read -r top bottom < <(in_window pixel :screen $((fx + 51)) $((fy + 3)) $((fx + 51)) $((fy + 25)) | tr '\n' ' ')
+        [[ $top != "#808080" && $bottom == "#808080" ]] && return 0
+        REST="frame top $top (expected the face), bottom $bottom (expected #808080)"
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+}
 
 wait_gone() { # wait_gone WID MS: until the window is no longer viewable
     local deadline=$(($(now) + $2))
@@ -317,6 +347,31 @@ check_finished() {
     done
 }
 
+# check_path PATH: the finished window says which way its frames reached the screen.
+check_path() {
+    local present
+    present=$(xprop -id "$MAIN" _PLOVEX_PRESENT 2>&1)
+    [[ $present == *"\"path=$1 frames="* ]] && log "ok: frames went the $1 way: ${present#*= }" ||
+        fail "expected _PLOVEX_PRESENT to say path=$1: $present"
+}
+
+# check_expose_keeps_frame WHAT: hiding and showing the finished window again repaints the
+# last frame with its labels, pixel for pixel (above the blinking buttons).
+check_expose_keeps_frame() {
+    shot before-expose
+    xdotool windowunmap --sync "$MAIN"
+    xdotool windowmap --sync "$MAIN"
+    local deadline=$(($(now) + 3000)) n
+    while :; do
+        shot after-expose
+        read -r n _ < <(in_window diff "$A/before-expose.png" "$A/after-expose.png" 0 0 512 184)
+        ((n == 0 || $(now) > deadline)) && break
+        sleep 0.05
+    done
+    ((n == 0)) && log "ok: $1: shown again, the window repaints its last frame and labels" ||
+        fail "$1: shown again, $n pixels above the buttons differ from before"
+}
+
 # ---- cases ----------------------------------------------------------------------------
 
 case_session() {
@@ -359,6 +414,9 @@ case_session() {
                 "$sai in re-measure, $shu in quit"
         fi
     fi
+
+    check_path shm
+    check_expose_keeps_frame "finished run"
 
     # Shape: the X server's region, and a drag that starts just outside the corner.
     check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
@@ -410,6 +468,20 @@ case_session() {
     ((WX == ox && WY == oy)) && log "ok: press and release on a button did not move the window" ||
         fail "press on quit and release off it moved the window from $ox,$oy to $WX,$WY"
 
+    # A held press that ends without its release: the right button opens the menu, which
+    # takes the pointer, so the left release goes there. The button must come back anyway.
+    xdotool mousemove $((WX + SAI[0] + 50)) $((WY + SAI[1] + 13)) mousedown 1 mousedown 3
+    if "$I" wait 3000 find --class plovex --override >/dev/null; then
+        xdotool mouseup 3 mouseup 1 key Escape
+        wait_no_menu 3000 || fail "the menu did not close on Escape"
+        wait_at_rest "${SAI[@]}" 3000 && log "ok: re-measure is back at rest after the menu took its press" ||
+            fail "re-measure stays sunk after a right press opened the menu during its left press: $REST"
+        alive || abort "the interrupted press ended the program"
+    else
+        xdotool mouseup 3 mouseup 1
+        fail "a right press during a left press on re-measure opened no menu"
+    fi
+
     # Context menu of re-measure, then the score table.
     if open_menu "${SAI[@]}" 30 12 140 re-measure; then
         menu_table
@@ -426,17 +498,25 @@ case_session() {
             if wait_gone "$table" 3000; then log "ok: WM_DELETE_WINDOW hid the score table"; else fail "score table still shown after WM_DELETE_WINDOW"; fi
             sleep 0.3
             alive && log "ok: program still running" || abort "closing the score table ended the program"
-            "$I" find --class plovex --title "$MAIN_TITLE" >/dev/null && log "ok: main window still shown" ||
+            "$I" find --class plovex --title "$MAIN_TITLE" --type NORMAL >/dev/null && log "ok: main window still shown" ||
                 fail "main window gone after closing the score table"
         fi
     fi
     "$I" find --class plovex --override >/dev/null 2>&1 && fail "the menu is still open after choosing an item"
 
-    # Context menu of quit: 40 pixels lower for the same press position; the about box.
-    if open_menu "${SHU[@]}" 30 12 180 quit; then
+    # The score table again, and with it open, the about box from the menu of quit (40
+    # pixels lower for the same press position). The about box holds only the main window:
+    # the table's O K still hides the table.
+    local table=""
+    if open_menu "${SAI[@]}" 60 20 140 re-measure-again; then
+        menu_table
+        table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+        [[ $table == 0x* ]] || fail "成績表 opened no score table window the second time: $table"
+    fi
+    if [[ $table == 0x* ]] && open_menu "${SHU[@]}" 30 12 180 quit; then
         menu_about
         local about
-        about=$("$I" wait 3000 find --managed --class plovex --title "$ABOUT_TITLE" 2>&1 | head -1)
+        about=$("$I" wait 3000 find --managed --class plovex --title "$ABOUT_TITLE" --type DIALOG 2>&1 | head -1)
         if [[ $about == 0x* ]]; then
             local ax ay aw ah
             read -r ax ay aw ah < <("$I" geometry "$about")
@@ -449,26 +529,18 @@ case_session() {
             face=$("$I" --at "$ax,$ay" dominant "$A/about.png" 0 0 "$aw" "$ah")
             [[ $face != "#000000 "* ]] && log "ok: about box painted (most common colour $face%)" ||
                 fail "about box is not painted: most common colour $face%"
+            local tx ty ok_x ok_y
+            read -r tx ty _ < <("$I" geometry "$table")
+            ok_x=$((tx + 55 + 50)) ok_y=$((ty + 280 + 12))
+            ((ok_x >= ax && ok_x < ax + aw && ok_y >= ay && ok_y < ay + ah)) &&
+                fail "the about box covers the score table's O K at $ok_x,$ok_y"
+            click_at "$ok_x" "$ok_y"
+            wait_gone "$table" 3000 && log "ok: O   K hid the score table while the about box was open" ||
+                fail "O   K did not hide the score table while the about box was open"
             "$I" close "$about"
             wait_gone "$about" 3000 || fail "about box did not close on WM_DELETE_WINDOW"
         else
             fail "バージョン情報 showed no window titled Plovex: $about"
-        fi
-    fi
-
-    # The score table's O K button hides it.
-    if open_menu "${SAI[@]}" 60 20 140 re-measure-again; then
-        menu_table
-        local table
-        table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
-        if [[ $table == 0x* ]]; then
-            local tx ty
-            read -r tx ty _ < <("$I" geometry "$table")
-            sleep 0.3
-            click_at $((tx + 55 + 50)) $((ty + 280 + 12))
-            wait_gone "$table" 3000 && log "ok: O   K hid the score table" || fail "O   K did not hide the score table"
-        else
-            fail "成績表 opened no score table window the second time: $table"
         fi
     fi
 
@@ -577,7 +649,46 @@ case_window_manager() {
     ((WX == ox + 60 && WY == oy + 40)) && log "ok: drag under the window manager moved the window by 60,40" ||
         fail "drag by 60,40 under the window manager moved the window from $ox,$oy to $WX,$WY"
     sleep 0.3
+    check_table_placement
     quit_by_click
+}
+
+# The score table under a window manager: centred by its outer size, frame included, from
+# the moment it is first shown; shown again, it stays where it was moved to.
+check_table_placement() {
+    open_menu "${SAI[@]}" 30 12 140 re-measure || return
+    menu_table
+    local table x y w h
+    table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+    [[ $table == 0x* ]] || { fail "成績表 opened no score table window: $table"; return; }
+    read -r x y w h < <("$I" frame "$table")
+    local cx=$(((1280 - w) / 2)) cy=$(((1024 - h) / 2))
+    if ((w > 202 && h > 323 && x == cx && y == cy)); then
+        log "ok: the score table's frame (${w}x$h) is centred at $x,$y"
+    else
+        fail "the score table's frame (${w}x$h) is at $x,$y; centred by its outer size it would be at $cx,$cy"
+    fi
+    xdotool windowmove "$table" 100 120
+    local deadline=$(($(now) + 3000)) mx=$x my=$y
+    while ((mx == x && my == y && $(now) < deadline)); do
+        sleep 0.05
+        read -r mx my _ < <("$I" frame "$table")
+    done
+    ((mx != x || my != y)) || { fail "the score table did not move"; return; }
+    local tx ty
+    read -r tx ty _ < <("$I" geometry "$table")
+    click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+    wait_gone "$table" 3000 || { fail "O   K did not hide the score table"; return; }
+    open_menu "${SAI[@]}" 30 12 140 re-measure-again || return
+    menu_table
+    table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
+    [[ $table == 0x* ]] || { fail "成績表 did not show the score table again: $table"; return; }
+    read -r x y _ < <("$I" frame "$table")
+    ((x == mx && y == my)) && log "ok: shown again, the score table stays at $x,$y" ||
+        fail "shown again, the score table's frame is at $x,$y, not where it was moved to ($mx,$my)"
+    read -r tx ty _ < <("$I" geometry "$table")
+    click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+    wait_gone "$table" 3000 || fail "O   K did not hide the score table"
 }
 
 # quit_by_click [NOTE]: a click on the quit button must end the program with status 0.
@@ -610,6 +721,20 @@ case_small_screen() {
     quit_by_click
 }
 
+# A display the program shares no memory with (as a remote one): frames go through Qt's
+# back buffer, and look the same.
+case_no_shared_memory() {
+    xdpyinfo | grep -q MIT-SHM && abort "the X server offers MIT-SHM; run with --no-shm"
+    start_plovex
+    wait_finished
+    sleep 0.3
+    shot finished
+    check_finished "$A/finished.png" "run without shared memory"
+    check_path qt
+    check_expose_keeps_frame "run without shared memory"
+    quit_by_click
+}
+
 case_scaled_desktop() {
     [[ ${QT_SCALE_FACTOR:-} == 2 ]] || abort "run with QT_SCALE_FACTOR=2 in the environment"
     start_plovex
@@ -631,6 +756,7 @@ close_during_run) case_close_during_run ;;
 window_manager) case_window_manager ;;
 small_screen) case_small_screen ;;
 scaled_desktop) case_scaled_desktop ;;
+no_shared_memory) case_no_shared_memory ;;
 *)
     echo "unknown case $case_name" >&2
     exit 2

@@ -119,29 +119,38 @@ std::pair<std::string, std::string> windowClass(Window w)
     return result;
 }
 
+// The window's types (_NET_WM_WINDOW_TYPE) without their common prefix, comma-separated;
+// "-" when it has none.
 std::string windowType(Window w)
 {
     Atom actual = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
-    std::string result = "-";
+    std::string result;
     if (XGetWindowProperty(display(), w, atom("_NET_WM_WINDOW_TYPE"), 0, 16, False, XA_ATOM,
                            &actual, &format, &count, &after, &data) == Success &&
         data) {
-        if (count > 0) {
-            char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[0]);
-            if (name) {
-                result = name;
-                const std::string prefix = "_NET_WM_WINDOW_TYPE_";
-                if (result.rfind(prefix, 0) == 0)
-                    result = result.substr(prefix.size());
-                XFree(name);
-            }
+        for (unsigned long i = 0; i < count; ++i) {
+            char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[i]);
+            if (!name)
+                continue;
+            std::string type = name;
+            XFree(name);
+            const std::string prefix = "_NET_WM_WINDOW_TYPE_";
+            if (type.rfind(prefix, 0) == 0)
+                type = type.substr(prefix.size());
+            result += (result.empty() ? "" : ",") + type;
         }
         XFree(data);
     }
-    return result;
+    return result.empty() ? "-" : result;
+}
+
+// Whether `type` is one of the comma-separated `types`.
+bool hasType(const std::string &types, const std::string &type)
+{
+    return ("," + types + ",").find("," + type + ",") != std::string::npos;
 }
 
 struct WindowInfo
@@ -202,6 +211,29 @@ std::vector<WindowInfo> clients()
     std::vector<WindowInfo> out;
     collectClients(DefaultRootWindow(display()), 0, out);
     return out;
+}
+
+// The window's outermost ancestor below the root (a window manager's frame, or the
+// window itself), borders included: x y w h on the root.
+std::tuple<int, int, int, int> outerFrame(Window w)
+{
+    Window top = w;
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display(), top, &root, &parent, &children, &count))
+            throw Failure("no such window " + windowHex(w));
+        if (children)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        top = parent;
+    }
+    XWindowAttributes attrs{};
+    if (!XGetWindowAttributes(display(), top, &attrs))
+        throw Failure("no such window " + windowHex(top));
+    return {attrs.x, attrs.y, attrs.width + 2 * attrs.border_width,
+            attrs.height + 2 * attrs.border_width};
 }
 
 Window parseWindow(const std::string &text)
@@ -487,8 +519,10 @@ void usage()
         "  list                              client windows: id x y w h viewable override type "
         "class title\n"
         "  find [--title T] [--class C] [--type T] [--override|--managed] [--all]\n"
+        "                                    (--type: one of the window's types, e.g. NORMAL)\n"
         "                                    ids of matching (viewable) windows; fails if none\n"
         "  geometry WID                      x y w h of the window on the root\n"
+        "  frame WID                         x y w h of its outer frame (borders included)\n"
         "  shape WID                         summary of its SHAPE bounding and input regions\n"
         "  check-shape WID                   shape is the inscribed ellipse (1 pixel of "
         "tolerance)\n"
@@ -657,7 +691,7 @@ int run(const Options &opt, std::vector<std::string> args)
                 continue;
             if (!cls.empty() && w.resName != cls && w.resClass != cls)
                 continue;
-            if (!type.empty() && w.type != type)
+            if (!type.empty() && !hasType(w.type, type))
                 continue;
             if (override >= 0 && w.overrideRedirect != bool(override))
                 continue;
@@ -671,6 +705,13 @@ int run(const Options &opt, std::vector<std::string> args)
                             w.resName.c_str(), w.resClass.c_str(), w.title.c_str());
         }
         return cmd == "find" && found == 0 ? 1 : 0;
+    }
+    if (cmd == "frame") {
+        if (a.empty())
+            throw std::invalid_argument("frame: window id missing");
+        const auto [x, y, w, h] = outerFrame(parseWindow(a[0]));
+        std::printf("%d %d %d %d\n", x, y, w, h);
+        return 0;
     }
     if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close") {
         if (a.empty())

@@ -1,7 +1,8 @@
 // plovex-harness: the real program (same start-up, same windows, same loop) with
-// instruments for the input storm and the Wayland smoke. It watches every frame and every
-// repaint of the field and counts frames drawn without a repaint between them once the
-// window has been shown; it announces the start and end of each run on standard output;
+// instruments for the input storm and the Wayland smoke. It names the platform Qt runs on,
+// watches every frame and every repaint of the field and counts frames drawn without a
+// repaint between them once the window has been shown; it announces the start and end of
+// each run on standard output;
 // with --control it takes commands on standard input, for platforms where no outside
 // program can send input (mouse input goes through Qt's window system interface, as the
 // platform plugin would deliver it):
@@ -14,9 +15,11 @@
 #include "mainform.h"
 #include "runstate.h"
 #include "startup.h"
+#include "startupwatch.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTest>
 #include <QWindow>
@@ -201,17 +204,19 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<FramePaintChecker> checker;
     std::unique_ptr<Control> commands;
-    RunHooks hooks;
-    hooks.beforeShow = [&](TMainForm &form) {
+    startupwatch::shown = [&](TMainForm &form) {
+        say(QStringLiteral("plovex-harness: platform %1").arg(QGuiApplication::platformName()));
         checker = std::make_unique<FramePaintChecker>(form);
         qApp->installEventFilter(checker.get());
         if (control)
             commands = std::make_unique<Control>(form);
     };
-    hooks.afterRun = [&](TMainForm &) {
+    startupwatch::gone = [&] {
         commands.reset();
         qApp->removeEventFilter(checker.get());
-        checker->summary();
     };
-    return RunPlovex(argc, argv, hooks);
+    const int status = RunPlovex(argc, argv);
+    if (checker)
+        checker->summary();
+    return status;
 }

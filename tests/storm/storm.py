@@ -37,7 +37,9 @@ SAI = (208, 184)  # the buttons' frame panels, in window coordinates
 SHU = (208, 224)
 PANEL_W, PANEL_H = 102, 29
 QUIT_MARGIN = 4  # no left release this close to the quit button during the storm
-MAIN_TITLE = " Plovex     Vendrake\u3000"
+# The main window and the about box both carry the application's title; the about box is
+# a dialog.
+MAIN_TITLE = "Plovex"
 TABLE_TITLE = "成績表"
 ABOUT_TITLE = "Plovex"
 TABLE_OK = (105, 292)  # the O K button's centre in the score table's client area
@@ -121,13 +123,14 @@ class Storm:
                 continue
             wid, x, y, w, h = parts[0], *map(int, parts[1:5])
             geometry = (wid, x, y, w, h)
-            if title == MAIN_TITLE:
-                found["main"] = geometry
-            elif parts[6] == "override":
+            dialog = "DIALOG" in parts[7].split(",")
+            if parts[6] == "override":
                 found["menu"] = geometry
+            elif title == MAIN_TITLE and not dialog:
+                found["main"] = geometry
             elif title == TABLE_TITLE:
                 found["table"] = geometry
-            elif title == ABOUT_TITLE:
+            elif title == ABOUT_TITLE and dialog:
                 found["about"] = geometry
         return found
 

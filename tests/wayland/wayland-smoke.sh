@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # Wayland smoke: plovex-harness (the program with its instruments) on a headless weston of
-# its own with Qt's Wayland platform: a full run, a screenshot taken by the compositor that
-# must show the run's score, and quit. Weston's headless backend has no input an outside
-# program can drive, so the quit click comes from inside, through Qt's window system
-# interface (plovex-harness --control). The program must write nothing to standard error
-# and must repaint every frame before drawing the next, as on X11.
-# Environment: PLOVEX_HARNESS, PLOVEX_INSPECT (binaries), WAYLAND_ARTIFACTS (logs and
-# pictures, kept when the smoke fails or WAYLAND_KEEP=1).
+# its own, which also serves X clients through XWayland, and which display the program
+# takes there:
+#   - with no X server to reach, native Wayland: a full run, a screenshot taken by the
+#     compositor that must show the run's score, and quit;
+#   - on the same desktop with XWayland reachable (DISPLAY set, a Wayland session), X11:
+#     a full run in an X window with the elliptic shape, and quit;
+#   - an explicit QT_QPA_PLATFORM=wayland wins over the X server;
+#   - no display at all, or an X server that does not answer: plovex says so in one line
+#     and ends with status 1.
+# Weston's headless backend has no input an outside program can drive, so clicks come
+# from inside, through Qt's window system interface (plovex-harness --control). The
+# program must write nothing to standard error and must repaint every frame before
+# drawing the next, as on X11.
+# Environment: PLOVEX, PLOVEX_HARNESS, PLOVEX_INSPECT (binaries), WAYLAND_ARTIFACTS (logs
+# and pictures, kept when the smoke fails or WAYLAND_KEEP=1).
 set -uo pipefail
 
-: "${PLOVEX_HARNESS:?path of plovex-harness}" "${PLOVEX_INSPECT:?path of plovex-inspect}"
+: "${PLOVEX:?path of plovex}" "${PLOVEX_HARNESS:?path of plovex-harness}"
+: "${PLOVEX_INSPECT:?path of plovex-inspect}"
 : "${WAYLAND_ARTIFACTS:?directory for logs and pictures}"
 I=$PLOVEX_INSPECT
 A=$WAYLAND_ARTIFACTS
@@ -19,7 +28,7 @@ mkdir -p "$A"
 runtime=$(mktemp -d /tmp/plovex-weston.XXXXXX)
 chmod 700 "$runtime"
 export XDG_RUNTIME_DIR=$runtime
-unset DISPLAY WAYLAND_DISPLAY
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
 socket=plovex-wayland
 weston_pid=""
 pid=""
@@ -58,7 +67,50 @@ wait_for() {
         sleep 0.05
     done
 }
-said() { grep -q "$1" "$A/harness.out"; }
+said() { grep -q "$1" "$A/${2:-native}.out"; }
+
+# start_harness NAME ENV...: plovex-harness --control with the given environment, its
+# commands from the FIFO on descriptor 3, its output in $A/NAME.out and NAME.err.
+start_harness() {
+    local name=$1
+    shift
+    [[ -p "$runtime/control" ]] || mkfifo "$runtime/control"
+    exec 3<>"$runtime/control"
+    env "$@" "$PLOVEX_HARNESS" --control <"$runtime/control" >"$A/$name.out" 2>"$A/$name.err" &
+    pid=$!
+}
+# quit_harness NAME: a click on quit must end it with status 0, every frame repainted and
+# nothing on standard error.
+quit_harness() {
+    local name=$1 status summary
+    echo quit >&3
+    if wait_for 5000 bash -c "! kill -0 $pid 2>/dev/null"; then
+        wait "$pid"
+        status=$?
+        pid=""
+        ((status == 0)) && log "ok: $name: a click on quit ended the program with status 0" ||
+            fail "$name: quit ended the program with status $status"
+    else
+        fail "$name: a click on quit did not end the program within 5 s"
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        pid=""
+    fi
+    summary=$(grep 'frames drawn without a repaint between' "$A/$name.out")
+    log "$name: $summary"
+    [[ $summary == *"between: 0" ]] || fail "$name: frames were drawn without a repaint between them"
+    if [[ -s "$A/$name.err" ]]; then
+        fail "$name: the program wrote to standard error: $(head -c 2000 "$A/$name.err")"
+    else
+        log "ok: $name: nothing on standard error"
+    fi
+}
+# platform_is NAME PLATFORM: the harness says which platform Qt runs on.
+platform_is() {
+    wait_for 10000 said "plovex-harness: platform" "$1" || { fail "$1: the program did not start"; return 1; }
+    local seen
+    seen=$(sed -n 's/^plovex-harness: platform //p' "$A/$1.out")
+    [[ $seen == "$2" ]] && log "ok: $1: Qt runs on $seen" || fail "$1: Qt runs on '$seen', expected $2"
+}
 
 # No panel: nothing of the compositor's own over the window.
 cat >"$runtime/weston.ini" <<INI
@@ -69,19 +121,21 @@ panel-position=none
 locking=false
 INI
 weston --config="$runtime/weston.ini" --backend=headless-backend.so --use-pixman \
-    --width=1280 --height=1024 --socket="$socket" --idle-time=0 --debug >"$A/weston.log" 2>&1 &
+    --width=1280 --height=1024 --socket="$socket" --idle-time=0 --debug --xwayland \
+    >"$A/weston.log" 2>&1 &
 weston_pid=$!
 wait_for 10000 test -S "$runtime/$socket" || abort "weston did not open its socket"
-log "weston (headless) is up"
+wait_for 10000 grep -q "xserver listening on display" "$A/weston.log" ||
+    abort "weston did not offer XWayland (is the package xwayland installed?)"
+xdisplay=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$A/weston.log" | head -1)
+log "weston (headless) is up, XWayland on $xdisplay"
 
-mkfifo "$runtime/control"
-exec 3<>"$runtime/control"
-WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland "$PLOVEX_HARNESS" --control \
-    <"$runtime/control" >"$A/harness.out" 2>"$A/harness.err" &
-pid=$!
+# Native Wayland: no X server to reach, and nothing chosen by the user.
+start_harness native WAYLAND_DISPLAY=$socket XDG_SESSION_TYPE=wayland
+platform_is native wayland
 
 wait_for 25000 said "run 1 finished" || abort "the run did not finish within 25 s"
-score=$(sed -n 's/.*run 1 finished: score \([0-9]*\),.*/\1/p' "$A/harness.out")
+score=$(sed -n 's/.*run 1 finished: score \([0-9]*\),.*/\1/p' "$A/native.out")
 log "run finished with score $score"
 
 # What the program drew, and what the compositor shows: the field with its score tiles
@@ -115,23 +169,49 @@ done
 kill -0 "$pid" 2>/dev/null && log "ok: still running after a drag, the menu and the score table" ||
     abort "the program ended during the drag, menu and score table"
 
-echo quit >&3
-if wait_for 5000 bash -c "! kill -0 $pid 2>/dev/null"; then
-    wait "$pid"
-    status=$?
-    pid=""
-    ((status == 0)) && log "ok: a click on quit ended the program with status 0" ||
-        fail "quit ended the program with status $status"
-else
-    fail "a click on quit did not end the program within 5 s"
-fi
+quit_harness native
 
-summary=$(grep 'frames drawn without a repaint between' "$A/harness.out")
-log "$summary"
-[[ $summary == *"between: 0" ]] || fail "frames were drawn without a repaint between them"
-if [[ -s "$A/harness.err" ]]; then
-    fail "the program wrote to standard error: $(head -c 2000 "$A/harness.err")"
+# The same desktop with XWayland: the program runs through the X server, in an X window
+# cut to the ellipse.
+start_harness xwayland WAYLAND_DISPLAY=$socket DISPLAY=$xdisplay XDG_SESSION_TYPE=wayland
+platform_is xwayland xcb
+window=$(DISPLAY=$xdisplay "$I" wait 10000 find --class Plovex --title Plovex --type NORMAL 2>&1 | head -1)
+if [[ $window == 0x* ]]; then
+    log "ok: xwayland: the main window is X window $window"
+    out=$(DISPLAY=$xdisplay "$I" check-shape "$window" 2>&1) && log "ok: xwayland: its SHAPE is the ellipse" ||
+        fail "xwayland: $out"
 else
-    log "ok: nothing on standard error"
+    fail "xwayland: no X window titled Plovex: $window"
 fi
+wait_for 25000 said "run 1 finished" xwayland && log "ok: xwayland: the run finished" ||
+    fail "xwayland: the run did not finish within 25 s"
+quit_harness xwayland
+
+# The user's QT_QPA_PLATFORM wins over the X server.
+start_harness explicit WAYLAND_DISPLAY=$socket DISPLAY=$xdisplay QT_QPA_PLATFORM=wayland
+platform_is explicit wayland
+# Mid-run the quit button is hidden: end the program from outside.
+kill "$pid" && wait "$pid" 2>/dev/null
+pid=""
+[[ -s "$A/explicit.err" ]] && fail "explicit: the program wrote to standard error: $(head -c 2000 "$A/explicit.err")"
+
+# No display: one line naming what was tried, status 1.
+# no_display WHAT EXPECTED_LINE ENV...: plovex in the given environment.
+no_display() {
+    local what=$1 expected=$2 status
+    shift 2
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" "$PLOVEX" >"$A/no-display.out" 2>&1
+    status=$?
+    if ((status == 1)) && [[ $(cat "$A/no-display.out") == "$expected" ]]; then
+        log "ok: $what: status 1 and one line: $expected"
+    else
+        fail "$what: status $status (expected 1), output: $(head -c 2000 "$A/no-display.out") (expected: $expected)"
+    fi
+}
+no_display "neither DISPLAY nor WAYLAND_DISPLAY" \
+    "plovex: cannot open a display: neither DISPLAY nor WAYLAND_DISPLAY is set"
+unserved=:5000 # far above the numbers servers pick for themselves
+while [[ -e /tmp/.X11-unix/X${unserved#:} ]]; do unserved=:$((${unserved#:} + 1)); done
+no_display "an X server that does not answer" "plovex: cannot open the display \"$unserved\"" \
+    DISPLAY=$unserved
 finish

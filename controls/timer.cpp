@@ -1,6 +1,7 @@
 #include "timer.h"
 
-#include "application.h"
+#include "assign.h"
+#include "guarded.h"
 
 TTimer::TTimer(QObject *parent) : QObject(parent)
 {
@@ -10,18 +11,14 @@ TTimer::TTimer(QObject *parent) : QObject(parent)
 
 void TTimer::setEnabled(bool enabled)
 {
-    if (enabled == m_enabled)
-        return;
-    m_enabled = enabled;
-    restart();
+    if (assignIfChanged(m_enabled, enabled))
+        restart();
 }
 
 void TTimer::setInterval(int ms)
 {
-    if (ms == m_interval)
-        return;
-    m_interval = ms;
-    restart();
+    if (assignIfChanged(m_interval, ms))
+        restart();
 }
 
 void TTimer::restart()

@@ -19,14 +19,12 @@ public:
 
     std::function<void()> OnTimer;
 
-    // Runs one tick now, as the timer would; tests drive the blink with it.
-    void tick();
-
-    // Milliseconds to the next tick, -1 while stopped; shows whether a count was restarted.
+    // Milliseconds to the next tick, -1 while stopped.
     int remainingTime() const { return m_timer.remainingTime(); }
 
 private:
     void restart();
+    void tick();
 
     QTimer m_timer;
     bool m_enabled = false;

@@ -1,7 +1,8 @@
 #include "label.h"
 
-#include "colours.h"
+#include "assign.h"
 #include "fonts.h"
+#include "qtcolour.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -37,28 +38,22 @@ QStringList TLabel::splitLines(const QString &caption)
 
 void TLabel::setCaption(const QString &caption)
 {
-    if (caption == m_caption)
+    if (!assignIfChanged(m_caption, caption))
         return;
-    m_caption = caption;
     autoSize();
-    update();
+    changed();
 }
 
 void TLabel::setColor(TColor colour)
 {
-    if (colour == m_color)
-        return;
-    m_color = colour;
-    if (!m_transparent)
-        update();
+    if (assignIfChanged(m_color, colour) && !m_transparent)
+        changed();
 }
 
 void TLabel::setFontColor(TColor colour)
 {
-    if (colour == m_fontColor)
-        return;
-    m_fontColor = colour;
-    update();
+    if (assignIfChanged(m_fontColor, colour))
+        changed();
 }
 
 void TLabel::setLabelFont(const QFont &newFont)
@@ -67,7 +62,7 @@ void TLabel::setLabelFont(const QFont &newFont)
         return;
     setFont(newFont);
     autoSize();
-    update();
+    changed();
 }
 
 void TLabel::setFontSize(int points)
@@ -82,22 +77,60 @@ void TLabel::setFontSize(int points)
 
 void TLabel::setTransparent(bool transparent)
 {
-    if (transparent == m_transparent)
-        return;
-    m_transparent = transparent;
-    update();
+    if (assignIfChanged(m_transparent, transparent))
+        changed();
 }
 
 void TLabel::setLeft(int left)
 {
-    if (left != x())
+    if (left != x()) {
         move(left, y());
+        if (m_onChange)
+            m_onChange();
+    }
 }
 
 void TLabel::setTop(int top)
 {
-    if (top != y())
+    if (top != y()) {
         move(x(), top);
+        if (m_onChange)
+            m_onChange();
+    }
+}
+
+void TLabel::setVisible(bool visible)
+{
+    const bool change = visible == isHidden();
+    QWidget::setVisible(visible);
+    if (change && m_onChange)
+        m_onChange();
+}
+
+void TLabel::setComposited(std::function<void()> onChange)
+{
+    m_onChange = std::move(onChange);
+}
+
+void TLabel::changed()
+{
+    if (m_onChange)
+        m_onChange();
+    else
+        update();
+}
+
+const QImage &TLabel::composite()
+{
+    const Look look{m_layout, m_color, m_fontColor, m_transparent};
+    if (look != m_compositeLook || m_composite.size() != size()) {
+        m_compositeLook = look;
+        m_composite = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+        m_composite.fill(Qt::transparent);
+        QPainter painter(&m_composite);
+        paintLabel(painter);
+    }
+    return m_composite;
 }
 
 void TLabel::autoSize()
@@ -123,12 +156,18 @@ void TLabel::autoSize()
     }
     m_lineHeight = metrics.height();
     m_ascent = metrics.ascent();
+    ++m_layout;
     resize(width, m_lineHeight * int(lines.size()));
 }
 
 void TLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    paintLabel(painter);
+}
+
+void TLabel::paintLabel(QPainter &painter)
+{
     if (!m_transparent)
         painter.fillRect(rect(), toQColor(m_color));
     painter.setPen(toQColor(m_fontColor));

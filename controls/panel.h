@@ -1,6 +1,9 @@
 // A panel control with a one-pixel raised bevel and an optional centred caption; used
 // for the oval buttons and their frames. Reports presses, releases and clicks with the
-// button coded left 0, right 1, middle 2 and the position relative to itself.
+// button coded left 0, right 1, middle 2 and the position relative to itself. A left
+// press that ends without its release reaching the panel (a popup took the pointer, the
+// panel was hidden, the window lost activation or the pointer came back with the button
+// up) is reported as a release there, without a click, so every left press ends once.
 #pragma once
 
 #include "colour.h"
@@ -38,12 +41,18 @@ public:
     std::function<void()> OnClick;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void endHeldPress();
+
+    bool m_leftHeld = false;
+    QPoint m_pointer; // where the pointer last was during a held press, in our coordinates
     QString m_caption;
     TColor m_color = clBtnFace;
     TColor m_fontColor = clWindowText;

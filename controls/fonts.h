@@ -41,7 +41,8 @@ QString nearestJapaneseFamily(const FaceSubstitution &substitution,
 void installFontSubstitutions();
 
 // A font by face and character height in pixels (the em height, no internal leading).
-QFont makeFont(const QString &face, int pixelHeight, bool bold = false, bool italic = false);
+enum class FontStyle { Regular, Bold, Italic, BoldItalic };
+QFont makeFont(const QString &face, int pixelHeight, FontStyle style = FontStyle::Regular);
 
 // Character height in pixels for a size in points at the fixed 96 pixels per inch.
 constexpr int pointsToPixels(int points)

@@ -80,12 +80,12 @@ void installFontSubstitutions()
     }
 }
 
-QFont makeFont(const QString &face, int pixelHeight, bool bold, bool italic)
+QFont makeFont(const QString &face, int pixelHeight, FontStyle style)
 {
     QFont font(face);
     font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    font.setItalic(italic);
+    font.setBold(style == FontStyle::Bold || style == FontStyle::BoldItalic);
+    font.setItalic(style == FontStyle::Italic || style == FontStyle::BoldItalic);
     font.setStyleStrategy(QFont::PreferMatch);
     return font;
 }

@@ -1,4 +1,4 @@
-#include "colours.h"
+#include "qtcolour.h"
 
 #include <QApplication>
 #include <QPalette>

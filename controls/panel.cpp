@@ -1,8 +1,10 @@
 #include "panel.h"
 
-#include "application.h"
-#include "colours.h"
+#include "assign.h"
+#include "guarded.h"
+#include "qtcolour.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -29,30 +31,25 @@ std::optional<TMouseButton> buttonCode(Qt::MouseButton button)
 TPanel::TPanel(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves with no button down, too: one of them shows a held press whose release was lost.
+    setMouseTracking(true);
 }
 
 void TPanel::setCaption(const QString &caption)
 {
-    if (caption == m_caption)
-        return;
-    m_caption = caption;
-    update();
+    if (assignIfChanged(m_caption, caption))
+        update();
 }
 
 void TPanel::setColor(TColor colour)
 {
-    if (colour == m_color)
-        return;
-    m_color = colour;
-    update();
+    if (assignIfChanged(m_color, colour))
+        update();
 }
 
 void TPanel::setFontColor(TColor colour)
 {
-    if (colour == m_fontColor)
-        return;
-    m_fontColor = colour;
-    if (!m_caption.isEmpty())
+    if (assignIfChanged(m_fontColor, colour) && !m_caption.isEmpty())
         update();
 }
 
@@ -75,6 +72,23 @@ void TPanel::setEllipticRegion()
     // and those copies stay on the screen.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setMask(QRegion(2, 2, width() - 4, height() - 4, QRegion::Ellipse));
+}
+
+bool TPanel::event(QEvent *event)
+{
+    // Hidden, or with another window active, the panel gets no release any more.
+    if (event->type() == QEvent::Hide || event->type() == QEvent::WindowDeactivate)
+        endHeldPress();
+    return QWidget::event(event);
+}
+
+void TPanel::endHeldPress()
+{
+    if (!m_leftHeld)
+        return;
+    m_leftHeld = false;
+    if (OnMouseUp)
+        guarded([&] { OnMouseUp(this, TMouseButton::Left, m_pointer.x(), m_pointer.y()); });
 }
 
 void TPanel::paintEvent(QPaintEvent *)
@@ -105,10 +119,20 @@ void TPanel::mousePressEvent(QMouseEvent *event)
 {
     // Accepted whatever the button, so a press never falls through to the window's drag.
     event->accept();
-    if (const auto code = buttonCode(event->button()); code && OnMouseDown) {
-        const QPoint at = event->position().toPoint();
-        guarded([&] { OnMouseDown(this, *code, at.x(), at.y()); });
+    const auto code = buttonCode(event->button());
+    if (!code)
+        return;
+    const QPoint at = event->position().toPoint();
+    if (*code == TMouseButton::Left) {
+        m_leftHeld = true;
+        m_pointer = at;
     }
+    if (OnMouseDown)
+        guarded([&] { OnMouseDown(this, *code, at.x(), at.y()); });
+    // A popup the handler opened (the context menu) has taken the pointer: the release of
+    // a left button still held will go there.
+    if (QApplication::activePopupWidget())
+        endHeldPress();
 }
 
 void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
@@ -118,16 +142,32 @@ void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
     mousePressEvent(event);
 }
 
+void TPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_leftHeld) {
+        m_pointer = event->position().toPoint();
+        // The release went elsewhere (another program took the pointer meanwhile).
+        if (!(event->buttons() & Qt::LeftButton))
+            endHeldPress();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
 void TPanel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     const auto code = buttonCode(event->button());
     if (!code)
         return;
-    // The click comes before the release handler, and only inside the control's rectangle
-    // where it stands now.
+    // The click comes before the release handler, only for a press made here, and only
+    // inside the control's rectangle where it stands now.
     const QPoint at = event->position().toPoint();
-    if (*code == TMouseButton::Left && rect().contains(at) && OnClick)
+    bool clicked = false;
+    if (*code == TMouseButton::Left) {
+        clicked = m_leftHeld && rect().contains(at);
+        m_leftHeld = false;
+    }
+    if (clicked && OnClick)
         guarded(OnClick);
     if (OnMouseUp)
         guarded([&] { OnMouseUp(this, *code, at.x(), at.y()); });
