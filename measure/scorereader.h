@@ -6,6 +6,7 @@
 
 #include <QPoint>
 
+#include <optional>
 #include <string>
 
 class QImage;
@@ -21,3 +22,8 @@ struct TileReading
 // `origin` is where the window's top-left corner lies in the image. Only the tiles' opaque
 // pixels are compared, so sprites and colours around them do not matter.
 TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets);
+
+// The tiles show only a score's lowest four digits. A run that counted `frames` finished
+// just past 8.8 s, which gives its score to about a frame a second and so the digits
+// above the tiles. nullopt when the tiles do not fit the count.
+std::optional<int> scoreFromTiles(int tiles, long long frames);

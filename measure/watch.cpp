@@ -436,8 +436,19 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
     const auto report = presentReport(property(d, window, present));
     run.presentPath = report.contains("path") ? report.at("path") : QString("unknown");
     run.framesCounted = report.contains("frames");
-    run.frames = run.framesCounted ? report.at("frames").toLongLong()
-                                   : std::llround(run.score * (kFinishMs / 1000.0));
+    if (run.framesCounted) {
+        run.frames = report.at("frames").toLongLong();
+        const std::optional<int> score = scoreFromTiles(reading.score, run.frames);
+        if (!score)
+            fail(QString("the score on the screen, %1, does not fit the %2 frames Plovex "
+                         "reported")
+                     .arg(reading.score, 4, 10, QChar('0'))
+                     .arg(run.frames));
+        run.score = *score;
+    } else {
+        // Without the count, a score of 10000 or more reads as its lowest four digits.
+        run.frames = std::llround(run.score * (kFinishMs / 1000.0));
+    }
     if (report.contains("waited"))
         run.waited = report.at("waited").toLongLong();
     run.plovexCpuUs = microsecondsPerFrame(start.client, end.client, run.frames);
