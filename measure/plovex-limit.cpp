@@ -110,6 +110,8 @@ public:
             f.image->data = nullptr;
             XDestroyImage(f.image);
         }
+        if (m_gc)
+            XFreeGC(m_display, m_gc);
         if (m_window)
             XDestroyWindow(m_display, m_window);
         XSync(m_display, False);
