@@ -83,8 +83,8 @@ Child::Child(const QString &program, const QStringList &arguments, const QString
         throw std::runtime_error("cannot start " + program.toStdString() + ": " +
                                  std::strerror(error));
     }
-    m_output_fd = fds[0];
-    fcntl(m_output_fd, F_SETFL, O_NONBLOCK);
+    m_outputFd = fds[0];
+    fcntl(m_outputFd, F_SETFL, O_NONBLOCK);
     remember(m_pid);
 }
 
@@ -92,27 +92,27 @@ Child::~Child()
 {
     if (!m_status)
         kill();
-    if (m_output_fd >= 0)
-        close(m_output_fd);
+    if (m_outputFd >= 0)
+        close(m_outputFd);
 }
 
 void Child::readOutput(std::chrono::milliseconds wait)
 {
-    if (m_output_fd < 0)
+    if (m_outputFd < 0)
         return;
-    pollfd pfd{m_output_fd, POLLIN, 0};
+    pollfd pfd{m_outputFd, POLLIN, 0};
     if (poll(&pfd, 1, int(wait.count())) <= 0)
         return;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = read(m_output_fd, buffer, sizeof buffer);
+        const ssize_t n = read(m_outputFd, buffer, sizeof buffer);
         if (n > 0) {
             m_output.append(buffer, n);
             continue;
         }
         if (n == 0) { // every writer has closed it
-            close(m_output_fd);
-            m_output_fd = -1;
+            close(m_outputFd);
+            m_outputFd = -1;
         }
         return;
     }

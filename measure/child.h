@@ -39,7 +39,7 @@ public:
 
 private:
     pid_t m_pid = -1;
-    int m_output_fd = -1;
+    int m_outputFd = -1;
     QByteArray m_output;
     std::optional<int> m_status;
 };
