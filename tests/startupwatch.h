@@ -18,6 +18,8 @@ inline std::function<void()> gone;
 class Watcher : public QObject
 {
 public:
+    using QObject::QObject;
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (!m_seen && MainForm && watched == MainForm && event->type() == QEvent::Show) {
@@ -41,6 +43,6 @@ private:
 // Installed as soon as the program has made its application object.
 inline void installStartUpWatch()
 {
-    qApp->installEventFilter(new startupwatch::Watcher);
+    qApp->installEventFilter(new startupwatch::Watcher(qApp));
 }
 Q_COREAPP_STARTUP_FUNCTION(installStartUpWatch)

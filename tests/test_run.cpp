@@ -3,6 +3,7 @@
 // line, scoring, the finish and the order of a run's start.
 #include "rating.h"
 #include "run.h"
+#include "runclock.h"
 #include "runstate.h"
 #include "spritefield.h"
 #include "tick.h"
@@ -14,8 +15,9 @@
 
 namespace {
 
-constexpr std::uint32_t kRunStart = 1'000'000;
-std::uint32_t fakeTick = kRunStart;
+using runclock::fakeTick;
+using runclock::framesForScore;
+using runclock::kRunStart;
 std::uint32_t readFakeTick()
 {
     return fakeTick;
@@ -106,33 +108,15 @@ void startRun(std::uint32_t at = kRunStart)
     run->start();
 }
 
-// Draws the frame stamped `ms` into the run. `frames`, when given, is the run's frame
-// count with this frame, standing in for the frames a real run would have drawn.
 void frameAt(std::int32_t ms, std::int32_t frames = 0)
 {
-    fakeTick = std::uint32_t(StartTick) + std::uint32_t(ms);
-    if (frames > 0)
-        FrameCount = frames - 1;
+    runclock::stampNextFrame(ms, frames);
     run->drawFrame();
 }
 
-std::int32_t framesForScore(std::int32_t score, std::int32_t ms)
-{
-    std::int64_t frames = std::max<std::int64_t>(1, (std::int64_t(score) * ms - 500) / 1000);
-    while (ComputeScore(std::int32_t(frames), ms) < score)
-        ++frames;
-    return std::int32_t(frames);
-}
-
-// Marquee frames, a scoring frame at 8750 ms and the finish at 8850 ms.
 void finishedRun(std::int32_t scoring, std::int32_t final)
 {
-    startRun();
-    frameAt(100);
-    frameAt(4000);
-    frameAt(8600);
-    frameAt(8750, framesForScore(scoring, 8750));
-    frameAt(8850, framesForScore(final, 8850));
+    runclock::finishedRun([] { startRun(); }, frameAt, scoring, final);
 }
 
 QString colourName(TColor colour)

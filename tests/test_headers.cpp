@@ -1,0 +1,1 @@
+// Owns the precompiled Qt headers that the tests share.
