@@ -217,7 +217,6 @@ void TImage::composeOverlays()
 void TImage::paintEvent(QPaintEvent *)
 {
     m_repaintPending = false;
-    ++m_paintCount;
 #ifdef PLOVEX_X11
     if (m_presenter) {
         if (m_field) {

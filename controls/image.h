@@ -47,9 +47,6 @@ public:
 
     QPaintEngine *paintEngine() const override;
 
-    // Repaints handled so far, for tests that check the frame pacing.
-    quint64 paintCount() const { return m_paintCount; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -62,7 +59,6 @@ private:
     std::unique_ptr<FieldBitmap> m_field;
     QRegion m_paintClip;
     bool m_repaintPending = false;
-    quint64 m_paintCount = 0;
 
     std::unique_ptr<ShmPresenter> m_presenter;
     struct Overlay;
