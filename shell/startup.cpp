@@ -3,6 +3,7 @@
 #include "application.h"
 #include "display.h"
 #include "mainform.h"
+#include "qttext.h"
 #include "scoreform.h"
 #include "texts.h"
 #include "version.h"
