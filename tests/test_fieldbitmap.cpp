@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -175,6 +177,42 @@ TEST(FieldBitmap, TilesAtTheEdgesStayInsideTheField)
             break;
         }
     }
+}
+
+// Each clear this processor has draws the same pixels, in the field's own memory and in a
+// store at any alignment, and writes nothing past the field.
+TEST(FieldBitmap, EveryClearMethodDrawsTheSamePixels)
+{
+    constexpr std::uint32_t kGuard = 0x12345678u;
+    constexpr std::size_t kPixels = std::size_t(FieldBitmap::kWidth) * FieldBitmap::kHeight;
+    for (ClearMethod method : {ClearMethod::PlainStores, ClearMethod::StreamingStores}) {
+        setClearMethod(method);
+        SCOPED_TRACE(clearMethodName(clearMethod()));
+        for (std::size_t offset : {0, 1, 2, 3}) { // in words from a 16-byte boundary
+            SCOPED_TRACE(offset);
+            std::vector<std::uint32_t> memory(kPixels + 8, kGuard);
+            auto *aligned = reinterpret_cast<std::uint32_t *>(
+                (reinterpret_cast<std::uintptr_t>(memory.data()) + 15) / 16 * 16);
+            std::uint32_t *store = aligned + offset;
+            FieldBitmap field;
+            field.useStore(store, FieldBitmap::StoreContent::Undefined);
+            fill(field, clRed);
+            field.setBrushColor(clAqua);
+            field.fillRect({0, 100, FieldBitmap::kWidth, 103}); // whole rows, not the whole field
+            for (std::size_t i = 0; i < kPixels; ++i) {
+                const bool band = i / FieldBitmap::kWidth >= 100 && i / FieldBitmap::kWidth < 103;
+                ASSERT_EQ(store[i], toPixel(band ? clAqua : clRed)) << "pixel " << i;
+            }
+            EXPECT_EQ(std::count(memory.begin(), memory.end(), kGuard),
+                      std::ptrdiff_t(memory.size() - kPixels));
+        }
+    }
+    setClearMethod(ClearMethod::PlainStores);
+    EXPECT_STREQ(clearMethodName(clearMethod()), "plain stores");
+    // The choice is the one every field then clears with.
+    const ClearMethod chosen = chooseClearMethod();
+    EXPECT_EQ(clearMethod(), chosen);
+    setClearMethod(ClearMethod::PlainStores);
 }
 
 TEST(FieldBitmap, EveryDrawingOperationReportsAChange)
