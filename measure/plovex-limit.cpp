@@ -286,6 +286,8 @@ int measure(bool pipelined)
     else
         loop = std::make_unique<SerialLoop>(std::move(connection));
 
+    // The clear Plovex would take on this machine.
+    chooseClearMethod();
     const SpriteSheets &sheets = builtInSheets();
     SeedFromClock();
     ScatterSprites();
