@@ -1,5 +1,7 @@
 #include "child.h"
 
+#include <QString>
+
 #include <array>
 #include <atomic>
 #include <csignal>
@@ -116,6 +118,12 @@ void Child::readOutput(std::chrono::milliseconds wait)
         }
         return;
     }
+}
+
+QString Child::tail() const
+{
+    const QString text = QString::fromLocal8Bit(m_output).trimmed();
+    return text.isEmpty() ? QString("no output") : text.right(300).replace('\n', " / ");
 }
 
 std::optional<QByteArray> Child::line(const QByteArray &prefix) const

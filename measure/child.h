@@ -25,6 +25,8 @@ public:
     // Reads what the program wrote since the last call, waiting up to `wait` for something.
     void readOutput(std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     const QByteArray &output() const { return m_output; }
+    // The end of the output on one line, or "no output", for messages.
+    QString tail() const;
     // The first complete line that starts with `prefix`, if it has been written.
     std::optional<QByteArray> line(const QByteArray &prefix) const;
 

@@ -40,7 +40,7 @@ MedianInterval medianInterval(const std::vector<double> &sorted, double level)
     return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
 }
 
-Summary summarise(std::vector<double> values)
+Summary summarise(std::vector<double> values, double level)
 {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -56,17 +56,32 @@ Summary summarise(std::vector<double> values)
             squares += (v - s.mean) * (v - s.mean);
         s.cv = std::sqrt(squares / double(n - 1)) / s.mean;
     }
-    s.interval = medianInterval(values);
+    s.interval = medianInterval(values, level);
     return s;
 }
 
-int runsNeeded(double cv)
+int fewestRunsFor(double level)
 {
-    constexpr double kZ = 1.959964;   // two-sided 95 %
-    constexpr double kTarget = 0.025; // half-width of the interval, relative to the median
+    int n = 1;
+    while (coverage(n, 1) < level && n < 1000)
+        ++n;
+    return n;
+}
+
+int runsNeeded(double cv, const Levels &levels)
+{
+    // The two-sided normal quantile of the level, by halving: erfc falls as z grows.
+    double low = 0, high = 10;
+    for (int i = 0; i < 60; ++i) {
+        const double z = (low + high) / 2;
+        if (std::erfc(z / std::numbers::sqrt2) > 1 - levels.confidence)
+            low = z;
+        else
+            high = z;
+    }
     // For normal scores the median's variance is pi/2 times the mean's.
-    const double n = std::numbers::pi / 2 * std::pow(kZ * cv / kTarget, 2);
-    return std::max(6, int(std::ceil(n)));
+    const double n = std::numbers::pi / 2 * std::pow(low * cv / (levels.unstableCv / 2), 2);
+    return std::max(fewestRunsFor(levels.confidence), int(std::ceil(n)));
 }
 
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
@@ -152,4 +167,12 @@ RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
 double smallestRankTestP(int n1, int n2)
 {
     return std::min(1.0, 2.0 / binomial(n1 + n2, n1));
+}
+
+int fewestRunsToReach(double significance)
+{
+    int n = 1;
+    while (smallestRankTestP(n, n) >= significance && n < 1000)
+        ++n;
+    return n;
 }

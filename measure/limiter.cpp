@@ -1,0 +1,80 @@
+#include "limiter.h"
+
+#include <cmath>
+
+namespace {
+
+double median(const std::vector<double> &v)
+{
+    return summarise(v).median;
+}
+
+std::optional<Limiter> refreshCap(double score, const std::optional<double> &hz)
+{
+    static constexpr const char *fractions[] = {"", "half of ", "a third of ", "a quarter of "};
+    for (int k = 1; hz && *hz > 0 && k <= 4; ++k) {
+        const double capped = *hz / k;
+        if (std::abs(score - capped) <= std::max(1.0, 0.02 * capped))
+            return Limiter{Limiter::Kind::RefreshCap,
+                           QString("the median sits at %1the display's refresh rate (%2 Hz): "
+                                   "vsync or a compositor held the frames back, so this score "
+                                   "does not rank the machine")
+                               .arg(fractions[k - 1])
+                               .arg(*hz, 0, 'f', 1)};
+    }
+    return std::nullopt;
+}
+
+// How many of the runs' frames were drawn while the server still took the last one.
+QString pipelining(const std::vector<PlovexRun> &runs)
+{
+    long long frames = 0, pipelined = 0;
+    bool reported = false;
+    for (const PlovexRun &run : runs) {
+        if (run.waited) {
+            reported = true;
+            frames += run.frames;
+            pipelined += run.frames - *run.waited;
+        }
+    }
+    if (reported)
+        return QString("%1 of %2 frames (%3 %) ran pipelined")
+            .arg(pipelined)
+            .arg(frames)
+            .arg(frames ? 100.0 * double(pipelined) / double(frames) : 0.0, 0, 'f', 1);
+    if (const QString path = runs.back().presentPath; path != "unknown")
+        return QString("Plovex presented its frames by its \"%1\" path, which reports no "
+                       "pipelining")
+            .arg(path);
+    return "how many frames ran pipelined is unknown (this Plovex does not report it)";
+}
+
+} // namespace
+
+Limiter whatLimited(const BenchResult &result)
+{
+    if (result.runs.empty())
+        return {Limiter::Kind::Unknown, "no runs"};
+    if (auto capped = refreshCap(median(scores(result)), result.environment.refreshHz))
+        return *capped;
+    std::vector<double> client, server;
+    for (const PlovexRun &run : result.runs) {
+        if (run.plovexCpuUs && run.serverCpuUs) {
+            client.push_back(*run.plovexCpuUs);
+            server.push_back(*run.serverCpuUs);
+        }
+    }
+    if (client.empty())
+        return {Limiter::Kind::Unknown, "the processor time of Plovex or of the X server could "
+                                        "not be read; " +
+                                            pipelining(result.runs)};
+    const double c = median(client), s = median(server);
+    const bool plovexMore = c >= s;
+    return {plovexMore ? Limiter::Kind::Plovex : Limiter::Kind::XServer,
+            QString("%1 used more processor time per frame (%2 us against %3's %4 us); %5")
+                .arg(plovexMore ? "Plovex" : "the X server")
+                .arg(plovexMore ? c : s, 0, 'f', 1)
+                .arg(plovexMore ? "the X server" : "Plovex")
+                .arg(plovexMore ? s : c, 0, 'f', 1)
+                .arg(pipelining(result.runs))};
+}

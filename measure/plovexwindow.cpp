@@ -1,0 +1,109 @@
+#include "plovexwindow.h"
+
+#include "scorereader.h"
+#include "xwindow.h"
+
+#include <X11/Xlib.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kWindowWidth = 512; // Plovex's main window
+constexpr int kWindowHeight = 293;
+constexpr auto kPoll = milliseconds(50);
+
+[[noreturn]] void fail(const QString &why)
+{
+    throw std::runtime_error(why.toStdString());
+}
+
+// Plovex's main window among the windows created on the root: its size, and the process
+// id it carries where it already carries one.
+bool isPlovexWindow(Display *d, const XCreateWindowEvent &created, pid_t pid)
+{
+    if (created.width != kWindowWidth || created.height != kWindowHeight)
+        return false;
+    const auto owner = xwindow::numbers(d, created.window, xwindow::atom(d, "_NET_WM_PID"));
+    return owner.empty() || pid_t(owner.front()) == pid;
+}
+
+} // namespace
+
+PresentReport parsePresentReport(const QByteArray &value)
+{
+    PresentReport report;
+    for (const QByteArray &pair : value.split(' ')) {
+        const qsizetype eq = pair.indexOf('=');
+        const QByteArray key = pair.left(eq), text = pair.mid(eq + 1);
+        bool ok = false;
+        const long long number = text.toLongLong(&ok);
+        if (eq <= 0)
+            continue;
+        if (key == "path")
+            report.path = QString::fromLatin1(text);
+        else if (key == "frames" && ok)
+            report.frames = number;
+        else if (key == "waited" && ok)
+            report.waited = number;
+    }
+    return report;
+}
+
+Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
+                         const std::function<void()> &created)
+{
+    const auto by = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        program.readOutput();
+        if (const auto status = program.exitStatus())
+            fail(QString("Plovex ended before its window appeared with status %1 (%2)")
+                     .arg(*status)
+                     .arg(program.tail()));
+        if (std::chrono::steady_clock::now() > by)
+            fail(QString("no Plovex window appeared within %1 s").arg(limit.count() / 1000));
+        if (!xwindow::waitForEvent(d, kPoll))
+            continue;
+        XEvent event;
+        XNextEvent(d, &event);
+        if (event.type == CreateNotify && isPlovexWindow(d, event.xcreatewindow, program.pid())) {
+            created();
+            return event.xcreatewindow.window;
+        }
+    }
+}
+
+PresentReport readPresentReport(Display *d, Window w)
+{
+    return parsePresentReport(xwindow::text(d, w, xwindow::atom(d, "_PLOVEX_PRESENT")));
+}
+
+int readScoreFromWindow(Display *d, Window w, const SpriteSheets &sheets)
+{
+    const auto by = std::chrono::steady_clock::now() + milliseconds(3000);
+    for (;;) {
+        const QImage image = xwindow::image(d, w, kWindowWidth, kWindowHeight);
+        const TileReading reading = readScoreTiles(image, QPoint(0, 0), sheets);
+        if (reading.ok())
+            return reading.score;
+        if (std::chrono::steady_clock::now() > by)
+            fail("cannot read the score from Plovex's window (is it covered or off the "
+                 "screen?): " +
+                 QString::fromStdString(reading.problem));
+        std::this_thread::sleep_for(milliseconds(100));
+    }
+}
+
+void closePlovex(Display *d, Window w, Child &program)
+{
+    XSelectInput(d, w, NoEventMask);
+    xwindow::sendClose(d, w);
+    const auto status = program.waitForExit(milliseconds(5000));
+    if (!status)
+        fail("Plovex did not quit within 5 s of a close request");
+    if (*status != 0)
+        fail(QString("Plovex quit with status %1 (%2)").arg(*status).arg(program.tail()));
+}
