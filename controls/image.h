@@ -23,7 +23,6 @@ public:
 
     // A plain picture (the sprite sheets); the control takes its size.
     void setPicture(const QImage &picture);
-    const QImage &Picture() const { return m_picture; }
 
     // Installs the field as the picture; the previous field is released.
     void setField(std::unique_ptr<FieldBitmap> field);
