@@ -29,6 +29,72 @@ double binomial(int n, int k)
         std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0)));
 }
 
+// The pooled values' midranks, doubled so that they stay whole numbers, with the tie
+// term of the normal approximation and the doubled rank sum of a.
+struct Ranks
+{
+    std::vector<int> rank2;
+    double tieTerm = 0;
+    long long sumA2 = 0;
+};
+
+Ranks doubledMidranks(const std::vector<double> &a, const std::vector<double> &b)
+{
+    std::vector<std::pair<double, bool>> pooled; // value, from a
+    for (double v : a)
+        pooled.push_back({v, true});
+    for (double v : b)
+        pooled.push_back({v, false});
+    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.first < r.first; });
+    const int total = int(pooled.size());
+    Ranks ranks;
+    ranks.rank2.resize(pooled.size());
+    for (int i = 0; i < total;) {
+        int j = i;
+        while (j + 1 < total && pooled[std::size_t(j + 1)].first == pooled[std::size_t(i)].first)
+            ++j;
+        for (int k = i; k <= j; ++k)
+            ranks.rank2[std::size_t(k)] = i + j + 2;
+        const double t = j - i + 1;
+        ranks.tieTerm += t * t * t - t;
+        i = j + 1;
+    }
+    for (std::size_t k = 0; k < pooled.size(); ++k)
+        if (pooled[k].second)
+            ranks.sumA2 += ranks.rank2[k];
+    return ranks;
+}
+
+// The share of all placements of k of the values whose doubled rank sum lies at least as
+// far from its mean as `observed`, counted over every placement.
+double exactP(const std::vector<int> &rank2, int k, long long observed)
+{
+    const int total = int(rank2.size());
+    const long long mean2 = (long long)k * (total + 1);
+    const int maxSum = total * (total + 1);
+    std::vector<std::vector<double>> ways(std::size_t(k + 1),
+                                          std::vector<double>(std::size_t(maxSum + 1), 0.0));
+    ways[0][0] = 1;
+    for (int item = 0; item < total; ++item) {
+        const int r = rank2[std::size_t(item)];
+        for (int size = std::min(item + 1, k); size >= 1; --size) {
+            auto &to = ways[std::size_t(size)];
+            const auto &from = ways[std::size_t(size - 1)];
+            for (int s = maxSum; s >= r; --s)
+                to[std::size_t(s)] += from[std::size_t(s - r)];
+        }
+    }
+    const long long distance = std::llabs(observed - mean2);
+    double extreme = 0, all = 0;
+    for (int s = 0; s <= maxSum; ++s) {
+        const double w = ways[std::size_t(k)][std::size_t(s)];
+        all += w;
+        if (std::llabs(s - mean2) >= distance)
+            extreme += w;
+    }
+    return std::min(1.0, extreme / all);
+}
+
 } // namespace
 
 MedianInterval medianInterval(const std::vector<double> &sorted, double level)
@@ -86,45 +152,14 @@ int runsNeeded(double cv, const Levels &levels)
 
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
 {
-    struct Value
-    {
-        double v;
-        bool first;
-    };
-    std::vector<Value> pooled;
-    for (double v : a)
-        pooled.push_back({v, true});
-    for (double v : b)
-        pooled.push_back({v, false});
-    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.v < r.v; });
-
-    // Midranks, doubled so that they stay whole numbers; the tie sizes for the correction.
-    const int total = int(pooled.size());
-    std::vector<int> rank2(pooled.size());
-    double tieTerm = 0;
-    for (int i = 0; i < total;) {
-        int j = i;
-        while (j + 1 < total && pooled[std::size_t(j + 1)].v == pooled[std::size_t(i)].v)
-            ++j;
-        for (int k = i; k <= j; ++k)
-            rank2[std::size_t(k)] = i + j + 2;
-        const double t = j - i + 1;
-        tieTerm += t * t * t - t;
-        i = j + 1;
-    }
-    long long sumA2 = 0;
-    for (std::size_t k = 0; k < pooled.size(); ++k)
-        if (pooled[k].first)
-            sumA2 += rank2[k];
-
-    const int n1 = int(a.size()), n2 = int(b.size());
+    const Ranks ranks = doubledMidranks(a, b);
+    const int n1 = int(a.size()), n2 = int(b.size()), total = n1 + n2;
     RankTest test;
-    test.u = double(sumA2) / 2 - n1 * (n1 + 1) / 2.0;
-
+    test.u = double(ranks.sumA2) / 2 - n1 * (n1 + 1) / 2.0;
     if (total > kExactRankTestLimit) {
         const double mean = n1 * double(n2) / 2;
         const double variance =
-            n1 * double(n2) / 12 * ((total + 1) - tieTerm / (double(total) * (total - 1)));
+            n1 * double(n2) / 12 * ((total + 1) - ranks.tieTerm / (double(total) * (total - 1)));
         if (variance <= 0)
             return test;
         const double z = std::max(0.0, std::abs(test.u - mean) - 0.5) / std::sqrt(variance);
@@ -132,35 +167,12 @@ RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
         test.exact = false;
         return test;
     }
-
-    // The distribution of the smaller group's doubled rank sum over all its placements;
-    // the larger group's sum lies exactly as far from its own mean.
+    // The smaller group's doubled rank sum; the larger group's lies exactly as far from
+    // its own mean.
     const bool smallerIsA = n1 <= n2;
-    const int k = smallerIsA ? n1 : n2;
-    const long long observed = smallerIsA ? sumA2 : (long long)total * (total + 1) - sumA2;
-    const long long mean2 = (long long)k * (total + 1);
-    const int maxSum = total * (total + 1);
-    std::vector<std::vector<double>> ways(std::size_t(k + 1),
-                                          std::vector<double>(std::size_t(maxSum + 1), 0.0));
-    ways[0][0] = 1;
-    for (int item = 0; item < total; ++item) {
-        const int r = rank2[std::size_t(item)];
-        for (int size = std::min(item + 1, k); size >= 1; --size) {
-            auto &to = ways[std::size_t(size)];
-            const auto &from = ways[std::size_t(size - 1)];
-            for (int s = maxSum; s >= r; --s)
-                to[std::size_t(s)] += from[std::size_t(s - r)];
-        }
-    }
-    const long long distance = std::llabs(observed - mean2);
-    double extreme = 0, all = 0;
-    for (int s = 0; s <= maxSum; ++s) {
-        const double w = ways[std::size_t(k)][std::size_t(s)];
-        all += w;
-        if (std::llabs(s - mean2) >= distance)
-            extreme += w;
-    }
-    test.p = std::min(1.0, extreme / all);
+    const long long observed =
+        smallerIsA ? ranks.sumA2 : (long long)total * (total + 1) - ranks.sumA2;
+    test.p = exactP(ranks.rank2, smallerIsA ? n1 : n2, observed);
     return test;
 }
 
