@@ -147,6 +147,13 @@ std::optional<int> Child::exitStatus()
     return m_status;
 }
 
+void Child::throwIfEnded(const QString &what)
+{
+    if (const auto status = exitStatus())
+        throw std::runtime_error(
+            QString("%1 with status %2 (%3)").arg(what).arg(*status).arg(tail()).toStdString());
+}
+
 std::optional<int> Child::waitForExit(std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;

@@ -32,6 +32,8 @@ public:
 
     // The exit status (128 + signal for a signal) once it has ended; never blocks.
     std::optional<int> exitStatus();
+    // Once it has ended, throws std::runtime_error "`what` with status N (its output)".
+    void throwIfEnded(const QString &what);
     // Waits up to `limit` for the end; kills the program after that.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
     void kill();

@@ -164,6 +164,7 @@ int compare(const Options &o)
     }
     return 0;
 }
+
 #ifdef PLOVEX_BENCH_X11
 
 // The programs installed or built next to this one, else the first on PATH.
@@ -219,10 +220,9 @@ void limitRunsAfter(int i, const Options &o, Session &session, BenchResult &r)
 {
     const Watcher &watcher = session.watcher;
     const auto due = [&](int k) { return (i + 1) * k / o.runs > i * k / o.runs; };
-    const QString limit = sibling("plovex-limit");
     if (due(o.limitRuns) && r.limitUnavailable.isEmpty()) {
         try {
-            r.limitRuns.push_back(measureLimit(limit, watcher, false));
+            r.limitRuns.push_back(measureLimit(sibling("plovex-limit"), watcher, false));
             r.runs.back().limitFps = r.limitRuns.back().fps;
             warnIfBusy(r, r.limitRuns.back().otherBusyPercent,
                        QString("the limit run after run %1").arg(i + 1));
@@ -233,7 +233,7 @@ void limitRunsAfter(int i, const Options &o, Session &session, BenchResult &r)
     if (!due(o.pipelinedRuns) || !r.limitUnavailable.isEmpty() || !session.pipelineAvailable)
         return;
     try {
-        r.pipelinedRuns.push_back(measureLimit(limit, watcher, true));
+        r.pipelinedRuns.push_back(measureLimit(sibling("plovex-limit"), watcher, true));
     } catch (const LimitUnavailable &e) {
         session.pipelineAvailable = false;
         r.warnings.append(QString("the overlapped figure was not measured: %1").arg(e.what()));
@@ -260,12 +260,12 @@ int measureRuns(const Options &o, Session &session, BenchResult &r)
         } catch (const std::runtime_error &e) {
             return message(kFailed, QString("run %1: %2").arg(i + 1).arg(e.what()));
         }
+        warnIfBusy(r, r.runs.back().otherBusyPercent, QString("run %1").arg(i + 1));
         try {
             limitRunsAfter(i, o, session, r);
         } catch (const std::runtime_error &e) {
             return message(kFailed, QString("limit after run %1: %2").arg(i + 1).arg(e.what()));
         }
-        warnIfBusy(r, r.runs.back().otherBusyPercent, QString("run %1").arg(i + 1));
         if (isatty(STDERR_FILENO))
             progress(o, i, r.runs.back());
     }
@@ -280,8 +280,8 @@ int measure(const Options &o)
             return message(kBadUse, "cannot write " + path + ": " + probe.errorString());
     }
     try {
-        if (o.limitRuns > 0)
-            sibling("plovex-limit");
+        if (o.limitRuns + o.pipelinedRuns > 0)
+            sibling("plovex-limit"); // missing, it fails before the runs
         Child::installInterruptHandler();
         BenchResult r;
         r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
@@ -299,7 +299,8 @@ int measure(const Options &o)
         if (!o.json.isEmpty())
             writeResultFile(o.json, r);
         if (!o.svg.isEmpty())
-            saveFile(o.svg, QByteArray::fromStdString(resultPicture(r, r.environment.cpuModel)));
+            saveFile(o.svg, QByteArray::fromStdString(resultPicture(
+                                r, r.environment.cpuModel + ", " + r.environment.display)));
         return 0;
     } catch (const std::runtime_error &e) {
         return message(kFailed, QString::fromStdString(e.what()));

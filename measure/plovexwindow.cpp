@@ -59,10 +59,7 @@ Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
     const auto by = std::chrono::steady_clock::now() + limit;
     for (;;) {
         program.readOutput();
-        if (const auto status = program.exitStatus())
-            fail(QString("Plovex ended before its window appeared with status %1 (%2)")
-                     .arg(*status)
-                     .arg(program.tail()));
+        program.throwIfEnded("Plovex ended before its window appeared");
         if (std::chrono::steady_clock::now() > by)
             fail(QString("no Plovex window appeared within %1 s").arg(limit.count() / 1000));
         if (!xwindow::waitForEvent(d, kPoll))

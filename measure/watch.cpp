@@ -42,10 +42,7 @@ Sample awaitFinish(Display *d, Window window, Child &program, const Watcher &wat
     Sample lastChange;
     for (;;) {
         program.readOutput();
-        if (const auto status = program.exitStatus())
-            fail(QString("Plovex ended during its run with status %1 (%2)")
-                     .arg(*status)
-                     .arg(program.tail()));
+        program.throwIfEnded("Plovex ended during its run");
         if (Clock::now() > runEnd + kFinishLimit)
             fail("Plovex's run did not finish within 20 s of its 8.8 s");
         if (xwindow::waitForEvent(d, kPoll)) {
