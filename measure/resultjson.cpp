@@ -110,33 +110,31 @@ class Reader
 public:
     Reader(const QJsonObject &object, QString path) : m_object(object), m_path(std::move(path)) {}
 
-    QJsonValue value(const QString &key) const
+    // The field's value, of the kind `is` asks for when it asks.
+    QJsonValue value(const QString &key, bool (QJsonValue::*is)() const = nullptr,
+                     const QString &kind = {}) const
     {
         const QJsonValue v = m_object.value(key);
         if (v.isUndefined())
             fail(where(key) + " is missing");
+        if (is && !(v.*is)())
+            fail(where(key) + " is not " + kind);
         return v;
     }
     void read(const QString &key, QString &to) const
     {
-        const QJsonValue v = value(key);
-        if (!v.isString())
-            fail(where(key) + " is not a string");
-        to = v.toString();
+        to = value(key, &QJsonValue::isString, "a string").toString();
     }
     void read(const QString &key, bool &to) const
     {
-        const QJsonValue v = value(key);
-        if (!v.isBool())
-            fail(where(key) + " is not true or false");
-        to = v.toBool();
+        to = value(key, &QJsonValue::isBool, "true or false").toBool();
     }
     void read(const QString &key, double &to, double largest = kLargest) const
     {
-        const QJsonValue v = value(key);
-        if (!v.isDouble() || !(v.toDouble() >= 0 && v.toDouble() <= largest))
-            fail(where(key) + " is not a number from 0 to " + QString::number(largest));
-        to = v.toDouble();
+        const QString kind = "a number from 0 to " + QString::number(largest);
+        to = value(key, &QJsonValue::isDouble, kind).toDouble();
+        if (!(to >= 0 && to <= largest))
+            fail(where(key) + " is not " + kind);
     }
     template <class Whole>
     requires std::is_integral_v<Whole>
@@ -156,10 +154,7 @@ public:
     }
     QJsonArray array(const QString &key) const
     {
-        const QJsonValue v = value(key);
-        if (!v.isArray())
-            fail(where(key) + " is not a list");
-        return v.toArray();
+        return value(key, &QJsonValue::isArray, "a list").toArray();
     }
     Reader object(const QString &key, qsizetype index = -1) const
     {
