@@ -25,28 +25,32 @@ std::optional<Limiter> refreshCap(double score, const std::optional<double> &hz)
     return std::nullopt;
 }
 
-// How many of the runs' frames were drawn while the server still took the last one.
-QString pipelining(const std::vector<PlovexRun> &runs)
+// How many of the runs' frames had to wait for the server to finish with the last one, and
+// how long a frame waited on average where Plovex says.
+QString waiting(const std::vector<PlovexRun> &runs)
 {
-    long long frames = 0, pipelined = 0;
-    bool reported = false;
+    long long frames = 0, waited = 0;
+    double waitUs = 0;
+    bool timed = true;
     for (const PlovexRun &run : runs) {
         if (run.waited) {
-            reported = true;
             frames += run.frames;
-            pipelined += run.frames - *run.waited;
+            waited += *run.waited;
+            timed = timed && run.waitUsPerFrame;
+            waitUs += run.waitUsPerFrame.value_or(0) * double(run.frames);
         }
     }
-    if (reported)
-        return QString("%1 of %2 frames (%3 %) ran pipelined")
-            .arg(pipelined)
+    if (frames > 0)
+        return QString("%1 of %2 frames (%3 %) waited for the server%4")
+            .arg(waited)
             .arg(frames)
-            .arg(frames ? 100.0 * double(pipelined) / double(frames) : 0.0, 0, 'f', 1);
+            .arg(100.0 * double(waited) / double(frames), 0, 'f', 1)
+            .arg(timed ? QString(", %1 us a frame").arg(waitUs / double(frames), 0, 'f', 1) : "");
     if (const QString path = runs.back().presentPath; path != "unknown")
-        return QString("Plovex presented its frames by its \"%1\" path, which reports no "
-                       "pipelining")
+        return QString("Plovex presented its frames by its \"%1\" path, which does not say how "
+                       "long they waited")
             .arg(path);
-    return "how many frames ran pipelined is unknown (this Plovex does not report it)";
+    return "how long frames waited for the server is unknown (this Plovex does not report it)";
 }
 
 } // namespace
@@ -67,7 +71,7 @@ Limiter whatLimited(const BenchResult &result)
     if (client.empty())
         return {Limiter::Kind::Unknown, "the processor time of Plovex or of the X server could "
                                         "not be read; " +
-                                            pipelining(result.runs)};
+                                            waiting(result.runs)};
     const double c = median(client), s = median(server);
     const bool plovexMore = c >= s;
     return {plovexMore ? Limiter::Kind::Plovex : Limiter::Kind::XServer,
@@ -76,5 +80,5 @@ Limiter whatLimited(const BenchResult &result)
                 .arg(plovexMore ? c : s, 0, 'f', 1)
                 .arg(plovexMore ? "the X server" : "Plovex")
                 .arg(plovexMore ? s : c, 0, 'f', 1)
-                .arg(pipelining(result.runs))};
+                .arg(waiting(result.runs))};
 }

@@ -49,6 +49,8 @@ PresentReport parsePresentReport(const QByteArray &value)
             report.frames = number;
         else if (key == "waited" && ok)
             report.waited = number;
+        else if (key == "wait_us" && ok)
+            report.waitUs = number;
     }
     return report;
 }

@@ -20,6 +20,7 @@ struct PresentReport
     QString path = "unknown";
     std::optional<long long> frames;
     std::optional<long long> waited;
+    std::optional<long long> waitUs; // in all
 };
 PresentReport parsePresentReport(const QByteArray &value);
 

@@ -55,13 +55,14 @@ QString runsTable(const BenchResult &r)
                      .arg("Plovex CPU", 11)
                      .arg("X server CPU", 13)
                      .arg("others", 7)
-                     .arg("pipelined frames"));
+                     .arg("frames that waited for the server"));
     for (std::size_t i = 0; i < r.runs.size(); ++i) {
         const PlovexRun &run = r.runs[i];
         const QString limitShare = run.limitFps ? percent(run.score / *run.limitFps) : QString("-");
-        const QString pipelined =
-            run.waited ? QString("%1 of %2").arg(run.frames - *run.waited).arg(run.frames)
-                       : QString("unknown");
+        QString waited =
+            run.waited ? QString("%1 of %2").arg(*run.waited).arg(run.frames) : QString("unknown");
+        if (run.waitUsPerFrame)
+            waited += QString(", %1 us a frame").arg(*run.waitUsPerFrame, 0, 'f', 1);
         lines.append(QString("%1 %2 %3 %4 %5 %6 %7  %8")
                          .arg(i + 1, 3)
                          .arg(run.score, 6)
@@ -70,7 +71,7 @@ QString runsTable(const BenchResult &r)
                          .arg(orUnknown(run.plovexCpuUs, 1, " us"), 11)
                          .arg(orUnknown(run.serverCpuUs, 1, " us"), 13)
                          .arg(orUnknown(run.otherBusyPercent, 0, " %"), 7)
-                         .arg(pipelined));
+                         .arg(waited));
     }
     return lines.join('\n') + '\n';
 }

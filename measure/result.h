@@ -46,6 +46,7 @@ struct PlovexRun
     bool framesCounted = false;      // false: frames estimated as score x 8.8 s
     QString presentPath;             // what Plovex reported ("shm", "qt"), or "unknown"
     std::optional<long long> waited; // frames that waited for the server; unknown without a report
+    std::optional<double> waitUsPerFrame; // the time they waited, over all frames of the run
     // Processor time other programs took during the run, in per cent of all cores.
     std::optional<double> otherBusyPercent;
 

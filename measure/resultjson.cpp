@@ -33,6 +33,7 @@ template <class T> struct Field
 {
     const char *key;
     Member<T> member;
+    bool added = false; // since files were first written: absent from older ones
 };
 
 using E = Environment;
@@ -57,7 +58,7 @@ constexpr std::array<Field<E>, 18> kEnvironmentFields{{
     {"kernel", &E::kernel},
 }};
 using P = PlovexRun;
-constexpr std::array<Field<P>, 9> kRunFields{{
+constexpr std::array<Field<P>, 10> kRunFields{{
     {"score", &P::score},
     {"limit_fps", &P::limitFps},
     {"plovex_cpu_us_per_frame", &P::plovexCpuUs},
@@ -67,6 +68,7 @@ constexpr std::array<Field<P>, 9> kRunFields{{
     {"present_path", &P::presentPath},
     {"waited", &P::waited},
     {"other_busy_percent", &P::otherBusyPercent},
+    {"wait_us_per_frame", &P::waitUsPerFrame, true},
 }};
 using L = LimitRun;
 constexpr std::array<Field<L>, 6> kLimitFields{{
@@ -170,7 +172,8 @@ public:
     {
         T value;
         for (const Field<T> &f : fields)
-            std::visit([&](auto member) { read(f.key, value.*member); }, f.member);
+            if (!f.added || m_object.contains(f.key))
+                std::visit([&](auto member) { read(f.key, value.*member); }, f.member);
         return value;
     }
     template <class T>

@@ -80,6 +80,8 @@ void scoreAndFrames(PlovexRun &run, int tiles, const PresentReport &report)
     run.presentPath = report.path;
     run.waited = report.waited;
     run.framesCounted = report.frames.has_value();
+    if (report.waitUs && report.frames > 0)
+        run.waitUsPerFrame = std::round(double(*report.waitUs) / double(*report.frames) * 10) / 10;
     run.score = tiles;
     run.frames = report.frames ? *report.frames : std::llround(tiles * (kFinishMs / 1000.0));
     if (!report.frames)
