@@ -81,7 +81,8 @@ void addOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(
         "Runs Plovex several times and reports its score with how sure it is, how close it "
         "comes to this machine's serial limit and what limited it; or compares two saved "
-        "results.");
+        "results. The score is serial: each frame is on the screen before the next is drawn, "
+        "so it counts only frames that were shown and compares fairly between machines.");
     parser.addOptions({
         {{"n", "runs"}, "Whole Plovex runs to measure (default 5).", "N"},
         {"limit-runs",

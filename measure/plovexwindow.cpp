@@ -33,28 +33,6 @@ bool isPlovexWindow(Display *d, const XCreateWindowEvent &created, pid_t pid)
 
 } // namespace
 
-PresentReport parsePresentReport(const QByteArray &value)
-{
-    PresentReport report;
-    for (const QByteArray &pair : value.split(' ')) {
-        const qsizetype eq = pair.indexOf('=');
-        const QByteArray key = pair.left(eq), text = pair.mid(eq + 1);
-        bool ok = false;
-        const long long number = text.toLongLong(&ok);
-        if (eq <= 0)
-            continue;
-        if (key == "path")
-            report.path = QString::fromLatin1(text);
-        else if (key == "frames" && ok)
-            report.frames = number;
-        else if (key == "waited" && ok)
-            report.waited = number;
-        else if (key == "wait_us" && ok)
-            report.waitUs = number;
-    }
-    return report;
-}
-
 Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
                          const std::function<void()> &created)
 {
@@ -75,9 +53,10 @@ Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
     }
 }
 
-PresentReport readPresentReport(Display *d, Window w)
+std::optional<PresentReport> readPresentReport(Display *d, Window w)
 {
-    return parsePresentReport(xwindow::text(d, w, xwindow::atom(d, "_PLOVEX_PRESENT")));
+    const Atom property = xwindow::atom(d, std::string(kPresentProperty).c_str());
+    return PresentReport::parse(xwindow::text(d, w, property).toStdString());
 }
 
 int readScoreFromWindow(Display *d, Window w, const SpriteSheets &sheets)

@@ -4,9 +4,8 @@
 #pragma once
 
 #include "child.h"
+#include "presentreport.h"
 #include "xwindow.h"
-
-#include <QString>
 
 #include <chrono>
 #include <functional>
@@ -14,24 +13,14 @@
 
 struct SpriteSheets;
 
-// "path=shm frames=52341 waited=120", as Plovex leaves it in _PLOVEX_PRESENT after a run.
-struct PresentReport
-{
-    QString path = "unknown";
-    std::optional<long long> frames;
-    std::optional<long long> waited;
-    std::optional<long long> waitUs; // in all
-};
-PresentReport parsePresentReport(const QByteArray &value);
-
 // Waits up to `limit` for `program`'s main window to be created on the root, watched with
 // SubstructureNotify from before the program started; calls `created` at once when it is.
 // Throws std::runtime_error when the program ends or no window comes.
 Window awaitPlovexWindow(Display *d, Child &program, std::chrono::milliseconds limit,
                          const std::function<void()> &created);
 
-// The report on the window, or the default one from a Plovex that publishes none.
-PresentReport readPresentReport(Display *d, Window w);
+// The report on the window; none from a Plovex that publishes none.
+std::optional<PresentReport> readPresentReport(Display *d, Window w);
 // The score on the digit tiles, giving the last frame up to 3 s to reach the window.
 // Throws std::runtime_error when they cannot be read.
 int readScoreFromWindow(Display *d, Window w, const SpriteSheets &sheets);

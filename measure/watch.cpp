@@ -37,7 +37,7 @@ constexpr int kLimitUnavailable = 3; // and when the display cannot take its ima
 Sample awaitFinish(Display *d, Window window, Child &program, const Watcher &watcher,
                    const Sample &start)
 {
-    const Atom present = xwindow::atom(d, "_PLOVEX_PRESENT");
+    const Atom present = xwindow::atom(d, std::string(kPresentProperty).c_str());
     const auto runEnd = start.at + milliseconds(kFinishMs);
     Sample lastChange;
     for (;;) {
@@ -75,17 +75,21 @@ Sample awaitFinish(Display *d, Window window, Child &program, const Watcher &wat
 // The run's score and frames from the tiles and the report: with Plovex's count the
 // digits above the tiles are settled, without it a score of 10000 or more reads as its
 // lowest four digits.
-void scoreAndFrames(PlovexRun &run, int tiles, const PresentReport &report)
+void scoreAndFrames(PlovexRun &run, int tiles, const std::optional<PresentReport> &report)
 {
-    run.presentPath = report.path;
-    run.waited = report.waited;
-    run.framesCounted = report.frames.has_value();
-    if (report.waitUs && report.frames > 0)
-        run.waitUsPerFrame = std::round(double(*report.waitUs) / double(*report.frames) * 10) / 10;
     run.score = tiles;
-    run.frames = report.frames ? *report.frames : std::llround(tiles * (kFinishMs / 1000.0));
-    if (!report.frames)
+    run.framesCounted = report.has_value();
+    if (!report) {
+        run.presentPath = "unknown";
+        run.frames = std::llround(tiles * (kFinishMs / 1000.0));
         return;
+    }
+    run.presentPath = QString::fromStdString(report->path);
+    run.frames = (long long)report->frames;
+    if (report->waited)
+        run.waited = (long long)*report->waited;
+    if (const std::optional<double> us = report->waitUsPerFrame())
+        run.waitUsPerFrame = std::round(*us * 10) / 10;
     const std::optional<int> score = scoreFromTiles(tiles, run.frames);
     if (!score)
         fail(QString("the score on the screen, %1, does not fit the %2 frames Plovex reported")
