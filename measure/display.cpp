@@ -130,6 +130,7 @@ QStringList gatherDisplay(Environment &e, const Watcher &watcher)
     e.screen = QString("%1x%2")
                    .arg(DisplayWidth(d, DefaultScreen(d)))
                    .arg(DisplayHeight(d, DefaultScreen(d)));
+    e.depth = DefaultDepth(d, DefaultScreen(d));
     e.refreshHz = refreshRate(d);
     e.scale = scaleSettings(xftDpi(d));
     return warnings;

@@ -37,7 +37,9 @@ QString environmentLines(const Environment &e)
                    "%12 (%13 cores), governor %14, power %15, %16\n"
                    "before the first run: load average %17, %18 of the processor busy\n")
         .arg(e.plovexVersion, e.qtVersion, e.platform, e.display, e.xServer,
-             e.mitShm ? "yes" : "no", e.screen, orUnknown(e.refreshHz, 1, " Hz"), e.compositor)
+             e.mitShm ? "yes" : "no",
+             e.screen + (e.depth ? QString(" at %1 bits").arg(e.depth) : ""),
+             orUnknown(e.refreshHz, 1, " Hz"), e.compositor)
         .arg(e.windowManager, e.scale, e.cpuModel, QString::number(e.cores), e.governor, e.power,
              e.kernel, fixed(e.loadAverage, 2), fixed(e.busyBeforePercent, 1) + " %");
 }

@@ -35,8 +35,13 @@ QStringList environmentDifferences(const Environment &a, const Environment &b)
     };
     const bool refreshDiffers = a.refreshHz.has_value() != b.refreshHz.has_value() ||
                                 (a.refreshHz && std::abs(*a.refreshHz - *b.refreshHz) > 0.5);
+    // A depth a file does not know differs from none.
+    auto depth = [&](const Environment &e) {
+        return a.depth && b.depth ? QString("%1 bits").arg(e.depth) : QString();
+    };
     const std::pair<const char *, std::pair<QString, QString>> fields[] = {
         {"platform", {a.platform, b.platform}},
+        {"screen depth", {depth(a), depth(b)}},
         {"X server", {a.xServer, b.xServer}},
         {"compositor", {a.compositor, b.compositor}},
         {"refresh rate", {hz(a.refreshHz), refreshDiffers ? hz(b.refreshHz) : hz(a.refreshHz)}},

@@ -22,6 +22,7 @@ struct Environment
     QString windowManager;           // "none" or its name
     std::optional<double> refreshHz; // unknown without RandR, or a mode without timings
     QString screen;                  // "1280x1024"
+    int depth = 0;                   // of the screen's pixels in bits; 0 unknown (older files)
     QString scale;                   // Xft.dpi and the scale variables set, or "none"
     QString cpuModel;
     int cores = 0;

@@ -37,7 +37,7 @@ template <class T> struct Field
 };
 
 using E = Environment;
-constexpr std::array<Field<E>, 18> kEnvironmentFields{{
+constexpr std::array<Field<E>, 19> kEnvironmentFields{{
     {"plovex_version", &E::plovexVersion},
     {"qt_version", &E::qtVersion},
     {"platform", &E::platform},
@@ -48,6 +48,7 @@ constexpr std::array<Field<E>, 18> kEnvironmentFields{{
     {"window_manager", &E::windowManager},
     {"refresh_hz", &E::refreshHz},
     {"screen", &E::screen},
+    {"depth", &E::depth, true},
     {"scale", &E::scale},
     {"cpu_model", &E::cpuModel},
     {"cores", &E::cores},

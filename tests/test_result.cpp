@@ -222,6 +222,10 @@ private slots:
             << set("refresh_hz", 144.0) << QStringList{"refresh rate: 60.0 Hz vs 144.0 Hz"};
         QTest::newRow("refresh rate unknown") << set("refresh_hz", QJsonValue::Null)
                                               << QStringList{"refresh rate: 60.0 Hz vs unknown"};
+        QTest::newRow("screen depth")
+            << set("depth", 16) << QStringList{"screen depth: 24 bits vs 16 bits"};
+        QTest::newRow("a depth one file does not know")
+            << Edit([](QJsonObject &e) { e.remove("depth"); }) << QStringList();
         QTest::newRow("refresh rates within half a hertz")
             << set("refresh_hz", 59.94) << QStringList();
         QTest::newRow("CPU model")
