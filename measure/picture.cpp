@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr double kWidth = 720;
-constexpr double kLeft = 40, kRight = 680; // the score axis
+constexpr double kWidth = 760;
+constexpr double kLeft = 40, kRight = 720; // the score axis
 constexpr double kTop = 64;                // the first row's band
 constexpr double kRowHeight = 76;
 constexpr double kNoteHeight = 20;

@@ -63,8 +63,9 @@ int readScoreFromWindow(Display *d, Window w, const SpriteSheets &sheets)
 {
     const auto by = std::chrono::steady_clock::now() + milliseconds(3000);
     for (;;) {
-        const QImage image = xwindow::image(d, w, kWindowWidth, kWindowHeight);
-        const TileReading reading = readScoreTiles(image, QPoint(0, 0), sheets);
+        QRgb kept = 0;
+        const QImage image = xwindow::image(d, w, kWindowWidth, kWindowHeight, &kept);
+        const TileReading reading = readScoreTiles(image, QPoint(0, 0), sheets, kept);
         if (reading.ok())
             return reading.score;
         if (std::chrono::steady_clock::now() > by)

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <bit>
 #include <cstring>
 #include <poll.h>
 
@@ -66,20 +67,43 @@ QString name(Display *d, Window w)
     return QString::fromUtf8(name);
 }
 
-QImage image(Display *d, Window w, int width, int height)
+QImage image(Display *d, Window w, int width, int height, QRgb *kept)
 {
     XImage *xi = XGetImage(d, w, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
     if (!xi)
         return {};
+    const unsigned long masks[3] = {xi->red_mask, xi->green_mask, xi->blue_mask};
     QImage image;
-    if (xi->bits_per_pixel == 32 && xi->red_mask == 0xff0000 && xi->green_mask == 0xff00 &&
-        xi->blue_mask == 0xff) {
+    QRgb bits = 0;
+    if (xi->bits_per_pixel == 32 && masks[0] == 0xff0000 && masks[1] == 0xff00 &&
+        masks[2] == 0xff) {
         image = QImage(width, height, QImage::Format_RGB32);
         for (int y = 0; y < height; ++y)
             std::memcpy(image.scanLine(y), xi->data + std::ptrdiff_t(y) * xi->bytes_per_line,
                         std::size_t(width) * 4);
+        bits = 0xffffff;
+    } else if (masks[0] && masks[1] && masks[2]) {
+        // Another true-colour layout (16 bits, say): each channel's bits at the top of a byte.
+        image = QImage(width, height, QImage::Format_RGB32);
+        for (int c = 0; c < 3; ++c)
+            bits |= QRgb(0xff00 >> std::min(8, std::popcount(masks[c])) & 0xff) << (16 - 8 * c);
+        for (int y = 0; y < height; ++y) {
+            auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < width; ++x) {
+                const unsigned long pixel = XGetPixel(xi, x, y);
+                QRgb rgb = 0;
+                for (int c = 0; c < 3; ++c) {
+                    const int n = std::popcount(masks[c]);
+                    const unsigned long v = (pixel & masks[c]) >> std::countr_zero(masks[c]);
+                    rgb |= QRgb(n >= 8 ? v >> (n - 8) : v << (8 - n)) << (16 - 8 * c);
+                }
+                row[x] = 0xff000000 | rgb;
+            }
+        }
     }
     XDestroyImage(xi);
+    if (kept)
+        *kept = bits;
     return image;
 }
 

@@ -24,8 +24,10 @@ QByteArray text(Display *d, Window w, Atom property);
 std::vector<unsigned long> numbers(Display *d, Window w, Atom property);
 // _NET_WM_NAME, else WM_NAME.
 QString name(Display *d, Window w);
-// The window's top-left width x height, or a null image unless the pixels are 32-bit RGB.
-QImage image(Display *d, Window w, int width, int height);
+// The window's top-left width x height as 32-bit RGB, or a null image when its pixels are
+// not true colour. `kept`, when given, gets the bits of each channel the screen keeps
+// (0xffffff at 24 bits, 0xf8fcf8 at 16): the rest of each channel reads as 0.
+QImage image(Display *d, Window w, int width, int height, QRgb *kept = nullptr);
 // WM_DELETE_WINDOW, as a desktop sends it when the user closes a window.
 void sendClose(Display *d, Window w);
 // Whether an event is queued within `limit`.
