@@ -7,6 +7,7 @@
 #include "fieldbitmap.h"
 #include "overlay.h"
 #include "presenter.h"
+#include "spritesheet.h"
 
 #include <QImage>
 #include <QWidget>
@@ -15,6 +16,9 @@
 #include <vector>
 
 class TLabel;
+
+// A sheet as a picture that shares its pixels.
+QImage sheetPicture(const SpriteSheet &sheet);
 
 class TImage : public QWidget
 {

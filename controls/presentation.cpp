@@ -1,7 +1,7 @@
 #include "presentation.h"
 
-#include "fieldbitmap.h"
 #include "image.h"
+#include "layout.h"
 #include "qtpresenter.h"
 #include "x11window.h"
 #ifdef PLOVEX_X11
@@ -31,8 +31,7 @@ std::unique_ptr<Presenter> sharedMemoryPresenter(TImage &view)
 {
     if (!onX11())
         return nullptr;
-    auto presenter =
-        XShmPresenter::create(FieldBitmap::kWidth, FieldBitmap::kHeight, connectionBroke);
+    auto presenter = XShmPresenter::create(kFieldWidth, kFieldHeight, connectionBroke);
     if (!presenter)
         return nullptr;
     // The labels and pictures beside the view stay windowless; by default Qt would make
@@ -69,5 +68,5 @@ std::unique_ptr<Presenter> createFieldPresenter(TImage &view, FieldPath path)
 #else
     (void)path;
 #endif
-    return std::make_unique<QtPresenter>(view, FieldBitmap::kWidth, FieldBitmap::kHeight);
+    return std::make_unique<QtPresenter>(view, kFieldWidth, kFieldHeight);
 }

@@ -269,8 +269,8 @@ private:
 int measure(bool pipelined)
 {
     XShmConnection::Refusal refusal{};
-    std::unique_ptr<XShmConnection> connection = XShmConnection::open(
-        FieldBitmap::kWidth, FieldBitmap::kHeight, pipelined ? 2 : 1, &refusal);
+    std::unique_ptr<XShmConnection> connection =
+        XShmConnection::open(kFieldWidth, kFieldHeight, pipelined ? 2 : 1, &refusal);
     if (!connection) {
         const std::string why(XShmConnection::describe(refusal));
         if (refusal == XShmConnection::Refusal::NoDisplay)
@@ -286,6 +286,8 @@ int measure(bool pipelined)
     else
         loop = std::make_unique<SerialLoop>(std::move(connection));
 
+    // The clear Plovex would take on this machine.
+    chooseClearMethod();
     const SpriteSheets &sheets = builtInSheets();
     SeedFromClock();
     ScatterSprites();

@@ -1,5 +1,6 @@
 #include "plovexwindow.h"
 
+#include "layout.h"
 #include "scorereader.h"
 #include "xwindow.h"
 
@@ -12,8 +13,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr int kWindowWidth = 512; // Plovex's main window
-constexpr int kWindowHeight = 293;
 constexpr auto kPoll = milliseconds(50);
 
 [[noreturn]] void fail(const QString &why)
@@ -25,7 +24,7 @@ constexpr auto kPoll = milliseconds(50);
 // id it carries where it already carries one.
 bool isPlovexWindow(Display *d, const XCreateWindowEvent &created, pid_t pid)
 {
-    if (created.width != kWindowWidth || created.height != kWindowHeight)
+    if (created.width != kMainWindowWidth || created.height != kMainWindowHeight)
         return false;
     const auto owner = xwindow::numbers(d, created.window, xwindow::atom(d, "_NET_WM_PID"));
     return owner.empty() || pid_t(owner.front()) == pid;
@@ -64,7 +63,7 @@ int readScoreFromWindow(Display *d, Window w, const SpriteSheets &sheets)
     const auto by = std::chrono::steady_clock::now() + milliseconds(3000);
     for (;;) {
         QRgb kept = 0;
-        const QImage image = xwindow::image(d, w, kWindowWidth, kWindowHeight, &kept);
+        const QImage image = xwindow::image(d, w, kMainWindowWidth, kMainWindowHeight, &kept);
         const TileReading reading = readScoreTiles(image, QPoint(0, 0), sheets, kept);
         if (reading.ok())
             return reading.score;

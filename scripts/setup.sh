@@ -16,9 +16,10 @@ packages=(
 )
 if [[ ${1:-} == --tests ]]; then
     packages+=(
-        libx11-dev libxext-dev libxdamage-dev libbenchmark-dev x11-utils openbox python3
+        libxdamage-dev libbenchmark-dev libgtest-dev x11-utils openbox python3
         fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
         lintian appstream desktop-file-utils
+        g++-aarch64-linux-gnu qemu-user
     )
 elif [[ $# -gt 0 ]]; then
     echo "usage: $0 [--tests]" >&2

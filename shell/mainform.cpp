@@ -6,6 +6,7 @@
 #include "presentation.h"
 #include "presentreport.h"
 #include "qtcolour.h"
+#include "qttext.h"
 #include "runstate.h"
 #include "spritesheet.h"
 #include "texts.h"

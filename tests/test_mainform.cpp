@@ -3,7 +3,9 @@
 // are tested without windows (test_run). The windows are made by the program's own
 // start-up, and the tests run inside its loop.
 #include "application.h"
+#include "layout.h"
 #include "mainform.h"
+#include "qttext.h"
 #include "rating.h"
 #include "runclock.h"
 #include "runstate.h"
@@ -111,7 +113,7 @@ public:
 
 QRegion windowEllipse()
 {
-    return QRegion(0, 0, 512, 293, QRegion::Ellipse);
+    return QRegion(0, 0, kMainWindowWidth, kMainWindowHeight, QRegion::Ellipse);
 }
 
 // The same frame in any window: bands of colour under labels made transparent, so that
@@ -176,8 +178,8 @@ private slots:
         // The desktop lists the program by its title; the caption is the window's own.
         QCOMPARE(MainForm->windowTitle(), QStringLiteral("Plovex"));
         QCOMPARE(MainForm->Caption(), QStringLiteral(" Plovex     Vendrake\u3000"));
-        QCOMPARE(MainForm->size(), QSize(512, 293));
-        QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, 512, 312));
+        QCOMPARE(MainForm->size(), QSize(kMainWindowWidth, kMainWindowHeight));
+        QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, kFieldWidth, kFieldHeight));
         QCOMPARE(MainForm->windowHandle()->mask(), windowEllipse());
         QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1280, 1024));
         QCOMPARE(MainForm->pos(), QPoint(384, 365));
@@ -208,10 +210,10 @@ private slots:
         MainForm->shuuryou->setFontColor(clRed);
         frameAt(8850, framesForScore(125, 8850));
         QCOMPARE(Score, 125);
-        QCOMPARE(MainForm->Label1->Caption(), ComposeRatingText(125));
+        QCOMPARE(MainForm->Label1->Caption(), toQString(ComposeRatingText(125)));
         QCOMPARE(MainForm->Label3->Caption(), kHeader);
         QCOMPARE(MainForm->Label3->font().pixelSize(), 19);
-        QCOMPARE(MainForm->Label1->x(), (512 - MainForm->Label1->width()) / 2);
+        QCOMPARE(MainForm->Label1->x(), (kMainWindowWidth - MainForm->Label1->width()) / 2);
         for (QWidget *control : sixControls())
             QVERIFY(control->isVisible());
         QVERIFY(!MainForm->Label1->Transparent());
@@ -488,8 +490,8 @@ private slots:
         finishedRun(200, 200); // its idle hook back
         const QRegion inside = windowEllipse();
         int compared = 0, differing = 0;
-        for (int y = 0; y < 293; ++y)
-            for (int x = 0; x < 512; ++x)
+        for (int y = 0; y < kMainWindowHeight; ++y)
+            for (int x = 0; x < kMainWindowWidth; ++x)
                 if (inside.contains(QPoint(x, y))) {
                     ++compared;
                     differing += shm.pixel(x, y) != qt.pixel(x, y);
