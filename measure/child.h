@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QStringList>
 
 #include <chrono>
@@ -42,8 +43,8 @@ public:
     static void installInterruptHandler();
 
 private:
+    QProcess m_process;
     pid_t m_pid = -1;
-    int m_outputFd = -1;
     QByteArray m_output;
     std::optional<int> m_status;
 };
