@@ -13,8 +13,8 @@ struct SpriteSheets;
 PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const SpriteSheets &sheets);
 
 // One run of the limit program, serial or with its frames overlapped (`pipelined`).
-// Throws LimitUnavailable when this display cannot take its images, std::runtime_error
-// when it fails.
+// Throws LimitUnavailable when this display cannot take its images (or, for `pipelined`,
+// when the program has no --pipeline), std::runtime_error when it fails.
 struct LimitUnavailable : std::runtime_error
 {
     using std::runtime_error::runtime_error;
