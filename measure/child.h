@@ -37,12 +37,13 @@ public:
     void throwIfEnded(const QString &what);
     // Waits up to `limit` for the end; kills the program after that.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
-    void kill();
 
     // Kills every program still running, for the handler of SIGINT and SIGTERM.
     static void installInterruptHandler();
 
 private:
+    void kill();
+
     QProcess m_process;
     pid_t m_pid = -1;
     QByteArray m_output;
