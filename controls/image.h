@@ -28,7 +28,6 @@ public:
 
     // A plain picture (the sprite sheets); the control takes its size.
     void setPicture(const QImage &picture);
-    const QImage &Picture() const { return m_picture; }
 
     // How the field reaches the screen; set once, before the first field.
     void setPresenter(std::unique_ptr<Presenter> presenter);

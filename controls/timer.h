@@ -19,14 +19,11 @@ public:
 
     std::function<void()> OnTimer;
 
-    // Milliseconds to the next tick, -1 while stopped.
-    int remainingTime() const { return m_timer.remainingTime(); }
-
 private:
     void restart();
     void tick();
 
-    QTimer m_timer;
+    QTimer m_timer{this}; // a child, so that its count can be seen from outside
     bool m_enabled = false;
     int m_interval = 1000;
 };

@@ -17,7 +17,6 @@ struct ScoreTableRow
     int shapeTop;           // the ellipse
     TColor colour;          // the ellipse's colour at rest
     int labelTop;
-    int labelWidth;                // as stored: the range caption's width in the label font
     std::string_view rangeCaption; // "～" is the Shift-JIS wave dash 0x81 0x60
     std::string_view comment;      // replaces the caption, in red, once the row blinks
 };
@@ -25,14 +24,14 @@ struct ScoreTableRow
 constexpr int kScoreTableRowCount = 8;
 
 inline constexpr auto ScoreTableRows = std::to_array<ScoreTableRow>({
-    {8, 350, 20, clBlack, 25, 66, "３５０以上", "天才やがな！"},
-    {7, 300, 50, clPurple, 55, 83, "３００～３４９", "秀才やん！"},
-    {6, 250, 80, clBlue, 85, 83, "２５０～２９９", "賢いがな！"},
-    {5, 200, 110, clAqua, 115, 83, "２００～２４９", "できるがな！"},
-    {4, 150, 140, clGreen, 145, 83, "１５０～１９９", "合格やがな！"},
-    {3, 100, 170, clLime, 175, 83, "１００～１４９", "がんばりやっ！"},
-    {2, 50, 200, clFuchsia, 205, 61, "５０～９９", "まだ・あかん！"},
-    {1, kNoLowerEdge, 230, clRed, 235, 55, "５０未満", "あかん！"},
+    {8, 350, 20, clBlack, 25, "３５０以上", "天才やがな！"},
+    {7, 300, 50, clPurple, 55, "３００～３４９", "秀才やん！"},
+    {6, 250, 80, clBlue, 85, "２５０～２９９", "賢いがな！"},
+    {5, 200, 110, clAqua, 115, "２００～２４９", "できるがな！"},
+    {4, 150, 140, clGreen, 145, "１５０～１９９", "合格やがな！"},
+    {3, 100, 170, clLime, 175, "１００～１４９", "がんばりやっ！"},
+    {2, 50, 200, clFuchsia, 205, "５０～９９", "まだ・あかん！"},
+    {1, kNoLowerEdge, 230, clRed, 235, "５０未満", "あかん！"},
 });
 static_assert(ScoreTableRows.size() == kScoreTableRowCount);
 

@@ -1,17 +1,11 @@
 #include "child.h"
 
+#include <QString>
+
 #include <array>
 #include <atomic>
 #include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -44,78 +38,37 @@ void onInterrupt(int signal)
     std::raise(signal);
 }
 
-int decode(int status)
-{
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 } // namespace
 
 Child::Child(const QString &program, const QStringList &arguments, const QStringList &environment)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("cannot make a pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-
-    std::vector<QByteArray> storage;
-    storage.push_back(program.toLocal8Bit());
-    for (const QString &a : arguments)
-        storage.push_back(a.toLocal8Bit());
-    const std::size_t argc = storage.size();
-    for (const QString &e : environment)
-        storage.push_back(e.toLocal8Bit());
-    std::vector<char *> argv, envp;
-    for (std::size_t i = 0; i < storage.size(); ++i)
-        (i < argc ? argv : envp).push_back(storage[i].data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-
-    const int error = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (error != 0) {
-        close(fds[0]);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setEnvironment(environment);
+    m_process.start(program, arguments);
+    if (!m_process.waitForStarted())
         throw std::runtime_error("cannot start " + program.toStdString() + ": " +
-                                 std::strerror(error));
-    }
-    m_outputFd = fds[0];
-    fcntl(m_outputFd, F_SETFL, O_NONBLOCK);
+                                 m_process.errorString().toStdString());
+    m_pid = pid_t(m_process.processId());
     remember(m_pid);
 }
 
 Child::~Child()
 {
-    if (!m_status)
-        kill();
-    if (m_outputFd >= 0)
-        close(m_outputFd);
+    kill();
 }
 
 void Child::readOutput(std::chrono::milliseconds wait)
 {
-    if (m_outputFd < 0)
-        return;
-    pollfd pfd{m_outputFd, POLLIN, 0};
-    if (poll(&pfd, 1, int(wait.count())) <= 0)
-        return;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(m_outputFd, buffer, sizeof buffer);
-        if (n > 0) {
-            m_output.append(buffer, n);
-            continue;
-        }
-        if (n == 0) { // every writer has closed it
-            close(m_outputFd);
-            m_outputFd = -1;
-        }
-        return;
-    }
+    if (m_process.state() == QProcess::Running && !m_process.bytesAvailable())
+        m_process.waitForReadyRead(int(wait.count()));
+    m_output += m_process.readAll();
+}
+
+QString Child::tail() const
+{
+    const QString text = QString::fromLocal8Bit(m_output).trimmed();
+    return text.isEmpty() ? QString("no output") : text.right(300).replace('\n', " / ");
 }
 
 std::optional<QByteArray> Child::line(const QByteArray &prefix) const
@@ -128,40 +81,39 @@ std::optional<QByteArray> Child::line(const QByteArray &prefix) const
 
 std::optional<int> Child::exitStatus()
 {
-    if (!m_status) {
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_status = decode(status);
-            forget(m_pid);
-            readOutput();
-        }
+    if (!m_status && (m_process.state() == QProcess::NotRunning || m_process.waitForFinished(0))) {
+        m_output += m_process.readAll();
+        // A program ended by a signal reads as 128 + the signal, as in a shell.
+        const bool signalled = m_process.exitStatus() == QProcess::CrashExit;
+        m_status = m_process.exitCode() + (signalled ? 128 : 0);
+        forget(m_pid);
     }
     return m_status;
+}
+
+void Child::throwIfEnded(const QString &what)
+{
+    if (const auto status = exitStatus())
+        throw std::runtime_error(
+            QString("%1 with status %2 (%3)").arg(what).arg(*status).arg(tail()).toStdString());
 }
 
 std::optional<int> Child::waitForExit(std::chrono::milliseconds limit)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!exitStatus()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill();
-            return std::nullopt;
-        }
-        readOutput(std::chrono::milliseconds(20));
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!exitStatus() && !m_process.waitForFinished(int(limit.count()))) {
+        kill();
+        return std::nullopt;
     }
-    return m_status;
+    return exitStatus();
 }
 
 void Child::kill()
 {
-    if (m_status)
+    if (exitStatus())
         return;
-    ::kill(m_pid, SIGKILL);
-    int status = 0;
-    waitpid(m_pid, &status, 0);
-    m_status = decode(status);
-    forget(m_pid);
+    m_process.kill();
+    m_process.waitForFinished();
+    exitStatus();
 }
 
 void Child::installInterruptHandler()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QStringList>
 
 #include <chrono>
@@ -25,21 +26,26 @@ public:
     // Reads what the program wrote since the last call, waiting up to `wait` for something.
     void readOutput(std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     const QByteArray &output() const { return m_output; }
+    // The end of the output on one line, or "no output", for messages.
+    QString tail() const;
     // The first complete line that starts with `prefix`, if it has been written.
     std::optional<QByteArray> line(const QByteArray &prefix) const;
 
     // The exit status (128 + signal for a signal) once it has ended; never blocks.
     std::optional<int> exitStatus();
+    // Once it has ended, throws std::runtime_error "`what` with status N (its output)".
+    void throwIfEnded(const QString &what);
     // Waits up to `limit` for the end; kills the program after that.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
-    void kill();
 
     // Kills every program still running, for the handler of SIGINT and SIGTERM.
     static void installInterruptHandler();
 
 private:
+    void kill();
+
+    QProcess m_process;
     pid_t m_pid = -1;
-    int m_outputFd = -1;
     QByteArray m_output;
     std::optional<int> m_status;
 };

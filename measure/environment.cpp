@@ -1,5 +1,7 @@
 #include "environment.h"
 
+#include "cputime.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
@@ -79,19 +81,6 @@ QString powerSource()
 }
 
 } // namespace
-
-ProcessorTimes processorTimes()
-{
-    const QStringList fields = readLine("/proc/stat").split(' ', Qt::SkipEmptyParts);
-    if (fields.size() < 9 || fields[0] != "cpu")
-        return {};
-    // user nice system idle iowait irq softirq steal; guest time is inside user already.
-    ProcessorTimes t;
-    for (qsizetype i = 1; i <= 8; ++i)
-        t.total += fields[i].toDouble();
-    t.busy = t.total - fields[4].toDouble() - fields[5].toDouble();
-    return t;
-}
 
 QString scaleSettings(const QString &xftDpi)
 {

@@ -18,15 +18,6 @@ constexpr double kBusyWarningPercent = 10;
 // saving, other programs using the processor.
 QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample);
 
-// Jiffies of all cores together since boot, from /proc/stat. Busy time includes what the
-// host took from a virtual machine (steal), which a run loses just the same.
-struct ProcessorTimes
-{
-    double busy = 0;
-    double total = 0;
-};
-ProcessorTimes processorTimes();
-
 // The scale settings a desktop may set for toolkits, "NAME=value" joined by spaces, or
 // "none"; `xftDpi` is the X resource's value when there is one.
 QString scaleSettings(const QString &xftDpi);

@@ -6,7 +6,8 @@
 // 2 bad arguments or an unreadable result file.
 #include "environment.h"
 #include "report.h"
-#include "result.h"
+#include "resultjson.h"
+#include "spritesheet.h"
 #include "version.h"
 
 #include <QCommandLineParser>
@@ -25,6 +26,7 @@
 
 #ifdef PLOVEX_BENCH_X11
 #include "watch.h"
+#include "xvfb.h"
 
 #include <X11/Xlib.h>
 #include <unistd.h>
@@ -46,8 +48,10 @@ struct Options
 {
     int runs = kDefaultRuns;
     int limitRuns = kDefaultRuns;
+    int pipelinedRuns = 1;
     bool xvfb = false;
     QString json;
+    QString svg;
     QStringList compare; // two files
     bool force = false;
 };
@@ -72,25 +76,35 @@ int count(const QCommandLineParser &parser, const QString &name, int min, int ma
     return n;
 }
 
-Options parse(QCommandLineParser &parser, const QStringList &arguments)
+void addOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         "Runs Plovex several times and reports its score with how sure it is, how close it "
-        "comes to this machine's limit and what limited it; or compares two saved results. "
-        "The score is serial: each frame is on the screen before the next is drawn, so it "
-        "counts only frames that were shown and compares fairly between machines.");
+        "comes to this machine's serial limit and what limited it; or compares two saved "
+        "results. The score is serial: each frame is on the screen before the next is drawn, "
+        "so it counts only frames that were shown and compares fairly between machines.");
     parser.addOptions({
         {{"n", "runs"}, "Whole Plovex runs to measure (default 5).", "N"},
         {"limit-runs",
-         "Runs of the limit program, spread between Plovex's runs (default: as many as --runs; "
-         "0 skips the limit).",
+         "Runs of the limit program, which presents serially like Plovex, spread between "
+         "Plovex's runs (default: as many as --runs; 0 skips the limit).",
          "K"},
+        {"pipelined-runs",
+         "Runs of the limit program with its frames overlapped, shown only as context "
+         "(default 1 when the limit is measured; 0 skips them).",
+         "P"},
         {"xvfb", "Measure on a private Xvfb instead of the display in DISPLAY."},
         {"json", "Also write the result, with every run and the environment, to FILE.", "FILE"},
+        {"svg", "Also draw the result, or the comparison, as a picture in FILE.", "FILE"},
         {"compare", "Compare two results written with --json: A.json B.json."},
         {"force", "Compare results measured in different environments all the same."},
     });
     parser.addPositionalArgument("A.json B.json", "With --compare: the two results.");
+}
+
+Options parse(QCommandLineParser &parser, const QStringList &arguments)
+{
+    addOptions(parser);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments))
@@ -102,8 +116,9 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
 
     Options o;
     o.force = parser.isSet("force");
+    o.svg = parser.value("svg");
     if (parser.isSet("compare")) {
-        for (const char *measuring : {"runs", "limit-runs", "xvfb", "json"})
+        for (const char *measuring : {"runs", "limit-runs", "pipelined-runs", "xvfb", "json"})
             if (parser.isSet(measuring))
                 throw UsageError(QString("--compare does not measure; --%1 has no place with it")
                                      .arg(measuring)
@@ -121,6 +136,8 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
     if (parser.isSet("runs"))
         o.runs = count(parser, "runs", 1, kMaxRuns);
     o.limitRuns = parser.isSet("limit-runs") ? count(parser, "limit-runs", 0, o.runs) : o.runs;
+    o.pipelinedRuns = parser.isSet("pipelined-runs") ? count(parser, "pipelined-runs", 0, o.runs)
+                                                     : std::min(1, o.limitRuns);
     o.xvfb = parser.isSet("xvfb");
     o.json = parser.value("json");
     return o;
@@ -135,11 +152,17 @@ int compare(const Options &o)
     } catch (const std::runtime_error &e) {
         return message(kBadUse, QString::fromStdString(e.what()));
     }
-    const Comparison c =
-        compareResults(a, "A = " + o.compare[0], b, "B = " + o.compare[1], o.force);
+    const QString nameA = "A = " + o.compare[0], nameB = "B = " + o.compare[1];
+    const Comparison c = compareResults(a, nameA, b, nameB, o.force);
     if (c.refused)
         return message(kFailed, c.text);
     std::fputs(qPrintable(c.text), stdout);
+    try {
+        if (!o.svg.isEmpty())
+            saveFile(o.svg, QByteArray::fromStdString(comparisonPicture(a, nameA, b, nameB, c)));
+    } catch (const std::runtime_error &e) {
+        return message(kFailed, QString::fromStdString(e.what()));
+    }
     return 0;
 }
 
@@ -157,95 +180,128 @@ QString sibling(const QString &name)
     return found;
 }
 
-int measure(const Options &o)
+// The display to measure on, a private Xvfb when asked, and the facts of both.
+struct Session
 {
-    std::unique_ptr<QSaveFile> json;
-    if (!o.json.isEmpty()) {
-        // Opened now, so that a path that cannot be written fails before the runs.
-        json = std::make_unique<QSaveFile>(o.json);
-        if (!json->open(QIODevice::WriteOnly))
-            return message(kBadUse, "cannot write " + o.json + ": " + json->errorString());
-    }
-    const bool terminal = isatty(STDERR_FILENO);
-    try {
-        const QString plovex = sibling("plovex");
-        const QString limit = o.limitRuns > 0 ? sibling("plovex-limit") : QString();
-        Child::installInterruptHandler();
+    QTemporaryDir runtime;
+    std::unique_ptr<PrivateXvfb> xvfb;
+    Watcher watcher;
+    bool pipelineAvailable = true;
 
-        BenchResult r;
-        r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-        r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
-        // Before any server starts, so that only other programs count as load.
-        r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
-
+    Session(const Options &o, BenchResult &r)
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // The score is read through X, so Plovex runs on X even in a Wayland session.
         env.insert("QT_QPA_PLATFORM", "xcb");
-        QTemporaryDir runtime;
-        std::unique_ptr<PrivateXvfb> xvfb;
         if (o.xvfb) {
             xvfb = std::make_unique<PrivateXvfb>();
             env.insert("DISPLAY", xvfb->display());
             env.insert("XDG_RUNTIME_DIR", runtime.path());
             env.remove("WAYLAND_DISPLAY");
         }
-        const Watcher watcher = openWatcher(xvfb ? xvfb->display() : QString(), env.toStringList());
+        watcher = openWatcher(xvfb ? xvfb->display() : QString(), env.toStringList());
         r.environment.display =
             xvfb ? QString("private Xvfb") : QString::fromLocal8Bit(DisplayString(watcher.display));
         r.warnings += gatherDisplay(r.environment, watcher);
-        for (const QString &w : r.warnings)
-            message(0, "warning: " + w);
+    }
+    ~Session() { XCloseDisplay(watcher.display); }
+};
 
-        const SpriteSheets &sheets = builtInSheets();
-        for (int i = 0; i < o.runs; ++i) {
-            PlovexRun run;
-            try {
-                run = measurePlovex(plovex, watcher, sheets);
-            } catch (const std::runtime_error &e) {
-                return message(kFailed, QString("run %1: %2").arg(i + 1).arg(e.what()));
-            }
-            // The limit runs spread evenly between Plovex's runs, each right after one.
-            const bool limitNow = (i + 1) * o.limitRuns / o.runs > i * o.limitRuns / o.runs;
-            if (limitNow && r.limitUnavailable.isEmpty()) {
-                try {
-                    const LimitRun l = measureLimit(limit, watcher);
-                    r.limitRuns.push_back(l);
-                    run.limitFps = l.fps;
-                } catch (const LimitUnavailable &e) {
-                    r.limitUnavailable = QString("not measured: %1").arg(e.what());
-                } catch (const std::runtime_error &e) {
-                    return message(kFailed,
-                                   QString("limit after run %1: %2").arg(i + 1).arg(e.what()));
-                }
-            }
-            r.runs.push_back(run);
-            const auto busy = [&](const std::optional<double> &other, const QString &what) {
-                if (other && *other > kBusyWarningPercent)
-                    r.warnings.append(QString("other programs took %1 % of the processor during %2")
-                                          .arg(*other, 0, 'f', 0)
-                                          .arg(what));
-            };
-            busy(run.otherBusyPercent, QString("run %1").arg(i + 1));
-            if (run.limitFps)
-                busy(r.limitRuns.back().otherBusyPercent,
-                     QString("the limit run after run %1").arg(i + 1));
-            if (terminal) {
-                QString line = QString("run %1/%2: score %3").arg(i + 1).arg(o.runs).arg(run.score);
-                if (run.limitFps)
-                    line += QString(", limit %1 fps").arg(*run.limitFps, 0, 'f', 0);
-                if (run.otherBusyPercent)
-                    line += QString(", other programs %1 %").arg(*run.otherBusyPercent, 0, 'f', 0);
-                std::fprintf(stderr, "%s\n", qPrintable(line));
-            }
+// Other programs' share of the processor during a run, when it is high enough to warn of.
+void warnIfBusy(BenchResult &r, const std::optional<double> &other, const QString &during)
+{
+    if (other && *other > kBusyWarningPercent)
+        r.warnings.append(QString("other programs took %1 % of the processor during %2")
+                              .arg(*other, 0, 'f', 0)
+                              .arg(during));
+}
+
+// The runs of the limit program due after Plovex's run i, spread evenly between its runs.
+void limitRunsAfter(int i, const Options &o, Session &session, BenchResult &r)
+{
+    const Watcher &watcher = session.watcher;
+    const auto due = [&](int k) { return (i + 1) * k / o.runs > i * k / o.runs; };
+    if (due(o.limitRuns) && r.limitUnavailable.isEmpty()) {
+        try {
+            r.limitRuns.push_back(measureLimit(sibling("plovex-limit"), watcher, false));
+            r.runs.back().limitFps = r.limitRuns.back().fps;
+            warnIfBusy(r, r.limitRuns.back().otherBusyPercent,
+                       QString("the limit run after run %1").arg(i + 1));
+        } catch (const LimitUnavailable &e) {
+            r.limitUnavailable = QString("not measured: %1").arg(e.what());
         }
-        XCloseDisplay(watcher.display);
+    }
+    if (!due(o.pipelinedRuns) || !r.limitUnavailable.isEmpty() || !session.pipelineAvailable)
+        return;
+    try {
+        r.pipelinedRuns.push_back(measureLimit(sibling("plovex-limit"), watcher, true));
+    } catch (const LimitUnavailable &e) {
+        session.pipelineAvailable = false;
+        r.warnings.append(QString("the overlapped figure was not measured: %1").arg(e.what()));
+    }
+}
 
+void progress(const Options &o, int i, const PlovexRun &run)
+{
+    QString line = QString("run %1/%2: score %3").arg(i + 1).arg(o.runs).arg(run.score);
+    if (run.limitFps)
+        line += QString(", limit %1 fps").arg(*run.limitFps, 0, 'f', 0);
+    if (run.otherBusyPercent)
+        line += QString(", other programs %1 %").arg(*run.otherBusyPercent, 0, 'f', 0);
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+int measureRuns(const Options &o, Session &session, BenchResult &r)
+{
+    const QString plovex = sibling("plovex");
+    const SpriteSheets &sheets = builtInSheets();
+    for (int i = 0; i < o.runs; ++i) {
+        try {
+            r.runs.push_back(measurePlovex(plovex, session.watcher, sheets));
+        } catch (const std::runtime_error &e) {
+            return message(kFailed, QString("run %1: %2").arg(i + 1).arg(e.what()));
+        }
+        warnIfBusy(r, r.runs.back().otherBusyPercent, QString("run %1").arg(i + 1));
+        try {
+            limitRunsAfter(i, o, session, r);
+        } catch (const std::runtime_error &e) {
+            return message(kFailed, QString("limit after run %1: %2").arg(i + 1).arg(e.what()));
+        }
+        if (isatty(STDERR_FILENO))
+            progress(o, i, r.runs.back());
+    }
+    return 0;
+}
+
+int measure(const Options &o)
+{
+    // Tried now, so that a path that cannot be written fails before the runs.
+    for (const QString &path : {o.json, o.svg}) {
+        if (QSaveFile probe(path); !path.isEmpty() && !probe.open(QIODevice::WriteOnly))
+            return message(kBadUse, "cannot write " + path + ": " + probe.errorString());
+    }
+    try {
+        if (o.limitRuns + o.pipelinedRuns > 0)
+            sibling("plovex-limit"); // missing, it fails before the runs
+        Child::installInterruptHandler();
+        BenchResult r;
+        r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+        r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
+        // Before any server starts, so that only other programs count as load.
+        r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
+        {
+            Session session(o, r);
+            for (const QString &w : r.warnings)
+                message(0, "warning: " + w);
+            if (const int status = measureRuns(o, session, r))
+                return status;
+        }
         std::fputs(qPrintable(resultTable(r)), stdout);
-        if (json) {
-            json->write(toJson(r));
-            if (!json->commit())
-                return message(kFailed, "cannot write " + o.json + ": " + json->errorString());
-        }
+        if (!o.json.isEmpty())
+            writeResultFile(o.json, r);
+        if (!o.svg.isEmpty())
+            saveFile(o.svg, QByteArray::fromStdString(resultPicture(
+                                r, r.environment.cpuModel + ", " + r.environment.display)));
         return 0;
     } catch (const std::runtime_error &e) {
         return message(kFailed, QString::fromStdString(e.what()));

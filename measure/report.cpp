@@ -1,5 +1,8 @@
 #include "report.h"
 
+#include "limiter.h"
+#include "picture.h"
+
 #include <QStringList>
 
 #include <cmath>
@@ -21,6 +24,12 @@ QString percent(double share)
     return fixed(share * 100, share < 0.1 ? 1 : 0) + " %";
 }
 
+// A level as its constant gives it: 0.05 is "5 %", 0.025 "2.5 %".
+QString level(double share)
+{
+    return QString::number(share * 100) + " %";
+}
+
 QString environmentLines(const Environment &e)
 {
     return QString("Plovex %1, Qt %2 (%3) on %4: %5, MIT-SHM %6\n"
@@ -28,7 +37,9 @@ QString environmentLines(const Environment &e)
                    "%12 (%13 cores), governor %14, power %15, %16\n"
                    "before the first run: load average %17, %18 of the processor busy\n")
         .arg(e.plovexVersion, e.qtVersion, e.platform, e.display, e.xServer,
-             e.mitShm ? "yes" : "no", e.screen, orUnknown(e.refreshHz, 1, " Hz"), e.compositor)
+             e.mitShm ? "yes" : "no",
+             e.screen + (e.depth ? QString(" at %1 bits").arg(e.depth) : ""),
+             orUnknown(e.refreshHz, 1, " Hz"), e.compositor)
         .arg(e.windowManager, e.scale, e.cpuModel, QString::number(e.cores), e.governor, e.power,
              e.kernel, fixed(e.loadAverage, 2), fixed(e.busyBeforePercent, 1) + " %");
 }
@@ -46,13 +57,14 @@ QString runsTable(const BenchResult &r)
                      .arg("Plovex CPU", 11)
                      .arg("X server CPU", 13)
                      .arg("others", 7)
-                     .arg("pipelined frames"));
+                     .arg("frames that waited for the server"));
     for (std::size_t i = 0; i < r.runs.size(); ++i) {
         const PlovexRun &run = r.runs[i];
         const QString limitShare = run.limitFps ? percent(run.score / *run.limitFps) : QString("-");
-        const QString pipelined =
-            run.waited ? QString("%1 of %2").arg(run.frames - *run.waited).arg(run.frames)
-                       : QString("unknown");
+        QString waited =
+            run.waited ? QString("%1 of %2").arg(*run.waited).arg(run.frames) : QString("unknown");
+        if (run.waitUsPerFrame)
+            waited += QString(", %1 us a frame").arg(*run.waitUsPerFrame, 0, 'f', 1);
         lines.append(QString("%1 %2 %3 %4 %5 %6 %7  %8")
                          .arg(i + 1, 3)
                          .arg(run.score, 6)
@@ -61,14 +73,14 @@ QString runsTable(const BenchResult &r)
                          .arg(orUnknown(run.plovexCpuUs, 1, " us"), 11)
                          .arg(orUnknown(run.serverCpuUs, 1, " us"), 13)
                          .arg(orUnknown(run.otherBusyPercent, 0, " %"), 7)
-                         .arg(pipelined));
+                         .arg(waited));
     }
     return lines.join('\n') + '\n';
 }
 
 QString limitLine(const BenchResult &r, const Summary &s)
 {
-    const std::optional<double> limit = medianLimitFps(r);
+    const std::optional<double> limit = medianFps(r.limitRuns);
     if (!limit)
         return "limit:    " +
                (r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable) + '\n';
@@ -85,11 +97,51 @@ QString limitLine(const BenchResult &r, const Summary &s)
     if (known)
         cpu = QString("; it used %1 us per frame, the X server %2 us")
                   .arg(fixed(client / known, 1), fixed(server / known, 1));
-    return QString("limit:    median %1 fps over %2 run(s)%3\n"
-                   "          the score is %4 of this machine's limit\n")
-        .arg(fixed(*limit, 0))
-        .arg(r.limitRuns.size())
-        .arg(cpu, percent(s.median / *limit));
+    QString line = QString("limit:    median %1 fps over %2 serial run(s)%3\n"
+                           "          the score is %4 of this machine's limit\n")
+                       .arg(fixed(*limit, 0))
+                       .arg(r.limitRuns.size())
+                       .arg(cpu, percent(s.median / *limit));
+    if (const std::optional<double> pipelined = medianFps(r.pipelinedRuns))
+        line += QString("context:  with frames overlapped the limit program reaches %1 fps "
+                        "(%2 run(s)); Plovex presents serially, so this is no limit of its "
+                        "score\n")
+                    .arg(fixed(*pipelined, 0))
+                    .arg(r.pipelinedRuns.size());
+    return line;
+}
+
+QString summaryLines(const Summary &s, const Levels &l)
+{
+    QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n")
+                      .arg(s.median)
+                      .arg(s.min)
+                      .arg(s.max)
+                      .arg(fixed(s.cv * 100, 1));
+    out += QString("          %1 to %2 holds the median with %3 confidence")
+               .arg(s.interval.low)
+               .arg(s.interval.high)
+               .arg(percent(s.interval.confidence));
+    if (s.interval.confidence < l.confidence)
+        out += QString(" (%1 needs at least %2 runs)")
+                   .arg(level(l.confidence))
+                   .arg(fewestRunsFor(l.confidence));
+    out += '\n';
+    if (s.cv > l.unstableCv)
+        out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
+                       "would pin the median to within %4\n")
+                   .arg(fixed(s.cv * 100, 1), level(l.unstableCv))
+                   .arg(runsNeeded(s.cv, l))
+                   .arg(level(l.unstableCv / 2));
+    return out;
+}
+
+PictureRow pictureRow(const QString &name, const BenchResult &r)
+{
+    const Summary s = summarise(scores(r));
+    return {name.toStdString(),    scores(r),       s.median,
+            s.interval.low,        s.interval.high, s.interval.confidence,
+            medianFps(r.limitRuns)};
 }
 
 QString rankTestName(const RankTest &t)
@@ -102,32 +154,44 @@ QString pValue(double p)
     return p < 0.001 ? QString("p < 0.001") : "p = " + fixed(p, 3);
 }
 
+// The rank test's verdict on B against A, and what more runs could tell when it can say
+// nothing at these sizes.
+std::pair<QString, QString> verdict(const std::vector<double> &sa, const std::vector<double> &sb,
+                                    double change, double significance)
+{
+    const RankTest test = mannWhitney(sa, sb);
+    if (test.p < significance) {
+        // The rank test decides the direction: B's runs rank above A's when A's U is small.
+        const bool faster = test.u < double(sa.size()) * double(sb.size()) / 2;
+        return {QString("B is %1 % %2 (%3, %4)")
+                    .arg(fixed(std::abs(change) * 100, 0), faster ? "faster" : "slower",
+                         pValue(test.p), rankTestName(test)),
+                {}};
+    }
+    const QString line =
+        QString("no significant difference at %1 (B's median is %2 % %3; %4, %5)")
+            .arg(level(significance), fixed(std::abs(change) * 100, 1),
+                 change >= 0 ? "higher" : "lower", pValue(test.p), rankTestName(test));
+    const double smallest = smallestRankTestP(int(sa.size()), int(sb.size()));
+    if (smallest < significance)
+        return {line, {}};
+    return {line, QString("with %1 and %2 runs no difference can reach %3 (the smallest possible "
+                          "p is %4); measure at least %5 runs each\n")
+                      .arg(sa.size())
+                      .arg(sb.size())
+                      .arg(level(significance), fixed(smallest, 3))
+                      .arg(fewestRunsToReach(significance))};
+}
+
 } // namespace
 
-QString resultTable(const BenchResult &r)
+QString resultTable(const BenchResult &r, const Levels &levels)
 {
     QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n';
     if (r.runs.empty())
         return out;
-    const Summary s = summarise(scores(r));
-    out += QString("score:    median %1, min %2, max %3, variation %4 %\n")
-               .arg(s.median)
-               .arg(s.min)
-               .arg(s.max)
-               .arg(fixed(s.cv * 100, 1));
-    QString interval = QString("          %1 to %2 holds the median with %3 confidence")
-                           .arg(s.interval.low)
-                           .arg(s.interval.high)
-                           .arg(percent(s.interval.confidence));
-    if (s.interval.confidence < kConfidenceLevel)
-        interval += " (95 % needs at least 6 runs)";
-    out += interval + '\n';
-    if (s.cv > kUnstableCv)
-        out += QString("          UNSTABLE: the runs vary by %1 %, more than 5 %; about %2 runs "
-                       "would pin the median to within 2.5 %\n")
-                   .arg(fixed(s.cv * 100, 1))
-                   .arg(runsNeeded(s.cv));
-    out += limitLine(r, s);
+    const Summary s = summarise(scores(r), levels.confidence);
+    out += summaryLines(s, levels) + limitLine(r, s);
     out += "limited:  " + whatLimited(r).text + '\n';
     for (const QString &w : r.warnings)
         out += "warning:  " + w + '\n';
@@ -135,7 +199,7 @@ QString resultTable(const BenchResult &r)
 }
 
 Comparison compareResults(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                          const QString &nameB, bool force)
+                          const QString &nameB, bool force, const Levels &levels)
 {
     Comparison c;
     const QStringList differences = environmentDifferences(a.environment, b.environment);
@@ -147,7 +211,7 @@ Comparison compareResults(const BenchResult &a, const QString &nameA, const Benc
         return c;
     }
     const std::vector<double> sa = scores(a), sb = scores(b);
-    const Summary ma = summarise(sa), mb = summarise(sb);
+    const Summary ma = summarise(sa, levels.confidence), mb = summarise(sb, levels.confidence);
     for (const auto &[name, r, m] : {std::tuple(nameA, &a, ma), std::tuple(nameB, &b, mb)})
         c.text += QString("%1: median %2 over %3 run(s), variation %4 %, %5\n")
                       .arg(name)
@@ -156,26 +220,36 @@ Comparison compareResults(const BenchResult &a, const QString &nameA, const Benc
                       .arg(fixed(m.cv * 100, 1), r->created);
     for (const QString &d : differences)
         c.text += "note: the environments differ in " + d + '\n';
-
-    const RankTest test = mannWhitney(sa, sb);
     const double change = ma.median > 0 ? mb.median / ma.median - 1 : 0;
-    if (test.p < kSignificance) {
-        // The rank test decides the direction: B's runs rank above A's when A's U is small.
-        const bool faster = test.u < double(sa.size()) * double(sb.size()) / 2;
-        c.text += QString("B is %1 % %2 (%3, %4)\n")
-                      .arg(fixed(std::abs(change) * 100, 0), faster ? "faster" : "slower",
-                           pValue(test.p), rankTestName(test));
-    } else {
-        c.text += QString("no significant difference at 5 % (B's median is %1 % %2; %3, %4)\n")
-                      .arg(fixed(std::abs(change) * 100, 1), change >= 0 ? "higher" : "lower",
-                           pValue(test.p), rankTestName(test));
-        const double smallest = smallestRankTestP(int(sa.size()), int(sb.size()));
-        if (smallest >= kSignificance)
-            c.text += QString("with %1 and %2 runs no difference can reach 5 % (the smallest "
-                              "possible p is %3); measure at least 4 runs each\n")
-                          .arg(sa.size())
-                          .arg(sb.size())
-                          .arg(fixed(smallest, 3));
-    }
+    const auto [line, more] = verdict(sa, sb, change, levels.significance);
+    c.verdict = line;
+    c.text += line + '\n' + more;
     return c;
+}
+
+std::string resultPicture(const BenchResult &r, const QString &name)
+{
+    const Summary s = summarise(scores(r));
+    const QString title = QString("Plovex: median %1 over %2 run(s), %3 to %4 with %5 confidence")
+                              .arg(s.median)
+                              .arg(s.runs)
+                              .arg(s.interval.low)
+                              .arg(s.interval.high)
+                              .arg(percent(s.interval.confidence));
+    std::vector<std::string> notes;
+    for (const QString &w : r.warnings)
+        notes.push_back("warning: " + w.toStdString());
+    return pictureSvg(title.toStdString(), {pictureRow(name, r)}, notes);
+}
+
+std::string comparisonPicture(const BenchResult &a, const QString &nameA, const BenchResult &b,
+                              const QString &nameB, const Comparison &comparison)
+{
+    std::vector<std::string> notes;
+    for (const QString &d : environmentDifferences(a.environment, b.environment))
+        notes.push_back("the environments differ in " + d.toStdString());
+    if (notes.empty())
+        notes.push_back("the environments do not differ in what changes scores");
+    return pictureSvg(comparison.verdict.toStdString(),
+                      {pictureRow(nameA, a), pictureRow(nameB, b)}, notes);
 }

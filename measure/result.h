@@ -1,5 +1,5 @@
-// A bench result: the machine it was measured on, every run, and the summary; written as
-// versioned JSON and read back for a comparison.
+// A bench result: the machine it was measured on and every run, as plovex-bench measures,
+// saves (resultjson.h), judges (limiter.h) and compares them.
 #pragma once
 
 #include "statistics.h"
@@ -9,12 +9,6 @@
 
 #include <optional>
 #include <vector>
-
-class QJsonObject;
-
-inline constexpr char kResultSchema[] = "plovex-bench-result";
-// Raise when a field changes meaning or goes away; readers refuse versions they do not know.
-constexpr int kResultSchemaVersion = 1;
 
 struct Environment
 {
@@ -28,6 +22,7 @@ struct Environment
     QString windowManager;           // "none" or its name
     std::optional<double> refreshHz; // unknown without RandR, or a mode without timings
     QString screen;                  // "1280x1024"
+    int depth = 0;                   // of the screen's pixels in bits; 0 unknown (older files)
     QString scale;                   // Xft.dpi and the scale variables set, or "none"
     QString cpuModel;
     int cores = 0;
@@ -52,6 +47,7 @@ struct PlovexRun
     bool framesCounted = false;      // false: frames estimated as score x 8.8 s
     QString presentPath;             // what Plovex reported ("shm", "qt"), or "unknown"
     std::optional<long long> waited; // frames that waited for the server; unknown without a report
+    std::optional<double> waitUsPerFrame; // the time they waited, over all frames of the run
     // Processor time other programs took during the run, in per cent of all cores.
     std::optional<double> otherBusyPercent;
 
@@ -76,32 +72,19 @@ struct BenchResult
     Environment environment;
     QStringList warnings;
     std::vector<PlovexRun> runs;
-    std::vector<LimitRun> limitRuns;
-    QString limitUnavailable; // why there are no limit runs, when they were wanted
+    std::vector<LimitRun> limitRuns; // serial, like Plovex: the limit the score is held to
+    QString limitUnavailable;        // why there are no limit runs, when they were wanted
+    // With the server copying one frame while the next is drawn: context, not a limit.
+    std::vector<LimitRun> pipelinedRuns;
 
     bool operator==(const BenchResult &) const = default;
 };
 
 std::vector<double> scores(const BenchResult &result);
-std::optional<double> medianLimitFps(const BenchResult &result);
+std::optional<double> medianFps(const std::vector<LimitRun> &runs);
 
-// What held the score down, in one sentence, and whether it says anything about the machine.
-struct Limiter
-{
-    enum class Kind { RefreshCap, Plovex, XServer, Unknown };
-    Kind kind = Kind::Unknown;
-    QString text;
-};
-// A median within 2 % (and 1 fps) of the refresh rate or of a half, third or quarter of
-// it counts as capped.
-Limiter whatLimited(const BenchResult &result);
-
-QByteArray toJson(const BenchResult &result);
-
-// Throws std::runtime_error with a one-line reason on anything that is not a result of a
-// schema version this program knows.
-BenchResult resultFromJson(const QByteArray &json);
-BenchResult readResultFile(const QString &path);
+// Whether a run's score is one its frames can give in a run of 8.8 s and a last frame.
+bool scoreFitsFrames(const PlovexRun &run);
 
 // Fields that change scores and in which two results differ, as "name: A vs B".
 QStringList environmentDifferences(const Environment &a, const Environment &b);

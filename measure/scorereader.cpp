@@ -11,7 +11,8 @@
 namespace {
 
 // The digits whose opaque pixels all show exactly at (x, y) of the image.
-std::vector<int> matchingDigits(const QImage &image, int x, int y, const SpriteSheets &sheets)
+std::vector<int> matchingDigits(const QImage &image, int x, int y, const SpriteSheets &sheets,
+                                QRgb kept)
 {
     std::vector<int> found;
     for (int d = 0; d <= 9; ++d) {
@@ -19,8 +20,8 @@ std::vector<int> matchingDigits(const QImage &image, int x, int y, const SpriteS
         for (int ty = 0; ty < kTileSize && ok; ++ty)
             for (int tx = 0; tx < kTileSize && ok; ++tx)
                 if ((sheets.mask.pixel(d * kTileSize + tx, ty) & 0xffffff) == 0)
-                    ok = (image.pixel(x + tx, y + ty) & 0xffffff) ==
-                         (sheets.colour.pixel(d * kTileSize + tx, ty) & 0xffffff);
+                    ok = (image.pixel(x + tx, y + ty) & kept) ==
+                         (sheets.colour.pixel(d * kTileSize + tx, ty) & kept);
         if (ok)
             found.push_back(d);
     }
@@ -41,7 +42,8 @@ std::optional<int> scoreFromTiles(int tiles, long long frames)
     return int(score);
 }
 
-TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets)
+TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets,
+                           QRgb kept)
 {
     TileReading reading;
     int score = 0;
@@ -53,7 +55,8 @@ TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheet
             reading.problem = "digit tile " + std::to_string(k) + " lies outside the image";
             return reading;
         }
-        const std::vector<int> found = matchingDigits(image, corner.x(), corner.y(), sheets);
+        const std::vector<int> found =
+            matchingDigits(image, corner.x(), corner.y(), sheets, kept & 0xffffff);
         if (found.size() != 1) {
             reading.problem = "digit tile " + std::to_string(k) + " at (" + std::to_string(x) +
                               "," + std::to_string(y) + ") matches " +

@@ -5,6 +5,7 @@
 #include "spritesheet.h"
 
 #include <QPoint>
+#include <QRgb>
 
 #include <optional>
 #include <string>
@@ -20,8 +21,10 @@ struct TileReading
 };
 
 // `origin` is where the window's top-left corner lies in the image. Only the tiles' opaque
-// pixels are compared, so sprites and colours around them do not matter.
-TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets);
+// pixels are compared, so sprites and colours around them do not matter; of each pixel
+// only the bits in `kept`, for a screen of fewer colours.
+TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheets &sheets,
+                           QRgb kept = 0xffffff);
 
 // The tiles show only a score's lowest four digits. A run that counted `frames` finished
 // just past 8.8 s, which gives its score to about a frame a second and so the digits

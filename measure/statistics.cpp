@@ -29,100 +29,47 @@ double binomial(int n, int k)
         std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0)));
 }
 
-} // namespace
-
-MedianInterval medianInterval(const std::vector<double> &sorted, double level)
+// The pooled values' midranks, doubled so that they stay whole numbers, with the tie
+// term of the normal approximation and the doubled rank sum of a.
+struct Ranks
 {
-    const int n = int(sorted.size());
-    int j = 1;
-    while (2 * (j + 1) <= n + 1 && coverage(n, j + 1) >= level)
-        ++j;
-    return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
-}
+    std::vector<int> rank2;
+    double tieTerm = 0;
+    long long sumA2 = 0;
+};
 
-Summary summarise(std::vector<double> values)
+Ranks doubledMidranks(const std::vector<double> &a, const std::vector<double> &b)
 {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    Summary s;
-    s.runs = int(n);
-    s.min = values.front();
-    s.max = values.back();
-    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    s.mean = std::accumulate(values.begin(), values.end(), 0.0) / double(n);
-    if (n > 1 && s.mean > 0) {
-        double squares = 0;
-        for (double v : values)
-            squares += (v - s.mean) * (v - s.mean);
-        s.cv = std::sqrt(squares / double(n - 1)) / s.mean;
-    }
-    s.interval = medianInterval(values);
-    return s;
-}
-
-int runsNeeded(double cv)
-{
-    constexpr double kZ = 1.959964;   // two-sided 95 %
-    constexpr double kTarget = 0.025; // half-width of the interval, relative to the median
-    // For normal scores the median's variance is pi/2 times the mean's.
-    const double n = std::numbers::pi / 2 * std::pow(kZ * cv / kTarget, 2);
-    return std::max(6, int(std::ceil(n)));
-}
-
-RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
-{
-    struct Value
-    {
-        double v;
-        bool first;
-    };
-    std::vector<Value> pooled;
+    std::vector<std::pair<double, bool>> pooled; // value, from a
     for (double v : a)
         pooled.push_back({v, true});
     for (double v : b)
         pooled.push_back({v, false});
-    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.v < r.v; });
-
-    // Midranks, doubled so that they stay whole numbers; the tie sizes for the correction.
+    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.first < r.first; });
     const int total = int(pooled.size());
-    std::vector<int> rank2(pooled.size());
-    double tieTerm = 0;
+    Ranks ranks;
+    ranks.rank2.resize(pooled.size());
     for (int i = 0; i < total;) {
         int j = i;
-        while (j + 1 < total && pooled[std::size_t(j + 1)].v == pooled[std::size_t(i)].v)
+        while (j + 1 < total && pooled[std::size_t(j + 1)].first == pooled[std::size_t(i)].first)
             ++j;
         for (int k = i; k <= j; ++k)
-            rank2[std::size_t(k)] = i + j + 2;
+            ranks.rank2[std::size_t(k)] = i + j + 2;
         const double t = j - i + 1;
-        tieTerm += t * t * t - t;
+        ranks.tieTerm += t * t * t - t;
         i = j + 1;
     }
-    long long sumA2 = 0;
     for (std::size_t k = 0; k < pooled.size(); ++k)
-        if (pooled[k].first)
-            sumA2 += rank2[k];
+        if (pooled[k].second)
+            ranks.sumA2 += ranks.rank2[k];
+    return ranks;
+}
 
-    const int n1 = int(a.size()), n2 = int(b.size());
-    RankTest test;
-    test.u = double(sumA2) / 2 - n1 * (n1 + 1) / 2.0;
-
-    if (total > kExactRankTestLimit) {
-        const double mean = n1 * double(n2) / 2;
-        const double variance =
-            n1 * double(n2) / 12 * ((total + 1) - tieTerm / (double(total) * (total - 1)));
-        if (variance <= 0)
-            return test;
-        const double z = std::max(0.0, std::abs(test.u - mean) - 0.5) / std::sqrt(variance);
-        test.p = std::min(1.0, std::erfc(z / std::numbers::sqrt2));
-        test.exact = false;
-        return test;
-    }
-
-    // The distribution of the smaller group's doubled rank sum over all its placements;
-    // the larger group's sum lies exactly as far from its own mean.
-    const bool smallerIsA = n1 <= n2;
-    const int k = smallerIsA ? n1 : n2;
-    const long long observed = smallerIsA ? sumA2 : (long long)total * (total + 1) - sumA2;
+// The share of all placements of k of the values whose doubled rank sum lies at least as
+// far from its mean as `observed`, counted over every placement.
+double exactP(const std::vector<int> &rank2, int k, long long observed)
+{
+    const int total = int(rank2.size());
     const long long mean2 = (long long)k * (total + 1);
     const int maxSum = total * (total + 1);
     std::vector<std::vector<double>> ways(std::size_t(k + 1),
@@ -145,11 +92,99 @@ RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
         if (std::llabs(s - mean2) >= distance)
             extreme += w;
     }
-    test.p = std::min(1.0, extreme / all);
+    return std::min(1.0, extreme / all);
+}
+
+} // namespace
+
+MedianInterval medianInterval(const std::vector<double> &sorted, double level)
+{
+    const int n = int(sorted.size());
+    int j = 1;
+    while (2 * (j + 1) <= n + 1 && coverage(n, j + 1) >= level)
+        ++j;
+    return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
+}
+
+Summary summarise(std::vector<double> values, double level)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    Summary s;
+    s.runs = int(n);
+    s.min = values.front();
+    s.max = values.back();
+    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    s.mean = std::accumulate(values.begin(), values.end(), 0.0) / double(n);
+    if (n > 1 && s.mean > 0) {
+        double squares = 0;
+        for (double v : values)
+            squares += (v - s.mean) * (v - s.mean);
+        s.cv = std::sqrt(squares / double(n - 1)) / s.mean;
+    }
+    s.interval = medianInterval(values, level);
+    return s;
+}
+
+int fewestRunsFor(double level)
+{
+    int n = 1;
+    while (coverage(n, 1) < level && n < 1000)
+        ++n;
+    return n;
+}
+
+int runsNeeded(double cv, const Levels &levels)
+{
+    // The two-sided normal quantile of the level, by halving: erfc falls as z grows.
+    double low = 0, high = 10;
+    for (int i = 0; i < 60; ++i) {
+        const double z = (low + high) / 2;
+        if (std::erfc(z / std::numbers::sqrt2) > 1 - levels.confidence)
+            low = z;
+        else
+            high = z;
+    }
+    // For normal scores the median's variance is pi/2 times the mean's.
+    const double n = std::numbers::pi / 2 * std::pow(low * cv / (levels.unstableCv / 2), 2);
+    return std::max(fewestRunsFor(levels.confidence), int(std::ceil(n)));
+}
+
+RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
+{
+    const Ranks ranks = doubledMidranks(a, b);
+    const int n1 = int(a.size()), n2 = int(b.size()), total = n1 + n2;
+    RankTest test;
+    test.u = double(ranks.sumA2) / 2 - n1 * (n1 + 1) / 2.0;
+    if (total > kExactRankTestLimit) {
+        const double mean = n1 * double(n2) / 2;
+        const double variance =
+            n1 * double(n2) / 12 * ((total + 1) - ranks.tieTerm / (double(total) * (total - 1)));
+        if (variance <= 0)
+            return test;
+        const double z = std::max(0.0, std::abs(test.u - mean) - 0.5) / std::sqrt(variance);
+        test.p = std::min(1.0, std::erfc(z / std::numbers::sqrt2));
+        test.exact = false;
+        return test;
+    }
+    // The smaller group's doubled rank sum; the larger group's lies exactly as far from
+    // its own mean.
+    const bool smallerIsA = n1 <= n2;
+    const long long observed =
+        smallerIsA ? ranks.sumA2 : (long long)total * (total + 1) - ranks.sumA2;
+    test.p = exactP(ranks.rank2, smallerIsA ? n1 : n2, observed);
     return test;
 }
 
 double smallestRankTestP(int n1, int n2)
 {
     return std::min(1.0, 2.0 / binomial(n1 + n2, n1));
+}
+
+int fewestRunsToReach(double significance)
+{
+    int n = 1;
+    while (smallestRankTestP(n, n) >= significance && n < 1000)
+        ++n;
+    return n;
 }

@@ -33,18 +33,28 @@ constexpr double kUnstableCv = 0.05;
 constexpr double kConfidenceLevel = 0.95;
 constexpr double kSignificance = 0.05;
 
+// The levels a report judges by, the constants above unless a caller asks for others.
+struct Levels
+{
+    double confidence = kConfidenceLevel;
+    double significance = kSignificance;
+    double unstableCv = kUnstableCv;
+};
+
 // values must not be empty.
-Summary summarise(std::vector<double> values);
+Summary summarise(std::vector<double> values, double level = kConfidenceLevel);
 
 // The narrowest interval between order statistics, symmetric about the middle, that
-// reaches `level`; with too few values for that (fewer than six at 95 %), min to max with
-// the confidence it does have. `sorted` must be sorted and not empty.
+// reaches `level`; with too few values for that (fewer than fewestRunsFor(level)), min to
+// max with the confidence it does have. `sorted` must be sorted and not empty.
 MedianInterval medianInterval(const std::vector<double> &sorted, double level = kConfidenceLevel);
+// The fewest runs whose min to max reaches `level`: six at 95 %.
+int fewestRunsFor(double level);
 
-// Runs after which the median's 95 % interval spans about ±2.5 % of it, for a series that
-// varies by cv: half the unstable threshold, so that a 5 % difference between two
-// machines shows. At least the six runs a 95 % interval needs.
-int runsNeeded(double cv);
+// Runs after which the median's interval at `levels.confidence` spans about half the
+// unstable threshold either side of it, for a series that varies by cv, so that a
+// difference of the threshold between two machines shows. At least fewestRunsFor.
+int runsNeeded(double cv, const Levels &levels = {});
 
 struct RankTest
 {
@@ -62,6 +72,8 @@ constexpr int kExactRankTestLimit = 100;
 // must be non-empty.
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b);
 
-// The smallest two-sided p the exact test can reach for these sizes: below the
-// significance level only from four runs each, or three against five.
+// The smallest two-sided p the exact test can reach for these sizes: below 5 % only from
+// four runs each, or three against five.
 double smallestRankTestP(int n1, int n2);
+// The fewest runs each for which a difference can reach `significance`.
+int fewestRunsToReach(double significance);

@@ -37,7 +37,6 @@ public:
 
     // Posts the quit message; the loop takes it and stops.
     void Terminate();
-    bool Terminated() const { return m_terminated; }
 
     // Runs loop steps until the quit message has been taken.
     void Run();

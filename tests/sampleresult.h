@@ -18,6 +18,7 @@ inline BenchResult sampleResult(const std::vector<double> &scores)
     e.windowManager = "none";
     e.refreshHz = 60.0;
     e.screen = "1280x1024";
+    e.depth = 24;
     e.scale = "Xft.dpi=96";
     e.cpuModel = "AMD EPYC";
     e.cores = 2;

@@ -97,7 +97,7 @@ void runLoopFor(int ms)
 {
     bool over = false;
     QTimer::singleShot(ms, [&over] { over = true; });
-    while (!over && !Application->Terminated())
+    while (!over)
         Application->HandleMessage();
 }
 

@@ -1,7 +1,8 @@
 // Bench results: the JSON round trip and its schema version, what plovex-bench says of a
 // file or an argument it cannot use, which environment differences matter, and what
 // limited a score.
-#include "result.h"
+#include "limiter.h"
+#include "resultjson.h"
 #include "sampleresult.h"
 
 #include <QJsonArray>
@@ -18,6 +19,18 @@ Q_DECLARE_METATYPE(Edit)
 
 namespace {
 
+// An edit of run 1 of a good result's JSON.
+Edit runField(const char *key, const QJsonValue &value)
+{
+    return [key, value](QJsonObject &o) {
+        QJsonArray runs = o["runs"].toArray();
+        QJsonObject run = runs[1].toObject();
+        run[key] = value;
+        runs[1] = run;
+        o["runs"] = runs;
+    };
+}
+
 // Every optional field both set and unset somewhere, every text distinct from its default.
 BenchResult fullResult()
 {
@@ -29,11 +42,13 @@ BenchResult fullResult()
     r.runs[0].framesCounted = true;
     r.runs[0].presentPath = "shm";
     r.runs[0].waited = 120;
+    r.runs[0].waitUsPerFrame = 10.8;
     r.runs[0].otherBusyPercent = 3.5;
     r.runs[1].presentPath = "qt";
     r.runs[2].presentPath = "unknown";
     r.limitRuns.push_back({13281.2, 116874, 1003, 75.2, 50.1, 0.5});
     r.limitRuns.push_back({12990.0, 114312, 0, std::nullopt, std::nullopt, std::nullopt});
+    r.pipelinedRuns.push_back({16084.0, 141539, 0, 61.5, 32.3, std::nullopt});
     r.environment.refreshHz.reset();
     return r;
 }
@@ -65,6 +80,35 @@ private slots:
         QCOMPARE(summary["percent_of_limit"].toDouble(), 4376.0 / ((13281.2 + 12990.0) / 2) * 100);
         QCOMPARE(root["runs"].toArray()[0].toObject()["pipelined"].toInteger(),
                  r.runs[0].frames - 120);
+        QCOMPARE(summary["pipelined_limit_fps_median"].toDouble(), 16084.0);
+    }
+
+    // A file of a plovex-bench before the serial limit: it loads, and written again it
+    // holds every field it held with the same value.
+    void aFileOfTheLandedVersionLoadsUnchanged()
+    {
+        QFile file(PLOVEX_LANDED_RESULT);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject old = QJsonDocument::fromJson(file.readAll()).object();
+        const BenchResult r = readResultFile(PLOVEX_LANDED_RESULT);
+        QVERIFY(r.pipelinedRuns.empty() && !r.runs[0].waitUsPerFrame);
+        QStringList lost;
+        const std::function<void(const QJsonValue &, const QJsonValue &, const QString &)> holds =
+            [&](const QJsonValue &now, const QJsonValue &was, const QString &path) {
+                if (was.isObject() && now.isObject()) {
+                    for (const QString &key : was.toObject().keys())
+                        holds(now.toObject()[key], was.toObject()[key], path + "." + key);
+                } else if (was.isArray() && now.isArray() &&
+                           was.toArray().size() == now.toArray().size()) {
+                    for (qsizetype i = 0; i < was.toArray().size(); ++i)
+                        holds(now.toArray()[i], was.toArray()[i], path + QString("[%1]").arg(i));
+                } else if (now != was) {
+                    lost.append(path);
+                }
+            };
+        holds(QJsonDocument::fromJson(toJson(r)).object(), old, "");
+        // Only the sentence on what limited the runs is worded anew from the same figures.
+        QCOMPARE(lost, QStringList{".summary.limited_by.text"});
     }
 
     // Exit status 2 and one line on standard error, for a file or an argument it cannot use.
@@ -78,21 +122,36 @@ private slots:
         const QStringList ab{"--compare", "A", "B"};
         QTest::newRow("missing file") << QStringList{"--compare", "/nonexistent/a.json", "B"}
                                       << none << QByteArray() << "cannot read /nonexistent/a.json";
-        QTest::newRow("not JSON") << ab << none << QByteArray("{\"runs\": [") << "not JSON";
+        const QByteArray good = toJson(fullResult());
+        QTest::newRow("a directory")
+            << QStringList{"--compare", "DIR", "B"} << none << QByteArray() << "is a directory";
+        QTest::newRow("truncated") << ab << none << good.left(good.size() / 2) << "not JSON";
+        QTest::newRow("a 50 MB list")
+            << ab << none << "[" + QByteArray("0,").repeated(25'000'000) + "0]"
+            << "not a plovex-bench result";
+        QTest::newRow("NaN") << ab << none << QByteArray(good).replace(": 4376", ": NaN")
+                             << "not JSON";
+        QTest::newRow("100,000 deep")
+            << ab << none << QByteArray(100'000, '[') << "too deeply nested";
         QTest::newRow("another program's JSON")
             << ab << none << QByteArray("{\"runs\": [1, 2]}") << "not a plovex-bench result";
         QTest::newRow("newer schema version")
-            << ab << Edit([](QJsonObject &o) { o["schema_version"] = kResultSchemaVersion + 1; })
-            << QByteArray() << "this plovex-bench reads version";
+            << ab << Edit([](QJsonObject &o) { o["schema_version"] = 999; }) << QByteArray()
+            << "schema version 999; this plovex-bench reads version 1";
         QTest::newRow("no runs") << ab << Edit([](QJsonObject &o) { o["runs"] = QJsonArray(); })
                                  << QByteArray() << "runs is empty";
-        QTest::newRow("a score that is not a number") << ab << Edit([](QJsonObject &o) {
-            QJsonArray runs = o["runs"].toArray();
-            QJsonObject run = runs[1].toObject();
-            run["score"] = "fast";
-            runs[1] = run;
-            o["runs"] = runs;
-        }) << QByteArray() << "runs[1].score is not a number";
+        QTest::newRow("a score that is not a number")
+            << ab << runField("score", "fast") << QByteArray() << "runs[1].score is not a number";
+        QTest::newRow("a negative score")
+            << ab << runField("score", -4295) << QByteArray() << "runs[1].score is not a number";
+        // Sums of such scores overflow: the variation would read as any figure.
+        QTest::newRow("a score of 1e308")
+            << ab << runField("score", 1e308) << QByteArray() << "runs[1].score is not a number";
+        QTest::newRow("a score its frames cannot give")
+            << ab << runField("score", 4800) << QByteArray()
+            << "runs[1].score, 4800, is not what 37796 frames in a run of 8.8 s give";
+        QTest::newRow("frames of 1e308")
+            << ab << runField("frames", 1e308) << QByteArray() << "runs[1].frames is not a number";
         QTest::newRow("an environment field missing") << ab << Edit([](QJsonObject &o) {
             QJsonObject e = o["environment"].toObject();
             e.remove("cpu_model");
@@ -131,6 +190,7 @@ private slots:
         write(bad, edit ? QJsonDocument(json).toJson() : raw);
         arguments.replaceInStrings(QRegularExpression("^A$"), bad);
         arguments.replaceInStrings(QRegularExpression("^B$"), good);
+        arguments.replaceInStrings(QRegularExpression("^DIR$"), dir.path());
 
         QProcess bench;
         bench.start(PLOVEX_BENCH, arguments);
@@ -162,6 +222,10 @@ private slots:
             << set("refresh_hz", 144.0) << QStringList{"refresh rate: 60.0 Hz vs 144.0 Hz"};
         QTest::newRow("refresh rate unknown") << set("refresh_hz", QJsonValue::Null)
                                               << QStringList{"refresh rate: 60.0 Hz vs unknown"};
+        QTest::newRow("screen depth")
+            << set("depth", 16) << QStringList{"screen depth: 24 bits vs 16 bits"};
+        QTest::newRow("a depth one file does not know")
+            << Edit([](QJsonObject &e) { e.remove("depth"); }) << QStringList();
         QTest::newRow("refresh rates within half a hertz")
             << set("refresh_hz", 59.94) << QStringList();
         QTest::newRow("CPU model")

@@ -186,7 +186,7 @@ private slots:
         label(3)->setCaption(QStringLiteral("x"));
         ScoreForm->Show();
         QVERIFY(showsRange(3));
-        const int remaining = ScoreForm->Timer1->remainingTime();
+        const int remaining = ScoreForm->Timer1->findChild<QTimer *>()->remainingTime();
         QVERIFY2(remaining >= 0 && remaining <= 850, qPrintable(QString::number(remaining)));
     }
 

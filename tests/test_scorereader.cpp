@@ -1,7 +1,10 @@
-// The score beyond the four digit tiles, from the frame count Plovex reports; the tiles
-// themselves are read in every end-to-end case through plovex-inspect.
+// The score beyond the four digit tiles, from the frame count Plovex reports, and the
+// tiles on a screen of fewer colours; at 24 bits they are read in every end-to-end case
+// through plovex-inspect.
+#include "rating.h"
 #include "scorereader.h"
 
+#include <QImage>
 #include <QTest>
 
 class TestScoreReader : public QObject
@@ -28,6 +31,33 @@ private slots:
         QFETCH(int, tiles);
         QFETCH(qlonglong, frames);
         QTEST(scoreFromTiles(tiles, frames).value_or(-1), "score");
+    }
+
+    // A 16-bit screen keeps 5, 6 and 5 bits of red, green and blue.
+    void tilesReadOnTheBitsTheScreenKeeps_data()
+    {
+        QTest::addColumn<uint>("screen"); // what the screen keeps of each pixel
+        QTest::addColumn<uint>("kept");   // what the reader is told it keeps
+        QTest::addColumn<int>("score");   // -1: unreadable
+        QTest::newRow("24 bits") << 0xffffffu << 0xffffffu << 4376;
+        QTest::newRow("16 bits") << 0xf8fcf8u << 0xf8fcf8u << 4376;
+        QTest::newRow("16 bits taken for 24") << 0xf8fcf8u << 0xffffffu << -1;
+    }
+    void tilesReadOnTheBitsTheScreenKeeps()
+    {
+        QFETCH(uint, screen);
+        QFETCH(uint, kept);
+        const SpriteSheets &sheets = builtInSheets();
+        QImage window(512, 293, QImage::Format_RGB32);
+        window.fill(Qt::black);
+        const int digits[] = {4, 3, 7, 6};
+        for (int k = 0; k < 4; ++k)
+            for (int y = 0; y < kTileSize; ++y)
+                for (int x = 0; x < kTileSize; ++x)
+                    window.setPixel(kScoreDigitLeft + kScoreDigitSpacing * k + x,
+                                    kScoreDigitTop + y,
+                                    sheets.colour.pixel(digits[k] * kTileSize + x, y) & screen);
+        QTEST(readScoreTiles(window, QPoint(0, 0), sheets, kept).score, "score");
     }
 };
 

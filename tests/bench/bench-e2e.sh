@@ -13,7 +13,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-"$PLOVEX_BENCH" --xvfb --runs 3 --limit-runs 1 --json "$out/r.json" >"$out/table.txt" \
+"$PLOVEX_BENCH" --xvfb --runs 3 --limit-runs 1 --json "$out/r.json" --svg "$out/r.svg" >"$out/table.txt" \
     2>"$out/stderr.txt"
 status=$?
 if ((status != 0)); then
@@ -41,6 +41,14 @@ assert s["percent_of_limit"] > 0 and s["limited_by"]["text"], s
 e = r["environment"]
 assert e["x_server"].startswith("Xvfb") and e["mit_shm"] and e["platform"] == "xcb", e
 assert e["cores"] > 0 and e["kernel"] and e["plovex_version"], e
+PY
+
+# The picture of the result: a dot for each run, at the scores of the file.
+python3 - "$out/r.json" "$out/r.svg" <<'PY' || fail "r.svg does not show the runs"
+import json, sys, xml.etree.ElementTree as ET
+r = json.load(open(sys.argv[1]))
+dots = ET.parse(sys.argv[2]).getroot().findall(".//{http://www.w3.org/2000/svg}circle")
+assert sorted(float(d.get("data-score")) for d in dots) == sorted(run["score"] for run in r["runs"]), dots
 PY
 
 "$PLOVEX_BENCH" --compare "$out/r.json" "$out/r.json" >"$out/compare.txt" 2>&1

@@ -8,12 +8,12 @@
 // name, or "tooltip" (the desktop palette's tooltip background). Checks exit 0 when they
 // hold and 1 (with what was expected and seen on stderr) when they do not.
 #include "scorereader.h"
+#include "xwindow.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPalette>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
@@ -23,7 +23,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -72,38 +71,7 @@ Display *display()
 
 Atom atom(const char *name)
 {
-    return XInternAtom(display(), name, False);
-}
-
-// Errors such as BadWindow for a window that vanished mid-walk are expected; ignore them.
-int ignoreXErrors(Display *, XErrorEvent *)
-{
-    return 0;
-}
-
-std::string textProperty(Window w, Atom property, Atom type)
-{
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    std::string result;
-    if (XGetWindowProperty(display(), w, property, 0, 4096, False, type, &actual, &format, &count,
-                           &after, &data) == Success &&
-        data) {
-        if (format == 8)
-            result.assign(reinterpret_cast<char *>(data), count);
-        XFree(data);
-    }
-    return result;
-}
-
-std::string windowTitle(Window w)
-{
-    std::string title = textProperty(w, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
-    if (title.empty())
-        title = textProperty(w, XA_WM_NAME, AnyPropertyType);
-    return title;
+    return xwindow::atom(display(), name);
 }
 
 std::pair<std::string, std::string> windowClass(Window w)
@@ -125,26 +93,17 @@ std::pair<std::string, std::string> windowClass(Window w)
 // "-" when it has none.
 std::string windowType(Window w)
 {
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
     std::string result;
-    if (XGetWindowProperty(display(), w, atom("_NET_WM_WINDOW_TYPE"), 0, 16, False, XA_ATOM,
-                           &actual, &format, &count, &after, &data) == Success &&
-        data) {
-        for (unsigned long i = 0; i < count; ++i) {
-            char *name = XGetAtomName(display(), reinterpret_cast<Atom *>(data)[i]);
-            if (!name)
-                continue;
-            std::string type = name;
-            XFree(name);
-            const std::string prefix = "_NET_WM_WINDOW_TYPE_";
-            if (type.rfind(prefix, 0) == 0)
-                type = type.substr(prefix.size());
-            result += (result.empty() ? "" : ",") + type;
-        }
-        XFree(data);
+    for (const unsigned long type : xwindow::numbers(display(), w, atom("_NET_WM_WINDOW_TYPE"))) {
+        char *name = XGetAtomName(display(), Atom(type));
+        if (!name)
+            continue;
+        std::string text = name;
+        XFree(name);
+        const std::string prefix = "_NET_WM_WINDOW_TYPE_";
+        if (text.rfind(prefix, 0) == 0)
+            text = text.substr(prefix.size());
+        result += (result.empty() ? "" : ",") + text;
     }
     return result.empty() ? "-" : result;
 }
@@ -178,7 +137,7 @@ std::optional<WindowInfo> describe(Window w)
     info.height = attrs.height;
     info.viewable = attrs.map_state == IsViewable;
     info.overrideRedirect = attrs.override_redirect;
-    info.title = windowTitle(w);
+    info.title = xwindow::name(display(), w).toStdString();
     std::tie(info.resName, info.resClass) = windowClass(w);
     info.type = windowType(w);
     return info;
@@ -349,23 +308,12 @@ int checkShape(Window w)
 QImage grabScreen()
 {
     Display *dpy = display();
-    const Window root = DefaultRootWindow(dpy);
     XWindowAttributes attrs{};
-    XGetWindowAttributes(dpy, root, &attrs);
-    XImage *xi = XGetImage(dpy, root, 0, 0, unsigned(attrs.width), unsigned(attrs.height),
-                           AllPlanes, ZPixmap);
-    if (!xi)
-        throw std::runtime_error("cannot read the screen");
-    if (xi->bits_per_pixel != 32 || xi->red_mask != 0xff0000 || xi->green_mask != 0xff00 ||
-        xi->blue_mask != 0xff) {
-        XDestroyImage(xi);
-        throw std::runtime_error("the screen is not 24-bit RGB; run the server with depth 24");
-    }
-    QImage image(attrs.width, attrs.height, QImage::Format_RGB32);
-    for (int y = 0; y < attrs.height; ++y)
-        std::memcpy(image.scanLine(y), xi->data + std::ptrdiff_t(y) * xi->bytes_per_line,
-                    std::size_t(attrs.width) * 4);
-    XDestroyImage(xi);
+    XGetWindowAttributes(dpy, DefaultRootWindow(dpy), &attrs);
+    const QImage image = xwindow::image(dpy, DefaultRootWindow(dpy), attrs.width, attrs.height);
+    if (image.isNull())
+        throw std::runtime_error("cannot read the screen as 24-bit RGB; run the server with "
+                                 "depth 24");
     return image;
 }
 
@@ -477,7 +425,7 @@ int checkBlend(const View &v, Box box, QRgb bg, QRgb fg, long minText)
         std::sort(byCount.rbegin(), byCount.rend());
         for (auto [n, c] : byCount)
             if (shown++ < 4)
-                common += " " + hex(c) + " x" + std::to_string(n);
+                common.append(" ").append(hex(c)).append(" x").append(std::to_string(n));
         throw Failure("box (" + std::to_string(box.x) + "," + std::to_string(box.y) + ") " +
                       std::to_string(box.w) + "x" + std::to_string(box.h) + ": expected " +
                       hex(fg) + " text on " + hex(bg) + " (at least " + std::to_string(minText) +
@@ -736,15 +684,7 @@ int run(const Options &opt, std::vector<std::string> args)
         } else if (cmd == "check-shape") {
             return checkShape(w);
         } else {
-            XEvent ev{};
-            ev.xclient.type = ClientMessage;
-            ev.xclient.window = w;
-            ev.xclient.message_type = atom("WM_PROTOCOLS");
-            ev.xclient.format = 32;
-            ev.xclient.data.l[0] = long(atom("WM_DELETE_WINDOW"));
-            ev.xclient.data.l[1] = CurrentTime;
-            XSendEvent(display(), w, False, NoEventMask, &ev);
-            XSync(display(), False);
+            xwindow::sendClose(display(), w);
         }
         return 0;
     }
@@ -782,7 +722,7 @@ int run(const Options &opt, std::vector<std::string> args)
 
 int main(int argc, char *argv[])
 {
-    XSetErrorHandler(ignoreXErrors);
+    xwindow::ignoreErrors();
 
     Options opt;
     std::vector<std::string> args(argv + 1, argv + argc);

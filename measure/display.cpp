@@ -1,0 +1,137 @@
+#include "display.h"
+
+#include "environment.h"
+#include "xwindow.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <stdexcept>
+#include <sys/socket.h>
+
+namespace {
+
+// The refresh rate of one output's mode, when it is lit and its mode has timings.
+std::optional<double> outputRefresh(Display *d, XRRScreenResources *res, RROutput output)
+{
+    std::optional<double> hz;
+    XRROutputInfo *info = XRRGetOutputInfo(d, res, output);
+    XRRCrtcInfo *crtc = info && info->crtc ? XRRGetCrtcInfo(d, res, info->crtc) : nullptr;
+    for (int m = 0; crtc && crtc->mode && m < res->nmode; ++m) {
+        const XRRModeInfo &mode = res->modes[m];
+        if (mode.id != crtc->mode || !mode.dotClock || !mode.hTotal || !mode.vTotal)
+            continue;
+        double lines = mode.vTotal;
+        if (mode.modeFlags & RR_DoubleScan)
+            lines *= 2;
+        if (mode.modeFlags & RR_Interlace)
+            lines /= 2;
+        hz = double(mode.dotClock) / (double(mode.hTotal) * lines);
+    }
+    if (crtc)
+        XRRFreeCrtcInfo(crtc);
+    if (info)
+        XRRFreeOutputInfo(info);
+    return hz;
+}
+
+// The primary output's refresh rate, or the first lit output's.
+std::optional<double> refreshRate(Display *d)
+{
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(d, &eventBase, &errorBase) || !XRRQueryVersion(d, &major, &minor) ||
+        (major == 1 && minor < 2))
+        return std::nullopt;
+    const Window root = DefaultRootWindow(d);
+    XRRScreenResources *res = XRRGetScreenResourcesCurrent(d, root);
+    if (!res)
+        return std::nullopt;
+    std::vector<RROutput> outputs;
+    if (const RROutput primary = XRRGetOutputPrimary(d, root))
+        outputs.push_back(primary);
+    outputs.insert(outputs.end(), res->outputs, res->outputs + res->noutput);
+    std::optional<double> hz;
+    for (std::size_t i = 0; i < outputs.size() && !hz; ++i)
+        hz = outputRefresh(d, res, outputs[i]);
+    XRRFreeScreenResources(res);
+    return hz;
+}
+
+QString xftDpi(Display *d)
+{
+    const char *resources = XResourceManagerString(d);
+    const QRegularExpression dpi(R"(^Xft\.dpi:\s*(\S+))", QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = dpi.match(QString::fromUtf8(resources ? resources : ""));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// The window manager's and the compositing manager's names, or "none".
+void gatherManagers(Environment &e, Display *d)
+{
+    using namespace xwindow;
+    const auto check = numbers(d, DefaultRootWindow(d), atom(d, "_NET_SUPPORTING_WM_CHECK"));
+    const Window wm = check.empty() ? 0 : Window(check.front());
+    e.windowManager = wm ? name(d, wm) : QString();
+    if (e.windowManager.isEmpty())
+        e.windowManager = wm ? "unnamed" : "none";
+    const QByteArray selection = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(d));
+    const Window compositor = XGetSelectionOwner(d, atom(d, selection.constData()));
+    e.compositor = compositor ? name(d, compositor) : "none";
+    if (compositor && e.compositor.isEmpty())
+        e.compositor = e.windowManager != "none" ? e.windowManager : "running, unnamed";
+}
+
+} // namespace
+
+Watcher openWatcher(const QString &display, const QStringList &environment)
+{
+    const QByteArray name = display.toLocal8Bit();
+    Watcher w;
+    w.display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
+    if (!w.display)
+        throw std::runtime_error(
+            display.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY")
+                ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
+                : "cannot open the X display " + std::string(XDisplayName(name.constData())));
+    xwindow::ignoreErrors();
+    w.environment = environment;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    ucred peer{};
+    socklen_t peerLength = sizeof peer;
+    const int fd = ConnectionNumber(w.display);
+    if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
+        address.ss_family == AF_UNIX &&
+        getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) == 0)
+        w.serverPid = peer.pid;
+    return w;
+}
+
+QStringList gatherDisplay(Environment &e, const Watcher &watcher)
+{
+    Display *d = watcher.display;
+    QStringList warnings;
+    e.platform = "xcb";
+    QString program;
+    if (QFile comm(QString("/proc/%1/comm").arg(watcher.serverPid));
+        watcher.serverPid > 0 && comm.open(QIODevice::ReadOnly))
+        program = QString::fromUtf8(comm.readAll()).trimmed() + ", ";
+    e.xServer = QString("%1%2 %3").arg(program, ServerVendor(d)).arg(VendorRelease(d));
+    // Asked by name: the extension's own query complains on standard error when it is missing.
+    int opcode = 0, event = 0, error = 0;
+    e.mitShm = XQueryExtension(d, "MIT-SHM", &opcode, &event, &error);
+    if (!e.mitShm)
+        warnings.append("the X server offers no MIT-SHM (a remote display?): every frame "
+                        "travels through the socket");
+    gatherManagers(e, d);
+    e.screen = QString("%1x%2")
+                   .arg(DisplayWidth(d, DefaultScreen(d)))
+                   .arg(DisplayHeight(d, DefaultScreen(d)));
+    e.depth = DefaultDepth(d, DefaultScreen(d));
+    e.refreshHz = refreshRate(d);
+    e.scale = scaleSettings(xftDpi(d));
+    return warnings;
+}

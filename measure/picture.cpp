@@ -1,0 +1,143 @@
+#include "picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr double kWidth = 760;
+constexpr double kLeft = 40, kRight = 720; // the score axis
+constexpr double kTop = 64;                // the first row's band
+constexpr double kRowHeight = 76;
+constexpr double kNoteHeight = 20;
+
+std::string number(double v, const char *format = "%.1f")
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+std::string escaped(const std::string &text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The axis: from a round number below every value to one above, in 1, 2 or 5 steps.
+struct Scale
+{
+    double from = 0, to = 1, step = 1;
+    double x(double v) const { return kLeft + (v - from) / (to - from) * (kRight - kLeft); }
+};
+
+Scale scaleFor(const std::vector<PictureRow> &rows)
+{
+    double low = INFINITY, high = -INFINITY;
+    for (const PictureRow &row : rows) {
+        for (const double v : row.scores) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        if (row.limit) {
+            low = std::min(low, *row.limit);
+            high = std::max(high, *row.limit);
+        }
+    }
+    if (!(low <= high))
+        return {};
+    const double rough = std::max(high - low, std::max(1.0, high * 0.02)) / 5;
+    const double magnitude = std::pow(10, std::floor(std::log10(rough)));
+    double step = magnitude;
+    for (const double m : {2.0, 5.0, 10.0})
+        if (step < rough)
+            step = m * magnitude;
+    const double from = std::floor(low / step) * step;
+    return {from, std::max(from + step, std::ceil(high / step) * step), step};
+}
+
+std::string rowSvg(const PictureRow &row, const Scale &s, double y)
+{
+    std::string out = "<g class=\"machine\" data-name=\"" + escaped(row.name) + "\">\n";
+    out += "<text class=\"name\" x=\"" + number(kLeft) + "\" y=\"" + number(y - 22) + "\">" +
+           escaped(row.name) + "</text>\n";
+    out += "<rect class=\"interval\" x=\"" + number(s.x(row.low)) + "\" y=\"" + number(y - 8) +
+           "\" width=\"" + number(std::max(1.0, s.x(row.high) - s.x(row.low))) +
+           "\" height=\"16\" fill=\"#9ecae1\" data-low=\"" + number(row.low, "%g") +
+           "\" data-high=\"" + number(row.high, "%g") + "\" data-confidence=\"" +
+           number(row.confidence, "%g") + "\"/>\n";
+    out += "<line class=\"median\" x1=\"" + number(s.x(row.median)) + "\" x2=\"" +
+           number(s.x(row.median)) + "\" y1=\"" + number(y - 12) + "\" y2=\"" + number(y + 12) +
+           "\" stroke=\"#08519c\" stroke-width=\"3\" data-median=\"" + number(row.median, "%g") +
+           "\"/>\n";
+    for (std::size_t k = 0; k < row.scores.size(); ++k) // equal scores side by side
+        out += "<circle class=\"run\" cx=\"" + number(s.x(row.scores[k])) + "\" cy=\"" +
+               number(y + 4.0 * double(int(k % 5) - 2)) +
+               "\" r=\"4\" fill=\"#333\" fill-opacity=\"0.7\" data-score=\"" +
+               number(row.scores[k], "%g") + "\"/>\n";
+    if (row.limit)
+        out += "<line class=\"limit\" x1=\"" + number(s.x(*row.limit)) + "\" x2=\"" +
+               number(s.x(*row.limit)) + "\" y1=\"" + number(y - 16) + "\" y2=\"" + number(y + 16) +
+               "\" stroke=\"#d62728\" stroke-dasharray=\"4 3\" data-fps=\"" +
+               number(*row.limit, "%g") + "\"/>\n<text class=\"limit-label\" x=\"" +
+               number(s.x(*row.limit) - 4) + "\" y=\"" + number(y - 20) +
+               "\" text-anchor=\"end\" fill=\"#d62728\">limit " + number(*row.limit, "%.0f") +
+               " fps</text>\n";
+    return out + "</g>\n";
+}
+
+std::string axisSvg(const Scale &s, double y)
+{
+    std::string out = "<line class=\"axis\" x1=\"" + number(kLeft) + "\" x2=\"" + number(kRight) +
+                      "\" y1=\"" + number(y) + "\" y2=\"" + number(y) + "\" stroke=\"#666\"/>\n";
+    for (double v = s.from; v <= s.to + s.step / 2; v += s.step)
+        out += "<text class=\"tick\" x=\"" + number(s.x(v)) + "\" y=\"" + number(y + 16) +
+               "\" text-anchor=\"middle\">" + number(v, "%.0f") + "</text>\n";
+    return out + "<text x=\"" + number(kRight) + "\" y=\"" + number(y + 32) +
+           "\" text-anchor=\"end\">score (frames per second)</text>\n";
+}
+
+} // namespace
+
+std::string pictureSvg(const std::string &title, const std::vector<PictureRow> &rows,
+                       const std::vector<std::string> &notes)
+{
+    const Scale scale = scaleFor(rows);
+    const double axisY = kTop + kRowHeight * double(rows.size()) - 20;
+    const double height = axisY + 56 + kNoteHeight * double(notes.size());
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                      number(kWidth, "%.0f") + "\" height=\"" + number(height, "%.0f") +
+                      "\" font-family=\"sans-serif\" font-size=\"12\">\n<title>" + escaped(title) +
+                      "</title>\n<rect width=\"100%\" height=\"100%\" " +
+                      "fill=\"white\"/>\n<text class=\"title\" x=\"" + number(kLeft) +
+                      "\" y=\"26\" font-size=\"15\" font-weight=\"bold\">" + escaped(title) +
+                      "</text>\n";
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        out += rowSvg(rows[i], scale, kTop + 24 + kRowHeight * double(i));
+    out += axisSvg(scale, axisY);
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        out += "<text class=\"note\" x=\"" + number(kLeft) + "\" y=\"" +
+               number(axisY + 56 + kNoteHeight * double(i)) + "\">" + escaped(notes[i]) +
+               "</text>\n";
+    return out + "</svg>\n";
+}

@@ -1,0 +1,22 @@
+// A result, or the comparison of two, as one self-contained SVG a browser opens: each
+// run's score as a dot on its machine's row, the median and its interval as a bar, the
+// limit where it was measured, the verdict as the title and the differences under it.
+// Standard library only: the picture is text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct PictureRow
+{
+    std::string name; // the machine or the file
+    std::vector<double> scores;
+    double median = 0;
+    double low = 0, high = 0; // the median's interval
+    double confidence = 0;
+    std::optional<double> limit; // fps
+};
+
+std::string pictureSvg(const std::string &title, const std::vector<PictureRow> &rows,
+                       const std::vector<std::string> &notes);

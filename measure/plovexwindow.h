@@ -1,0 +1,29 @@
+// The protocol with a running Plovex through its main window: the window found as it is
+// made, what Plovex publishes on it (the score on the digit tiles, the presentation report
+// at the finish), and the close request a desktop would send.
+#pragma once
+
+#include "child.h"
+#include "presentreport.h"
+#include "xwindow.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+struct SpriteSheets;
+
+// Waits up to `limit` for `program`'s main window to be created on the root, watched with
+// SubstructureNotify from before the program started; calls `created` at once when it is.
+// Throws std::runtime_error when the program ends or no window comes.
+Window awaitPlovexWindow(Display *d, Child &program, std::chrono::milliseconds limit,
+                         const std::function<void()> &created);
+
+// The report on the window; none from a Plovex that publishes none.
+std::optional<PresentReport> readPresentReport(Display *d, Window w);
+// The score on the digit tiles, giving the last frame up to 3 s to reach the window.
+// Throws std::runtime_error when they cannot be read.
+int readScoreFromWindow(Display *d, Window w, const SpriteSheets &sheets);
+// Sends the close request and waits for a clean quit. Throws std::runtime_error unless
+// Plovex quits with status 0 within 5 s.
+void closePlovex(Display *d, Window w, Child &program);

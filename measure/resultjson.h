@@ -1,0 +1,20 @@
+// A bench result as versioned JSON: written by --json, read back by --compare.
+#pragma once
+
+#include "result.h"
+
+inline constexpr char kResultSchema[] = "plovex-bench-result";
+// Raise when a field changes meaning or goes away; readers refuse versions they do not know.
+// Fields added later are optional, so that older files still load.
+constexpr int kResultSchemaVersion = 1;
+
+QByteArray toJson(const BenchResult &result);
+
+// Throws std::runtime_error with a one-line reason on anything that is not a result of a
+// schema version this program knows, or whose figures no run could give.
+BenchResult resultFromJson(const QByteArray &json);
+BenchResult readResultFile(const QString &path);
+// Through a temporary file renamed at the end, so that an interruption leaves no half a
+// file. Throws std::runtime_error when it cannot write.
+void writeResultFile(const QString &path, const BenchResult &result);
+void saveFile(const QString &path, const QByteArray &bytes);
