@@ -15,7 +15,6 @@
 
 #include <optional>
 
-bool TableBlink = false;
 TScoreForm *ScoreForm = nullptr;
 
 namespace {

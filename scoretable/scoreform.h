@@ -4,6 +4,7 @@
 
 #include "colour.h"
 #include "label.h"
+#include "runstate.h"
 #include "shape.h"
 #include "timer.h"
 
@@ -12,9 +13,6 @@
 #include <array>
 
 class QPushButton;
-
-// Blink phase of the score table: false is the rest phase.
-extern bool TableBlink;
 
 class TScoreForm : public QWidget
 {
