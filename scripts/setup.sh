@@ -19,6 +19,7 @@ if [[ ${1:-} == --tests ]]; then
         libx11-dev libxext-dev libxdamage-dev libbenchmark-dev x11-utils openbox python3
         fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
         lintian appstream desktop-file-utils
+        g++-mingw-w64-x86-64-posix wine64 nsis googletest
     )
 elif [[ $# -gt 0 ]]; then
     echo "usage: $0 [--tests]" >&2

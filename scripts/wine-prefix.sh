@@ -13,6 +13,13 @@ rm -rf "$prefix.new"
 # No display: Wine asks nothing; no Mono or Gecko installer is looked for.
 env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix.new" WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
+# Menus and dialogs draw in Wine's own UI face, which has no Japanese glyphs; link it to
+# a Japanese face, as a Windows does with its UI faces.
+for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
+    WINEPREFIX="$prefix.new" WINEDEBUG=-all wine reg add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null
+done
 WINEPREFIX="$prefix.new" wineserver -w
 mv "$prefix.new" "$prefix"
 echo "Wine prefix $prefix prepared"
