@@ -9,6 +9,10 @@ find_program(CMAKE_C_COMPILER NAMES ${triple}-gcc-posix ${triple}-gcc REQUIRED)
 find_program(CMAKE_CXX_COMPILER NAMES ${triple}-g++-posix ${triple}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${triple}-windres REQUIRED)
 
+# Every program static: libstdc++, libgcc and winpthread linked in, so that none needs a
+# DLL beside it (under Wine as on Windows).
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

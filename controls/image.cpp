@@ -103,6 +103,12 @@ TImage::~TImage()
         m_field->setChangeHandler(nullptr, nullptr);
 }
 
+QImage sheetPicture(const SpriteSheet &sheet)
+{
+    return QImage(reinterpret_cast<const uchar *>(sheet.pixels.data()), kSheetWidth, kSheetHeight,
+                  kSheetWidth * 4, QImage::Format_RGB32);
+}
+
 void TImage::setPicture(const QImage &picture)
 {
     m_field.reset();

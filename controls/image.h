@@ -5,6 +5,7 @@
 #pragma once
 
 #include "fieldbitmap.h"
+#include "spritesheet.h"
 
 #include <QImage>
 #include <QWidget>
@@ -14,6 +15,9 @@
 
 class ShmPresenter;
 class TLabel;
+
+// A sheet as a picture that shares its pixels.
+QImage sheetPicture(const SpriteSheet &sheet);
 
 class TImage : public QWidget
 {

@@ -3,6 +3,7 @@
 #include "assign.h"
 #include "fonts.h"
 #include "qtcolour.h"
+#include "qttext.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -36,8 +37,18 @@ QStringList TLabel::splitLines(const QString &caption)
     return lines;
 }
 
+void TLabel::setCaption(std::string_view caption)
+{
+    if (m_captionIsUtf8 && caption == m_captionUtf8)
+        return;
+    setCaption(toQString(caption));
+    m_captionUtf8.assign(caption);
+    m_captionIsUtf8 = true;
+}
+
 void TLabel::setCaption(const QString &caption)
 {
+    m_captionIsUtf8 = false;
     if (!assignIfChanged(m_caption, caption))
         return;
     autoSize();

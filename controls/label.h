@@ -11,6 +11,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class TLabel : public QWidget, public RunLabel
@@ -19,7 +21,9 @@ public:
     explicit TLabel(QWidget *parent);
 
     const QString &Caption() const { return m_caption; }
-    void setCaption(const QString &caption) override;
+    void setCaption(const QString &caption);
+    // The run's texts: converted only when the bytes differ from the last ones set.
+    void setCaption(std::string_view caption) override;
 
     TColor Color() const { return m_color; }
     void setColor(TColor colour) override;
@@ -61,6 +65,8 @@ private:
     void paintLabel(QPainter &painter);
 
     QString m_caption;
+    std::string m_captionUtf8; // what the caption was converted from, while m_captionIsUtf8
+    bool m_captionIsUtf8 = false;
     TColor m_color = clBtnFace;
     TColor m_fontColor = clWindowText;
     bool m_transparent = false;

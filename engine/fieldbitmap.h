@@ -29,6 +29,21 @@ struct PixelView
     int height = 0;
 };
 
+// How a clear of whole rows writes memory. Streaming stores skip reading each line into
+// the cache before overwriting it, which pays on some processors and costs several times
+// over on others, where the drawing that follows has to fetch every line back.
+enum class ClearMethod { PlainStores, StreamingStores };
+
+// The clear every field uses; plain stores until set or chosen.
+ClearMethod clearMethod();
+// A method this processor lacks (streaming stores without SSE2) falls back to plain stores.
+void setClearMethod(ClearMethod method);
+const char *clearMethodName(ClearMethod method);
+// Times a clear and a sprite step's tiles with each method for a few milliseconds, in
+// alternating rounds, and keeps plain stores unless streaming ones are clearly ahead.
+// Call once, at start-up, before the first frame; returns the method taken.
+ClearMethod chooseClearMethod();
+
 class FieldBitmap
 {
 public:

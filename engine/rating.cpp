@@ -1,7 +1,5 @@
 #include "rating.h"
 
-#include "texts.h"
-
 std::int32_t ComputeScore(std::int32_t frameCount, std::int32_t elapsedMs)
 {
     // In 32 bits the product overflows from 2,147,484 frames on and the score turns
@@ -37,12 +35,14 @@ std::array<int, 4> scoreDigits(std::int32_t score)
     return digits;
 }
 
-QString ComposeRatingText(std::int32_t score)
+std::string ComposeRatingText(std::int32_t score)
 {
     const RatingBand &band = bandFor(score);
-    QString text = toQString(kScorePrefix) + QString::number(score) + toQString(kScoreSuffix) +
-                   toQString(kScoreLineBreak) + toQString(band.comment[0]);
+    std::string text;
+    text.reserve(160);
+    text.append(kScorePrefix).append(std::to_string(score)).append(kScoreSuffix);
+    text.append(kScoreLineBreak).append(band.comment[0]);
     for (int line = 1; line < band.lineCount(); ++line)
-        text += toQString(kCommentLineBreak) + toQString(band.comment[line]);
+        text.append(kCommentLineBreak).append(band.comment[std::size_t(line)]);
     return text;
 }

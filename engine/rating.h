@@ -3,13 +3,12 @@
 
 #include "colour.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Score line: prefix, the score in decimal, suffix. The header replaces the status line.
@@ -96,4 +95,4 @@ constexpr int kScoreDigitSpacing = 48;
 constexpr int kScoreDigitTop = 32;
 
 // Prefix, score, suffix, LF CR, then the band's comment lines joined by CR LF.
-QString ComposeRatingText(std::int32_t score);
+std::string ComposeRatingText(std::int32_t score);

@@ -4,7 +4,6 @@
 #include "rating.h"
 #include "runstate.h"
 #include "spritefield.h"
-#include "texts.h"
 #include "tick.h"
 
 namespace {
@@ -21,10 +20,8 @@ int centredLeft(const RunLabel &label)
 } // namespace
 
 MeasurementRun::MeasurementRun(RunView &view, const SpriteSheets &sheets)
-    : m_view(view), m_sheets(sheets), m_header(toQString(kRatingHeader))
+    : m_view(view), m_sheets(sheets)
 {
-    for (std::size_t i = 0; i < m_marquee.size(); ++i)
-        m_marquee[i] = toQString(MarqueeTexts[i].text);
 }
 
 void MeasurementRun::start()
@@ -85,7 +82,7 @@ void MeasurementRun::statusLine()
     status.setFontColor(clWhite);
     status.setFontSize(kMarqueePoints);
     status.setVisible(true);
-    status.setCaption(m_marquee[std::size_t(marqueeRow(ElapsedMs))]);
+    status.setCaption(MarqueeTexts[std::size_t(marqueeRow(ElapsedMs))].text);
 }
 
 void MeasurementRun::scoreAndRating(FieldBitmap &field)
@@ -115,7 +112,7 @@ void MeasurementRun::scoreAndRating(FieldBitmap &field)
     // By the width it has now: on the first scoring frame, the status line's.
     status.setLeft(centredLeft(status));
     status.setFontSize(kHeaderPoints);
-    status.setCaption(m_header);
+    status.setCaption(kRatingHeader);
 }
 
 void MeasurementRun::finishSequence()

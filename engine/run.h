@@ -8,12 +8,12 @@
 #include "marquee.h"
 #include "spritesheet.h"
 
-#include <QString>
-
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 
 // A label the run writes to. Setting a property to the value it already has changes
@@ -27,7 +27,8 @@ public:
     virtual void setVisible(bool visible) = 0;
     // Size in points at 96 pixels per inch; face and style stay.
     virtual void setFontSize(int points) = 0;
-    virtual void setCaption(const QString &caption) = 0;
+    // UTF-8; the label keeps its own copy of what it needs.
+    virtual void setCaption(std::string_view caption) = 0;
     // The label sizes itself to its text and font, keeping its left edge.
     virtual int width() const = 0;
     virtual void setLeft(int left) = 0;
@@ -82,7 +83,5 @@ private:
 
     RunView &m_view;
     const SpriteSheets &m_sheets;
-    std::array<QString, kMarqueeRowCount> m_marquee; // converted once, assigned every frame
-    QString m_header;
-    std::optional<std::pair<std::int32_t, QString>> m_rating; // last composed score and text
+    std::optional<std::pair<std::int32_t, std::string>> m_rating; // last composed score and text
 };

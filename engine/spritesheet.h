@@ -6,8 +6,7 @@
 
 #include <array>
 #include <cstdint>
-
-class QImage;
+#include <span>
 
 constexpr int kTileSize = 32;
 constexpr int kTileCount = 15;
@@ -29,15 +28,14 @@ struct SpriteSheets
     SpriteSheet colour; // the picture where opaque, black elsewhere
 };
 
-// Converts a decoded sheet image; false if it is not 480 x 32.
-bool sheetFromImage(const QImage &image, SpriteSheet &sheet);
+// Decodes a sheet from the bytes of a BMP file: 480 x 32, 4 bits per pixel, uncompressed,
+// with its colour table (the kind the asset generator writes). Throws std::runtime_error
+// naming the fault for anything else.
+SpriteSheet sheetFromBmp(std::span<const unsigned char> bytes);
 
-// The sheets built into the program, loaded once; throws std::runtime_error if a resource
-// is missing or unreadable.
+// The sheets built into the program, decoded once; throws std::runtime_error if one of
+// them is unreadable.
 const SpriteSheets &builtInSheets();
-
-// The sheet as a picture that shares its pixels.
-QImage sheetPicture(const SpriteSheet &sheet);
 
 // AND copy of the mask tile, then OR copy of the colour tile, at (x, y) of the field.
 // Leaves the field's copy mode at SrcPaint.

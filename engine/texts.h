@@ -2,16 +2,7 @@
 // survive conversion to Shift-JIS (code page 932), the program's text encoding.
 #pragma once
 
-#include <QByteArrayView>
-#include <QString>
-
 #include <string_view>
-
-// The tables hold UTF-8; the windows take QString.
-inline QString toQString(std::string_view text)
-{
-    return QString::fromUtf8(QByteArrayView(text));
-}
 
 // The task bar entry, the caption of error boxes and the name in the about box.
 inline constexpr std::string_view kApplicationTitle = "Plovex";

@@ -4,6 +4,7 @@
 #include "guarded.h"
 #include "layout.h"
 #include "qtcolour.h"
+#include "qttext.h"
 #include "runstate.h"
 #include "scoretablerows.h"
 #include "texts.h"

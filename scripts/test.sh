@@ -3,6 +3,8 @@
 # start private Xvfb servers of their own, the Windows build's run under Wine), then builds
 # a second tree with AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer and
 # runs the tests labelled "sanitize" there, where any sanitizer report fails its test.
+# Last, the engine alone with Qt hidden from CMake, which proves it needs only the
+# standard library.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" --tests
@@ -21,3 +23,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DPLOVEX_SANITIZE=ON
 cmake --build build-asan -j2 --target sanitize-tests
 ctest --test-dir build-asan --output-on-failure --timeout 300 -L sanitize -j2
+
+cmake -S . -B build-engine -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLOVEX_ENGINE_ONLY=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=TRUE
+cmake --build build-engine -j2
+ctest --test-dir build-engine --output-on-failure --timeout 300 -j2

@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "guarded.h"
 #include "qtcolour.h"
+#include "qttext.h"
 #include "runstate.h"
 #include "spritesheet.h"
 #include "texts.h"

@@ -2,7 +2,9 @@
 
 #include "application.h"
 #include "display.h"
+#include "fieldbitmap.h"
 #include "mainform.h"
+#include "qttext.h"
 #include "scoreform.h"
 #include "texts.h"
 #include "version.h"
@@ -30,6 +32,9 @@ int RunPlovex(int argc, char *argv[])
 
     TApplication app;
     app.setTitle(toQString(kApplicationTitle));
+
+    // Before the first frame, so that every frame clears the same way.
+    chooseClearMethod();
 
     std::unique_ptr<TMainForm> mainForm;
     std::unique_ptr<TScoreForm> scoreForm;

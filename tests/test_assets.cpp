@@ -1,64 +1,95 @@
-// The committed artwork: file layouts, the mask/colour rules that make DrawTile exact, where
-// each picture sits in its tile, the icon, and that the generator still reproduces the files.
+// The committed artwork: file layouts, the decoder and what it refuses, the mask/colour
+// rules that make DrawTile exact, where each picture sits in its tile, and that the
+// generator still reproduces the files.
 #include "colour.h"
 #include "fieldbitmap.h"
 #include "spritesheet.h"
 
-#include <QFile>
-#include <QImage>
-#include <QImageReader>
-#include <QProcess>
-#include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QtEndian>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
+
+using Bytes = std::vector<unsigned char>;
 
 constexpr std::array<TColor, 16> kColourTable{
     clBlack, clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clSilver,
     clGray,  clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite,
 };
 
-QByteArray readResource(const QString &name)
+Bytes readFile(const std::filesystem::path &path)
 {
-    QFile file(QStringLiteral(":/assets/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes readAsset(const std::string &name)
+{
+    return readFile(std::filesystem::path(PLOVEX_ASSETS) / name);
+}
+
+std::uint32_t readLE(const Bytes &bytes, std::size_t offset, int size)
+{
+    std::uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = v << 8 | bytes[offset + std::size_t(i)];
+    return v;
+}
+
+void writeLE(Bytes &bytes, std::size_t offset, int size, std::uint32_t value)
+{
+    for (int i = 0; i < size; ++i)
+        bytes[offset + std::size_t(i)] = static_cast<unsigned char>(value >> (8 * i));
 }
 
 struct Field
 {
     const char *name;
-    int offset;
+    std::size_t offset;
     int size; // bytes, little endian
-    quint32 value;
+    std::uint32_t value;
 };
 
 // The fields that differ from `expected`, as text; empty if all match.
-QString headerMismatches(const QByteArray &bytes, std::initializer_list<Field> expected)
+std::string headerMismatches(const Bytes &bytes, std::initializer_list<Field> expected)
 {
-    QString out;
+    std::string out;
     for (const Field &f : expected) {
-        quint32 v = 0;
-        for (int i = f.size - 1; i >= 0; --i)
-            v = v << 8 | quint8(bytes[f.offset + i]);
+        const std::uint32_t v = readLE(bytes, f.offset, f.size);
         if (v != f.value)
-            out += QStringLiteral("%1 is %2, not %3; ").arg(f.name).arg(v).arg(f.value);
+            out += std::string(f.name) + " is " + std::to_string(v) + ", not " +
+                   std::to_string(f.value) + "; ";
     }
     return out;
 }
 
-QString colourTableMismatches(const QByteArray &bytes, int offset)
+std::string hex(std::uint32_t value)
 {
-    QString out;
-    for (int i = 0; i < 16; ++i) {
-        const quint32 bgr0 = qFromLittleEndian<quint32>(bytes.constData() + offset + 4 * i);
+    char text[8];
+    const auto end = std::to_chars(std::begin(text), std::end(text), value, 16).ptr;
+    return std::string(text, end);
+}
+
+std::string colourTableMismatches(const Bytes &bytes, std::size_t offset)
+{
+    std::string out;
+    for (std::size_t i = 0; i < 16; ++i) {
+        const std::uint32_t bgr0 = readLE(bytes, offset + 4 * i, 4);
         if (bgr0 != kColourTable[i])
-            out += QStringLiteral("entry %1 is %2; ").arg(i).arg(bgr0, 8, 16, QLatin1Char('0'));
+            out += "entry " + std::to_string(i) + " is " + hex(bgr0) + "; ";
     }
     return out;
 }
@@ -117,72 +148,107 @@ std::pair<int, int> span(const Shape &s, bool rows)
     return {first, last};
 }
 
-QString spanText(const Shape &s, bool rows)
+std::string spanText(const Shape &s, bool rows)
 {
     const auto [first, last] = span(s, rows);
-    return QStringLiteral("%1 to %2").arg(first).arg(last);
+    return std::to_string(first) + " to " + std::to_string(last);
 }
 
 // Sorted, as hex, so that a failed comparison shows the colours.
-QString colourList(const QSet<TColor> &colours)
+std::string colourList(const std::set<TColor> &colours)
 {
-    QList<TColor> sorted(colours.begin(), colours.end());
-    std::sort(sorted.begin(), sorted.end());
-    QStringList out;
-    for (TColor c : sorted)
-        out << QStringLiteral("%1").arg(c, 6, 16, QLatin1Char('0'));
-    return out.join(QLatin1Char(' '));
-}
-
-void addTileRows()
-{
-    QTest::addColumn<int>("tile");
-    for (int t = 0; t < kTileCount; ++t)
-        QTest::addRow("tile %d", t) << t;
+    std::string out;
+    for (TColor c : colours) {
+        if (!out.empty())
+            out += ' ';
+        out += hex(c);
+    }
+    return out;
 }
 
 } // namespace
 
-class TestAssets : public QObject
+TEST(Assets, SheetFiles)
 {
-    Q_OBJECT
-private slots:
-    void sheetFiles_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("mask") << QStringLiteral("sheet-mask.bmp");
-        QTest::newRow("colour") << QStringLiteral("sheet-colour.bmp");
+    for (const char *name : {"sheet-mask.bmp", "sheet-colour.bmp"}) {
+        SCOPED_TRACE(name);
+        const Bytes bytes = readAsset(name);
+        ASSERT_EQ(bytes.size(), 7798u);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
+        const std::string wrong = headerMismatches(bytes, {{"file size", 2, 4, 7798},
+                                                           {"reserved", 6, 4, 0},
+                                                           {"pixel offset", 10, 4, 118},
+                                                           {"header size", 14, 4, 40},
+                                                           {"width", 18, 4, 480},
+                                                           {"height", 22, 4, 32},
+                                                           {"planes", 26, 2, 1},
+                                                           {"bits per pixel", 28, 2, 4},
+                                                           {"compression", 30, 4, 0},
+                                                           {"image size", 34, 4, 7680},
+                                                           {"x pixels/m", 38, 4, 3780},
+                                                           {"y pixels/m", 42, 4, 3780},
+                                                           {"colours used", 46, 4, 16},
+                                                           {"colours important", 50, 4, 0}});
+        EXPECT_EQ(wrong, "");
+        EXPECT_EQ(colourTableMismatches(bytes, 54), "");
     }
-    void sheetFiles()
-    {
-        QFETCH(QString, name);
-        const QByteArray bytes = readResource(name);
-        QCOMPARE(bytes.size(), 7798);
-        QCOMPARE(bytes.left(2), QByteArray("BM"));
-        const QString wrong = headerMismatches(bytes, {{"file size", 2, 4, 7798},
-                                                       {"reserved", 6, 4, 0},
-                                                       {"pixel offset", 10, 4, 118},
-                                                       {"header size", 14, 4, 40},
-                                                       {"width", 18, 4, 480},
-                                                       {"height", 22, 4, 32},
-                                                       {"planes", 26, 2, 1},
-                                                       {"bits per pixel", 28, 2, 4},
-                                                       {"compression", 30, 4, 0},
-                                                       {"image size", 34, 4, 7680},
-                                                       {"x pixels/m", 38, 4, 3780},
-                                                       {"y pixels/m", 42, 4, 3780},
-                                                       {"colours used", 46, 4, 16},
-                                                       {"colours important", 50, 4, 0}});
-        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
-        const QString table = colourTableMismatches(bytes, 54);
-        QVERIFY2(table.isEmpty(), qPrintable(table));
-    }
+}
 
-    void iconFile()
+// The decoder reads the committed files as the built-in sheets, and refuses, with a reason,
+// every file it cannot read exactly instead of drawing garbage or reading past the end.
+TEST(Assets, SheetDecoder)
+{
+    const Bytes mask = readAsset("sheet-mask.bmp");
+    ASSERT_EQ(mask.size(), 7798u);
+    EXPECT_TRUE(sheetFromBmp(mask).pixels == builtInSheets().mask.pixels);
+    EXPECT_TRUE(sheetFromBmp(readAsset("sheet-colour.bmp")).pixels ==
+                builtInSheets().colour.pixels);
+
+    struct Row
     {
-        const QByteArray bytes = readResource(QStringLiteral("plovex.ico"));
-        QCOMPARE(bytes.size(), 766);
-        const QString wrong = headerMismatches(bytes, {{"reserved", 0, 2, 0},
+        const char *name;
+        std::size_t offset; // where the field is changed; the file is cut there if size is 0
+        int size;
+        std::uint32_t value;
+        const char *fault; // part of the message
+    };
+    const Row rows[] = {
+        {"empty", 0, 0, 0, "shorter than its headers"},
+        {"cut in the info header", 40, 0, 0, "shorter than its headers"},
+        {"cut in the pixels", 7797, 0, 0, "shorter than its pixels"},
+        {"not BM", 0, 1, 'X', "BM"},
+        {"a larger info header", 14, 4, 108, "info header size is 108"},
+        {"479 wide", 18, 4, 479, "width is 479"},
+        {"31 high", 22, 4, 31, "height is 31"},
+        {"stored top-down", 22, 4, std::uint32_t(-32), "height is -32"},
+        {"8 bits per pixel", 28, 2, 8, "bits per pixel is 8"},
+        {"run-length encoded", 30, 4, 2, "compression is 2"},
+        {"17 colours", 46, 4, 17, "17 entries"},
+        {"pixels inside the colour table", 10, 4, 100, "inside the headers or the colour table"},
+        // The mask uses index 15 (white): a table of 8 colours does not hold it.
+        {"index past a short table", 46, 4, 8, "past the table"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Bytes bytes = mask;
+        if (row.size == 0)
+            bytes.resize(row.offset);
+        else
+            writeLE(bytes, row.offset, row.size, row.value);
+        try {
+            sheetFromBmp(bytes);
+            ADD_FAILURE() << "decoded";
+        } catch (const std::runtime_error &e) {
+            EXPECT_NE(std::string(e.what()).find(row.fault), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(Assets, IconFile)
+{
+    const Bytes bytes = readAsset("plovex.ico");
+    ASSERT_EQ(bytes.size(), 766u);
+    const std::string wrong = headerMismatches(bytes, {{"reserved", 0, 2, 0},
                                                        {"type", 2, 2, 1},
                                                        {"count", 4, 2, 1},
                                                        {"width", 6, 1, 32},
@@ -199,105 +265,94 @@ private slots:
                                                        {"planes", 34, 2, 1},
                                                        {"bits", 36, 2, 4},
                                                        {"compression", 38, 4, 0}});
-        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
-        const QString table = colourTableMismatches(bytes, 62);
-        QVERIFY2(table.isEmpty(), qPrintable(table));
+    EXPECT_EQ(wrong, "");
+    EXPECT_EQ(colourTableMismatches(bytes, 62), "");
 
-        // Transparent pixels (AND bit set) carry index 0 in the colour image.
-        const char *xorRows = bytes.constData() + 126;
-        const char *andRows = xorRows + 32 * 16;
-        for (int row = 0; row < 32; ++row)
-            for (int x = 0; x < 32; ++x) {
-                const bool clear = quint8(andRows[row * 4 + x / 8]) & (0x80 >> (x % 8));
-                const int index = quint8(xorRows[row * 16 + x / 2]) >> (x % 2 ? 0 : 4) & 0xF;
-                QVERIFY2(!clear || index == 0,
-                         qPrintable(QStringLiteral("stored row %1, column %2").arg(row).arg(x)));
-            }
-    }
+    // Transparent pixels (AND bit set) carry index 0 in the colour image.
+    const unsigned char *xorRows = bytes.data() + 126;
+    const unsigned char *andRows = xorRows + 32 * 16;
+    for (int row = 0; row < 32; ++row)
+        for (int x = 0; x < 32; ++x) {
+            const bool clear = andRows[row * 4 + x / 8] & (0x80 >> (x % 8));
+            const int index = xorRows[row * 16 + x / 2] >> (x % 2 ? 0 : 4) & 0xF;
+            EXPECT_TRUE(!clear || index == 0) << "stored row " << row << ", column " << x;
+        }
+}
 
-    // What makes DrawTile exact: a pure black/white mask, a colour sheet black wherever the
-    // mask is white, and the mask equal to the coloured shape grown by one pixel.
-    void tileRules_data() { addTileRows(); }
-    void tileRules()
-    {
-        QFETCH(int, tile);
-        const SpriteSheets &sheets = builtInSheets();
+// What makes DrawTile exact: a pure black/white mask, a colour sheet black wherever the
+// mask is white, and the mask equal to the coloured shape grown by one pixel.
+TEST(Assets, TileRules)
+{
+    const SpriteSheets &sheets = builtInSheets();
+    for (int tile = 0; tile < kTileCount; ++tile) {
+        SCOPED_TRACE("tile " + std::to_string(tile));
         for (int y = 0; y < kTileSize; ++y)
             for (int x = kTileSize * tile; x < kTileSize * (tile + 1); ++x) {
                 const std::uint32_t m = sheets.mask.pixel(x, y);
-                const QByteArray at = QStringLiteral("at (%1, %2)").arg(x).arg(y).toLatin1();
-                QVERIFY2(m == toPixel(clBlack) || m == toPixel(clWhite), at);
-                QVERIFY2(m == toPixel(clBlack) || sheets.colour.pixel(x, y) == toPixel(clBlack),
-                         at);
+                ASSERT_TRUE(m == toPixel(clBlack) || m == toPixel(clWhite))
+                    << "at (" << x << ", " << y << ")";
+                ASSERT_TRUE(m == toPixel(clBlack) || sheets.colour.pixel(x, y) == toPixel(clBlack))
+                    << "at (" << x << ", " << y << ")";
             }
         const Shape diff = opaqueInMask(tile) ^ grownByOne(colouredInColour(tile));
         const auto [firstRow, lastRow] = span(diff, true);
-        QVERIFY2(diff.none(), qPrintable(QStringLiteral("%1 pixels differ in rows %2 to %3")
-                                             .arg(diff.count())
-                                             .arg(firstRow)
-                                             .arg(lastRow)));
+        EXPECT_TRUE(diff.none()) << diff.count() << " pixels differ in rows " << firstRow << " to "
+                                 << lastRow;
     }
+}
 
-    // Where each picture sits (coloured rows; the outline adds one row each way) and which
-    // colours it uses. -1 leaves the columns free.
-    void tilePlacement_data()
+// Where each picture sits (coloured rows; the outline adds one row each way) and which
+// colours it uses. -1 leaves the columns free.
+TEST(Assets, TilePlacement)
+{
+    struct Row
     {
-        QTest::addColumn<int>("tile");
-        QTest::addColumn<int>("top");
-        QTest::addColumn<int>("bottom");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("right");
-        QTest::addColumn<QList<TColor>>("colours");
-        for (int d = 0; d <= 9; ++d)
-            QTest::addRow("digit %d", d)
-                << d << 6 << (d == 5 ? 28 : 27) << -1 << -1 << QList<TColor>{clYellow};
-        QTest::newRow("tall craft") << 10 << 3 << 28 << 1 << 30
-                                    << QList<TColor>{clRed, clBlue, clWhite, clMaroon, clYellow};
-        QTest::newRow("disc") << 11 << 1 << 20 << -1 << -1
-                              << QList<TColor>{clLime, clWhite, clNavy, clAqua};
-        QTest::newRow("oval, corner dots")
-            << 12 << 3 << 27 << -1 << -1 << QList<TColor>{clAqua, clRed, clWhite};
-        QTest::newRow("ellipse") << 13 << 11 << 21 << 2 << 29 << QList<TColor>{clRed, clWhite};
-        QTest::newRow("bar and pods")
-            << 14 << 9 << 22 << -1 << -1 << QList<TColor>{clRed, clPurple, clAqua, clWhite};
-    }
-    void tilePlacement()
-    {
-        QFETCH(int, tile);
-        QFETCH(int, top);
-        QFETCH(int, bottom);
-        QFETCH(int, left);
-        QFETCH(int, right);
-        QFETCH(QList<TColor>, colours);
+        std::string name;
+        int tile, top, bottom, left, right;
+        std::set<TColor> colours;
+    };
+    std::vector<Row> rows;
+    for (int d = 0; d <= 9; ++d)
+        rows.push_back({"digit " + std::to_string(d), d, 6, d == 5 ? 28 : 27, -1, -1, {clYellow}});
+    rows.push_back({"tall craft", 10, 3, 28, 1, 30, {clRed, clBlue, clWhite, clMaroon, clYellow}});
+    rows.push_back({"disc", 11, 1, 20, -1, -1, {clLime, clWhite, clNavy, clAqua}});
+    rows.push_back({"oval, corner dots", 12, 3, 27, -1, -1, {clAqua, clRed, clWhite}});
+    rows.push_back({"ellipse", 13, 11, 21, 2, 29, {clRed, clWhite}});
+    rows.push_back({"bar and pods", 14, 9, 22, -1, -1, {clRed, clPurple, clAqua, clWhite}});
 
-        const Shape coloured = colouredInColour(tile);
-        const auto rows = [](int a, int b) { return QStringLiteral("%1 to %2").arg(a).arg(b); };
-        QCOMPARE(spanText(coloured, true), rows(top, bottom));
-        QCOMPARE(spanText(opaqueInMask(tile), true), rows(top - 1, bottom + 1));
-        if (left >= 0)
-            QCOMPARE(spanText(coloured, false), rows(left, right));
+    const auto spanOf = [](int a, int b) { return std::to_string(a) + " to " + std::to_string(b); };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Shape coloured = colouredInColour(row.tile);
+        EXPECT_EQ(spanText(coloured, true), spanOf(row.top, row.bottom));
+        EXPECT_EQ(spanText(opaqueInMask(row.tile), true), spanOf(row.top - 1, row.bottom + 1));
+        if (row.left >= 0) {
+            EXPECT_EQ(spanText(coloured, false), spanOf(row.left, row.right));
+        }
         const auto [first, last] = span(coloured, false);
-        if (tile <= 9) // digits are centred across the tile
-            QVERIFY2(qAbs(first + last - (kTileSize - 1)) <= 1,
-                     qPrintable(QStringLiteral("columns %1 to %2").arg(first).arg(last)));
+        if (row.tile <= 9) { // digits are centred across the tile
+            EXPECT_LE(std::abs(first + last - (kTileSize - 1)), 1)
+                << "columns " << first << " to " << last;
+        }
 
-        QSet<TColor> used;
+        std::set<TColor> used;
         const SpriteSheet &sheet = builtInSheets().colour;
         for (int y = 0; y < kTileSize; ++y)
             for (int x = 0; x < kTileSize; ++x)
-                if (coloured[y * kTileSize + x])
-                    used.insert(sheet.pixel(kTileSize * tile + x, y) & 0xFFFFFF);
-        QCOMPARE(colourList(used), colourList(QSet<TColor>(colours.begin(), colours.end())));
+                if (coloured[std::size_t(y * kTileSize + x)])
+                    used.insert(sheet.pixel(kTileSize * row.tile + x, y) & 0xFFFFFF);
+        EXPECT_EQ(colourList(used), colourList(row.colours));
     }
+}
 
-    // Drawn in the middle of a field of a colour the table lacks, no pixel of the picture may
-    // touch the field: the black outline closes all round, also where a tile's edge is near.
-    void drawnTileIsFramedInBlack_data() { addTileRows(); }
-    void drawnTileIsFramedInBlack()
-    {
-        QFETCH(int, tile);
-        constexpr TColor kField = 0x336699;
-        constexpr int x0 = 200, y0 = 100;
+// Drawn in the middle of a field of a colour the table lacks, no pixel of the picture may
+// touch the field: the black outline closes all round, also where a tile's edge is near.
+TEST(Assets, DrawnTileIsFramedInBlack)
+{
+    constexpr TColor kField = 0x336699;
+    constexpr int x0 = 200, y0 = 100;
+    for (int tile = 0; tile < kTileCount; ++tile) {
+        SCOPED_TRACE("tile " + std::to_string(tile));
         FieldBitmap field;
         field.setBrushColor(kField);
         field.fillRect({0, 0, FieldBitmap::kWidth, FieldBitmap::kHeight});
@@ -310,61 +365,28 @@ private slots:
                 if (isField(x, y) || field.pixel(x, y) == toPixel(clBlack))
                     continue;
                 ++picture;
-                QVERIFY2(!isField(x - 1, y) && !isField(x + 1, y) && !isField(x, y - 1) &&
-                             !isField(x, y + 1),
-                         qPrintable(QStringLiteral("tile pixel (%1, %2)").arg(x - x0).arg(y - y0)));
+                EXPECT_TRUE(!isField(x - 1, y) && !isField(x + 1, y) && !isField(x, y - 1) &&
+                            !isField(x, y + 1))
+                    << "tile pixel (" << x - x0 << ", " << y - y0 << ")";
             }
-        QVERIFY(picture > 0);
+        EXPECT_GT(picture, 0);
     }
+}
 
-    void icon()
-    {
-        QVERIFY(QImageReader::supportedImageFormats().contains("ico"));
-        const QImage image =
-            QImage(QStringLiteral(":/assets/plovex.ico")).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(image.size(), QSize(32, 32));
-        QSet<TColor> used;
-        for (int y = 0; y < 32; ++y) {
-            int opaque = 0;
-            for (int x = 0; x < 32; ++x) {
-                const QRgb p = image.pixel(x, y);
-                if (qAlpha(p) == 0)
-                    continue;
-                QCOMPARE(qAlpha(p), 255);
-                ++opaque;
-                used.insert(p & 0xFFFFFF);
-            }
-            if (y >= 22)
-                QVERIFY2(opaque == 0, qPrintable(QStringLiteral("row %1").arg(y)));
-            else
-                QVERIFY2(opaque > 0, qPrintable(QStringLiteral("row %1").arg(y)));
-        }
-        for (int x = 0; x < 32; ++x) // the black line that closes the hull
-            QCOMPARE(image.pixel(x, 16), qRgb(0, 0, 0));
-        QCOMPARE(colourList(used),
-                 colourList({clBlack, clLime, clWhite, clRed, clFuchsia, clAqua}));
+// The committed files must be what the artwork source produces today.
+TEST(Assets, GeneratorReproducesCommittedFiles)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("plovex-assets-" + std::to_string(std::random_device{}()));
+    ASSERT_TRUE(std::filesystem::create_directory(dir));
+    const std::string command =
+        std::string(PLOVEX_GENASSETS) + " \"" PLOVEX_ARTWORK "\" \"" + dir.string() + "\"";
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(status, 0) << command;
+    for (const char *name : {"sheet-mask.bmp", "sheet-colour.bmp", "plovex.ico"}) {
+        const Bytes made = readFile(dir / name);
+        EXPECT_FALSE(made.empty()) << name;
+        EXPECT_TRUE(made == readAsset(name)) << name << " is out of date: build regenerate-assets";
     }
-
-    // The committed files must be what the artwork source produces today.
-    void generatorReproducesCommittedFiles()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QProcess generator;
-        generator.start(QStringLiteral(PLOVEX_GENASSETS),
-                        {QStringLiteral(PLOVEX_ARTWORK), dir.path()});
-        QVERIFY(generator.waitForFinished(30000));
-        QVERIFY2(generator.exitStatus() == QProcess::NormalExit && generator.exitCode() == 0,
-                 generator.readAllStandardError().constData());
-        for (const char *name : {"sheet-mask.bmp", "sheet-colour.bmp", "plovex.ico"}) {
-            QFile made(dir.filePath(QLatin1String(name)));
-            QVERIFY(made.open(QIODevice::ReadOnly));
-            QVERIFY2(made.readAll() == readResource(QLatin1String(name)),
-                     qPrintable(QStringLiteral("%1 is out of date: build regenerate-assets")
-                                    .arg(QLatin1String(name))));
-        }
-    }
-};
-
-QTEST_MAIN(TestAssets)
-#include "test_assets.moc"
+    std::filesystem::remove_all(dir);
+}

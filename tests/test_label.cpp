@@ -90,6 +90,19 @@ private slots:
                  QSize(metrics.horizontalAdvance(widest), lines * metrics.height()));
     }
 
+    // The run's UTF-8 captions are converted only when they change; a caption set as a
+    // QString in between must not leave the label believing it still shows the bytes.
+    void utf8CaptionsFollowEveryChange()
+    {
+        m_label->setCaption(std::string_view("反重力  12"));
+        QCOMPARE(m_label->Caption(), QStringLiteral("反重力  12"));
+        m_label->setCaption(QStringLiteral("other"));
+        m_label->setCaption(std::string_view("反重力  12"));
+        QCOMPARE(m_label->Caption(), QStringLiteral("反重力  12"));
+        m_label->setCaption(std::string_view("反重力  13"));
+        QCOMPARE(m_label->Caption(), QStringLiteral("反重力  13"));
+    }
+
     void lineBreaksAreCrLfOrLfCr_data()
     {
         QTest::addColumn<QString>("caption");

@@ -4,6 +4,7 @@
 // start-up, and the tests run inside its loop.
 #include "application.h"
 #include "mainform.h"
+#include "qttext.h"
 #include "rating.h"
 #include "runclock.h"
 #include "runstate.h"
@@ -184,7 +185,7 @@ private slots:
         MainForm->shuuryou->setFontColor(clRed);
         frameAt(8850, framesForScore(125, 8850));
         QCOMPARE(Score, 125);
-        QCOMPARE(MainForm->Label1->Caption(), ComposeRatingText(125));
+        QCOMPARE(MainForm->Label1->Caption(), toQString(ComposeRatingText(125)));
         QCOMPARE(MainForm->Label3->Caption(), kHeader);
         QCOMPARE(MainForm->Label3->font().pixelSize(), 19);
         QCOMPARE(MainForm->Label1->x(), (512 - MainForm->Label1->width()) / 2);

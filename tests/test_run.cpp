@@ -8,10 +8,15 @@
 #include "spritefield.h"
 #include "tick.h"
 
-#include <QTest>
+#include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <limits>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -23,17 +28,32 @@ std::uint32_t readFakeTick()
     return fakeTick;
 }
 
-const QString kRow1 = QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000\u3000只");
-const QString kRow2 = QStringLiteral("\u3000\u3000\u3000\u3000\u3000\u3000只今");
-const QString kRow26 = QStringLiteral("・\u3000\u3000\u3000\u3000\u3000\u3000\u3000");
-const QString kRow27 = QString(8, QChar(0x3000));
-const QString kHeader = QStringLiteral("Ｐｌｏｖｅｘメッセージ！");
+constexpr std::string_view kRow1 = "\u3000\u3000\u3000\u3000\u3000\u3000\u3000只";
+constexpr std::string_view kRow2 = "\u3000\u3000\u3000\u3000\u3000\u3000只今";
+constexpr std::string_view kRow26 = "・\u3000\u3000\u3000\u3000\u3000\u3000\u3000";
+constexpr std::string_view kRow27 = "\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000";
+constexpr std::string_view kHeader = "Ｐｌｏｖｅｘメッセージ！";
+
+using Log = std::vector<std::string>;
+
+// The number of characters (code points) in UTF-8 text.
+int characters(std::string_view utf8)
+{
+    return int(std::ranges::count_if(utf8, [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string hex(std::uint32_t value)
+{
+    char text[8];
+    const auto end = std::to_chars(std::begin(text), std::end(text), value, 16).ptr;
+    return std::string(text, end);
+}
 
 // A label that sizes itself like a real one would, by its text and font size, and notes
 // the calls that the finish's order depends on.
 struct FakeLabel : RunLabel
 {
-    FakeLabel(QString name, QStringList &log, TColor colour, TColor fontColour)
+    FakeLabel(std::string name, Log &log, TColor colour, TColor fontColour)
         : name(std::move(name)), log(log), color(colour), fontColor(fontColour)
     {
     }
@@ -42,26 +62,26 @@ struct FakeLabel : RunLabel
     void setTransparent(bool t) override
     {
         if (t != transparent)
-            log << name + (t ? " transparent" : " opaque");
+            log.push_back(name + (t ? " transparent" : " opaque"));
         transparent = t;
     }
     void setVisible(bool v) override
     {
         if (v != visible)
-            log << name + (v ? " shown" : " hidden");
+            log.push_back(name + (v ? " shown" : " hidden"));
         visible = v;
     }
     void setFontSize(int p) override { points = p; }
-    void setCaption(const QString &c) override { caption = c; }
-    int width() const override { return int(std::max<qsizetype>(caption.size(), 1)) * points; }
+    void setCaption(std::string_view c) override { caption = c; }
+    int width() const override { return std::max(characters(caption), 1) * points; }
     void setLeft(int l) override { left = l; }
 
-    QString name;
-    QStringList &log;
+    std::string name;
+    Log &log;
     TColor color, fontColor;
     bool transparent = true, visible = false;
     int points = 12;
-    QString caption;
+    std::string caption;
     int left = 0;
 };
 
@@ -69,30 +89,30 @@ struct FakeView : RunView
 {
     RunLabel &ratingLabel() override { return rating; }
     RunLabel &statusLabel() override { return status; }
-    void applyWindowShape() override { log << "shape"; }
+    void applyWindowShape() override { log.push_back("shape"); }
     void showField(std::unique_ptr<FieldBitmap> f) override
     {
-        log << "field";
+        log.push_back("field");
         field = std::move(f);
     }
     FieldBitmap &frameField() override { return *field; }
     void installIdleHook() override
     {
-        log << QStringLiteral("idle hook after %1 frame").arg(FrameCount);
+        log.push_back("idle hook after " + std::to_string(FrameCount) + " frame");
     }
-    void beep() override { log << "beep"; }
+    void beep() override { log.push_back("beep"); }
     void showButtonColors(bool highlight) override
     {
-        log << QStringLiteral("%1 colours, blink %2")
-                   .arg(highlight ? "highlight" : "rest", ButtonBlink ? "on" : "off");
+        log.push_back(std::string(highlight ? "highlight" : "rest") + " colours, blink " +
+                      (ButtonBlink ? "on" : "off"));
     }
-    void startBlinkTimer() override { log << "timer"; }
-    void revealButtons() override { log << "buttons"; }
-    void runFinished() override { log << "finished"; }
+    void startBlinkTimer() override { log.push_back("timer"); }
+    void revealButtons() override { log.push_back("buttons"); }
+    void runFinished() override { log.push_back("finished"); }
 
-    int count(const QString &entry) const { return int(log.count(entry)); }
+    int count(std::string_view entry) const { return int(std::ranges::count(log, entry)); }
 
-    QStringList log;
+    Log log;
     // As the layout makes them: Label1 purple with white text, Label3 white with maroon.
     FakeLabel rating{"rating", log, clPurple, clWhite};
     FakeLabel status{"status", log, clWhite, clMaroon};
@@ -119,13 +139,13 @@ void finishedRun(std::int32_t scoring, std::int32_t final)
     runclock::finishedRun([] { startRun(); }, frameAt, scoring, final);
 }
 
-QString colourName(TColor colour)
+std::string colourName(TColor colour)
 {
-    return QString::number(toPixel(colour), 16);
+    return hex(toPixel(colour));
 }
 
 // The colour of every field pixel that no sprite and no digit tile covers.
-QString fieldBackground()
+std::string fieldBackground()
 {
     const FieldBitmap &field = *view->field;
     std::vector<bool> covered(FieldBitmap::kWidth * FieldBitmap::kHeight);
@@ -144,10 +164,13 @@ QString fieldBackground()
         for (int x = 0; x < FieldBitmap::kWidth; ++x)
             if (!covered[std::size_t(y * FieldBitmap::kWidth + x)])
                 colours.insert(field.pixel(x, y));
-    QStringList names;
-    for (std::uint32_t c : colours)
-        names << QString::number(c, 16);
-    return names.join(u',');
+    std::string names;
+    for (std::uint32_t c : colours) {
+        if (!names.empty())
+            names += ',';
+        names += hex(c);
+    }
+    return names;
 }
 
 // Whether every opaque pixel of `tile` at (x, y) is as DrawTile leaves it.
@@ -169,6 +192,17 @@ bool fieldShowsTile(int x, int y, int tile)
     return opaque > 0;
 }
 
+// Program start: all run state zero, and a view of its own.
+void resetRun()
+{
+    StartTick = ElapsedMs = FrameCount = Score = 0;
+    ButtonBlink = false;
+    setTickSource(readFakeTick);
+    run.reset();
+    view = std::make_unique<FakeView>();
+    run = std::make_unique<MeasurementRun>(*view, builtInSheets());
+}
+
 bool idlePassDrawsAFrame()
 {
     const std::int32_t before = FrameCount;
@@ -178,349 +212,327 @@ bool idlePassDrawsAFrame()
 
 } // namespace
 
-class TestRun : public QObject
+class Run : public ::testing::Test
 {
-    Q_OBJECT
-private slots:
-    void init()
-    {
-        // Program start: all run state zero. Each test has a view of its own.
-        StartTick = ElapsedMs = FrameCount = Score = 0;
-        ButtonBlink = false;
-        setTickSource(readFakeTick);
-        view = std::make_unique<FakeView>();
-        run = std::make_unique<MeasurementRun>(*view, builtInSheets());
-    }
+protected:
+    void SetUp() override { resetRun(); }
+};
 
-    void startShapesPreparesDrawsTheFirstFrameThenHooksTheIdlePass()
-    {
-        startRun();
-        QCOMPARE(view->log, QStringList({"shape", "field", "idle hook after 1 frame"}));
-        QCOMPARE(ElapsedMs, 0);
-        // The first run's start frame: the prelude cleared it black, and at 0 ms the status
-        // line stays hidden until the first frame past it.
-        QCOMPARE(fieldBackground(), colourName(clBlack));
-        QVERIFY(!view->status.visible);
-        frameAt(1);
-        QVERIFY(view->status.visible);
-    }
+TEST_F(Run, StartShapesPreparesDrawsTheFirstFrameThenHooksTheIdlePass)
+{
+    startRun();
+    EXPECT_EQ(view->log, (Log{"shape", "field", "idle hook after 1 frame"}));
+    EXPECT_EQ(ElapsedMs, 0);
+    // The first run's start frame: the prelude cleared it black, and at 0 ms the status
+    // line stays hidden until the first frame past it.
+    EXPECT_EQ(fieldBackground(), colourName(clBlack));
+    EXPECT_FALSE(view->status.visible);
+    frameAt(1);
+    EXPECT_TRUE(view->status.visible);
+}
 
-    void statusLineShowsTheRowOfItsTime_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("1 ms: row 1") << 1 << kRow1;
-        QTest::newRow("300 ms: row 1") << 300 << kRow1;
-        QTest::newRow("301 ms: row 2") << 301 << kRow2;
-        QTest::newRow("7800 ms: row 26") << 7800 << kRow26;
-        QTest::newRow("7801 ms: row 27") << 7801 << kRow27;
-        QTest::newRow("7999 ms: row 27") << 7999 << kRow27;
-    }
-    void statusLineShowsTheRowOfItsTime()
-    {
-        QFETCH(int, ms);
-        QFETCH(QString, text);
+TEST_F(Run, StatusLineShowsTheRowOfItsTime)
+{
+    const std::pair<int, std::string_view> rows[] = {
+        {1, kRow1}, {300, kRow1}, {301, kRow2}, {7800, kRow26}, {7801, kRow27}, {7999, kRow27}};
+    for (const auto &[ms, text] : rows) {
+        SCOPED_TRACE(std::to_string(ms) + " ms");
+        resetRun();
         startRun();
         frameAt(ms);
-        QCOMPARE(view->status.caption, text);
-        QVERIFY(view->status.visible);
-        QVERIFY(view->status.transparent);
-        QCOMPARE(view->status.fontColor, clWhite);
-        QCOMPARE(view->status.points, 22);
+        EXPECT_EQ(view->status.caption, text);
+        EXPECT_TRUE(view->status.visible);
+        EXPECT_TRUE(view->status.transparent);
+        EXPECT_EQ(view->status.fontColor, clWhite);
+        EXPECT_EQ(view->status.points, 22);
     }
+}
 
-    void statusLineIsPlacedByThePreviousFramesWidth()
-    {
-        startRun();
-        view->status.caption = QStringLiteral("header");
-        view->status.points = 14;
-        frameAt(50);
-        QCOMPARE(view->status.left, (512 - 6 * 14) / 2);
-        for (int ms : {400, 2300, 5000, 7900}) {
-            frameAt(ms);
-            QCOMPARE(view->status.left, (512 - view->status.width()) / 2);
-        }
+TEST_F(Run, StatusLineIsPlacedByThePreviousFramesWidth)
+{
+    startRun();
+    view->status.caption = "header";
+    view->status.points = 14;
+    frameAt(50);
+    EXPECT_EQ(view->status.left, (512 - 6 * 14) / 2);
+    for (int ms : {400, 2300, 5000, 7900}) {
+        frameAt(ms);
+        EXPECT_EQ(view->status.left, (512 - view->status.width()) / 2) << ms;
     }
+}
 
-    void quietPhaseKeepsTheLastStatusTextInPlaceInFuchsia()
-    {
-        startRun();
-        frameAt(100);
-        frameAt(7800);
-        const int left = view->status.left;
-        for (int ms : {8000, 8400, 8700}) {
-            frameAt(ms);
-            QCOMPARE(view->status.caption, kRow26);
-            QCOMPARE(view->status.left, left);
-            QVERIFY(view->status.visible);
-            QCOMPARE(view->status.fontColor, clFuchsia);
-        }
+TEST_F(Run, QuietPhaseKeepsTheLastStatusTextInPlaceInFuchsia)
+{
+    startRun();
+    frameAt(100);
+    frameAt(7800);
+    const int left = view->status.left;
+    for (int ms : {8000, 8400, 8700}) {
+        SCOPED_TRACE(ms);
+        frameAt(ms);
+        EXPECT_EQ(view->status.caption, kRow26);
+        EXPECT_EQ(view->status.left, left);
+        EXPECT_TRUE(view->status.visible);
+        EXPECT_EQ(view->status.fontColor, clFuchsia);
     }
+}
 
-    void idlePassDrawsFramesUpTo8800Only_data()
-    {
-        QTest::addColumn<int>("elapsed");
-        QTest::addColumn<bool>("drawn");
-        QTest::newRow("8800 ms") << 8800 << true;
-        QTest::newRow("8801 ms") << 8801 << false;
-    }
-    void idlePassDrawsFramesUpTo8800Only()
-    {
-        QFETCH(int, elapsed);
+TEST_F(Run, IdlePassDrawsFramesUpTo8800Only)
+{
+    const std::pair<int, bool> rows[] = {{8800, true}, {8801, false}};
+    for (const auto &[elapsed, drawn] : rows) {
+        resetRun();
         startRun();
         frameAt(elapsed);
-        QTEST(idlePassDrawsAFrame(), "drawn");
+        EXPECT_EQ(idlePassDrawsAFrame(), drawn) << elapsed << " ms";
     }
+}
 
-    void finishBeepsOnceAndRevealsEverythingInItsOrder()
-    {
-        startRun();
-        frameAt(100);
-        frameAt(8750, framesForScore(120, 8750));
-        frameAt(8800, framesForScore(120, 8800));
-        QCOMPARE(view->count("beep"), 0);
+TEST_F(Run, FinishBeepsOnceAndRevealsEverythingInItsOrder)
+{
+    startRun();
+    frameAt(100);
+    frameAt(8750, framesForScore(120, 8750));
+    frameAt(8800, framesForScore(120, 8800));
+    EXPECT_EQ(view->count("beep"), 0);
 
-        ButtonBlink = true;
-        view->log.clear();
-        frameAt(8850, framesForScore(125, 8850));
-        QCOMPARE(Score, 125);
-        QCOMPARE(view->log,
-                 QStringList({"beep", "rest colours, blink off", "timer", "rating opaque",
+    ButtonBlink = true;
+    view->log.clear();
+    frameAt(8850, framesForScore(125, 8850));
+    EXPECT_EQ(Score, 125);
+    EXPECT_EQ(view->log, (Log{"beep", "rest colours, blink off", "timer", "rating opaque",
                               "status opaque", "rating shown", "buttons", "finished"}));
-        QVERIFY(view->status.visible);
+    EXPECT_TRUE(view->status.visible);
 
-        // The run is over: later idle passes draw nothing and stay silent.
-        fakeTick += 500;
-        QVERIFY(!idlePassDrawsAFrame());
-        QVERIFY(!idlePassDrawsAFrame());
-        QCOMPARE(view->count("beep"), 1);
-        QCOMPARE(ElapsedMs, 8850);
-    }
+    // The run is over: later idle passes draw nothing and stay silent.
+    fakeTick += 500;
+    EXPECT_FALSE(idlePassDrawsAFrame());
+    EXPECT_FALSE(idlePassDrawsAFrame());
+    EXPECT_EQ(view->count("beep"), 1);
+    EXPECT_EQ(ElapsedMs, 8850);
+}
 
-    void frameJumpingPast8800ScoresAndFinishesOnABlackField()
-    {
-        startRun();
-        frameAt(100);
-        frameAt(7900);
-        const int marqueeWidth = view->status.width();
-        frameAt(8900, 3); // score 0: band 1 would clear red
-        QCOMPARE(Score, 0);
-        QCOMPARE(view->count("beep"), 1);
-        QCOMPARE(fieldBackground(), colourName(clBlack));
-        QCOMPARE(view->status.caption, kHeader);
-        QVERIFY(view->status.width() != marqueeWidth);
-        QCOMPARE(view->status.left, (512 - marqueeWidth) / 2);
-    }
+TEST_F(Run, FrameJumpingPast8800ScoresAndFinishesOnABlackField)
+{
+    startRun();
+    frameAt(100);
+    frameAt(7900);
+    const int marqueeWidth = view->status.width();
+    frameAt(8900, 3); // score 0: band 1 would clear red
+    EXPECT_EQ(Score, 0);
+    EXPECT_EQ(view->count("beep"), 1);
+    EXPECT_EQ(fieldBackground(), colourName(clBlack));
+    EXPECT_EQ(view->status.caption, kHeader);
+    EXPECT_NE(view->status.width(), marqueeWidth);
+    EXPECT_EQ(view->status.left, (512 - marqueeWidth) / 2);
+}
 
-    void remeasureStartFrameClearsByThePreviousScore_data()
-    {
-        QTest::addColumn<int>("score");
-        QTest::addColumn<TColor>("field");
-        QTest::newRow("349: white") << 349 << clWhite;
-        QTest::newRow("350: black") << 350 << clBlack;
-    }
-    void remeasureStartFrameClearsByThePreviousScore()
-    {
-        QFETCH(int, score);
-        QFETCH(TColor, field);
+TEST_F(Run, RemeasureStartFrameClearsByThePreviousScore)
+{
+    const std::pair<int, TColor> rows[] = {{349, clWhite}, {350, clBlack}};
+    for (const auto &[score, field] : rows) {
+        SCOPED_TRACE(score);
+        resetRun();
         finishedRun(score, score);
-        QCOMPARE(Score, score);
+        EXPECT_EQ(Score, score);
         startRun();
-        QCOMPARE(FrameCount, 1);
-        QCOMPARE(ElapsedMs, 0);
-        QCOMPARE(Score, score);
-        QCOMPARE(fieldBackground(), colourName(field));
+        EXPECT_EQ(FrameCount, 1);
+        EXPECT_EQ(ElapsedMs, 0);
+        EXPECT_EQ(Score, score);
+        EXPECT_EQ(fieldBackground(), colourName(field));
     }
+}
 
-    void tickWrapDuringARunGivesTheTrueElapsedTime_data()
+TEST_F(Run, TickWrapDuringARunGivesTheTrueElapsedTime)
+{
+    struct Row
     {
-        QTest::addColumn<quint32>("start");
-        QTest::addColumn<int>("elapsed");
-        QTest::newRow("unsigned wrap") << quint32(0xFFFFFF00u) << 512;
-        QTest::newRow("from the last tick") << quint32(0xFFFFFFFFu) << 8801;
-        QTest::newRow("signed wrap") << quint32(0x7FFFFFF0u) << 300;
-    }
-    void tickWrapDuringARunGivesTheTrueElapsedTime()
-    {
-        QFETCH(quint32, start);
-        QFETCH(int, elapsed);
-        startRun(start);
-        fakeTick = start + std::uint32_t(elapsed);
+        const char *name;
+        std::uint32_t start;
+        int elapsed;
+    };
+    const Row rows[] = {{"unsigned wrap", 0xFFFFFF00u, 512},
+                        {"from the last tick", 0xFFFFFFFFu, 8801},
+                        {"signed wrap", 0x7FFFFFF0u, 300}};
+    for (const Row &row : rows) {
+        resetRun();
+        startRun(row.start);
+        fakeTick = row.start + std::uint32_t(row.elapsed);
         run->drawFrame();
-        QCOMPARE(ElapsedMs, elapsed);
+        EXPECT_EQ(ElapsedMs, row.elapsed) << row.name;
     }
+}
 
-    void tickWrapInTheMiddleOfARunKeepsTheRunsPhases_data()
-    {
-        QTest::addColumn<quint32>("start");
-        QTest::newRow("counter wraps to 0 at 4000 ms") << quint32(0xFFFFFFFFu - 3999u);
-        QTest::newRow("sign flips at 4000 ms") << quint32(0x7FFFFFFFu - 3999u);
-    }
-    void tickWrapInTheMiddleOfARunKeepsTheRunsPhases()
-    {
-        QFETCH(quint32, start);
+TEST_F(Run, TickWrapInTheMiddleOfARunKeepsTheRunsPhases)
+{
+    const std::pair<const char *, std::uint32_t> rows[] = {
+        {"counter wraps to 0 at 4000 ms", 0xFFFFFFFFu - 3999u},
+        {"sign flips at 4000 ms", 0x7FFFFFFFu - 3999u}};
+    for (const auto &[name, start] : rows) {
+        SCOPED_TRACE(name);
+        resetRun();
         startRun(start);
         for (int ms : {100, 3999, 4000, 4001, 7900, 8750}) {
             frameAt(ms, ms);
-            QCOMPARE(ElapsedMs, ms);
-            QCOMPARE(view->count("beep"), 0);
+            EXPECT_EQ(ElapsedMs, ms);
+            EXPECT_EQ(view->count("beep"), 0) << ms;
         }
-        QCOMPARE(view->status.caption, kHeader);
-        QVERIFY(idlePassDrawsAFrame());
+        EXPECT_EQ(view->status.caption, kHeader);
+        EXPECT_TRUE(idlePassDrawsAFrame());
         frameAt(8850, 88500);
-        QCOMPARE(Score, 10000);
-        QCOMPARE(view->count("beep"), 1);
-        QVERIFY(!idlePassDrawsAFrame());
+        EXPECT_EQ(Score, 10000);
+        EXPECT_EQ(view->count("beep"), 1);
+        EXPECT_FALSE(idlePassDrawsAFrame());
     }
+}
 
-    // Frames slower than 100 ms skip whole phases; each lands in the phase of its time.
-    void slowFrameLandsInThePhaseOfItsTime_data()
+// Frames slower than 100 ms skip whole phases; each lands in the phase of its time.
+TEST_F(Run, SlowFrameLandsInThePhaseOfItsTime)
+{
+    struct Row
     {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<bool>("scored");
-        QTest::addColumn<bool>("finished");
-        QTest::newRow("marquee into the quiet phase") << 7790 << 8300 << false << false;
-        QTest::newRow("quiet phase into scoring") << 8600 << 8790 << true << false;
-        QTest::newRow("scoring past the finish") << 8701 << 8950 << true << true;
-        QTest::newRow("start frame to 30 s") << 0 << 30000 << true << true;
-    }
-    void slowFrameLandsInThePhaseOfItsTime()
-    {
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(bool, scored);
-        QFETCH(bool, finished);
+        const char *name;
+        int from, to;
+        bool scored, finished;
+    };
+    const Row rows[] = {
+        {"marquee into the quiet phase", 7790, 8300, false, false},
+        {"quiet phase into scoring", 8600, 8790, true, false},
+        {"scoring past the finish", 8701, 8950, true, true},
+        {"start frame to 30 s", 0, 30000, true, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        resetRun();
         startRun();
-        if (from > 0)
-            frameAt(from, 1000);
-        const QString status = view->status.caption;
-        frameAt(to, 5000);
-        QCOMPARE(view->status.caption, scored ? kHeader : status);
-        QCOMPARE(Score, scored ? ComputeScore(5000, to) : 0);
-        QCOMPARE(view->count("beep"), finished ? 1 : 0);
-        QCOMPARE(view->count("buttons"), finished ? 1 : 0);
-        QCOMPARE(idlePassDrawsAFrame(), !finished);
+        if (row.from > 0)
+            frameAt(row.from, 1000);
+        const std::string status = view->status.caption;
+        frameAt(row.to, 5000);
+        EXPECT_EQ(view->status.caption, row.scored ? std::string(kHeader) : status);
+        EXPECT_EQ(Score, row.scored ? ComputeScore(5000, row.to) : 0);
+        EXPECT_EQ(view->count("beep"), row.finished ? 1 : 0);
+        EXPECT_EQ(view->count("buttons"), row.finished ? 1 : 0);
+        EXPECT_EQ(idlePassDrawsAFrame(), !row.finished);
     }
+}
 
-    // A clock that jumps 9 s between two readings: the run's start frame is its finish.
-    void runOfASingleFrameFinishesInItsStartFrame()
-    {
-        fakeTick = kRunStart;
-        setTickSource([] { return fakeTick += 9000; });
-        run->start();
-        setTickSource(readFakeTick);
-        QCOMPARE(FrameCount, 1);
-        QCOMPARE(ElapsedMs, 9000);
-        QCOMPARE(Score, 0);
-        QCOMPARE(view->count("beep"), 1);
-        QCOMPARE(view->log.last(), QStringLiteral("idle hook after 1 frame"));
-        QCOMPARE(fieldBackground(), colourName(clBlack));
-        QVERIFY(fieldShowsTile(168, 32, 0) && fieldShowsTile(312, 32, 0));
-        QVERIFY(!idlePassDrawsAFrame());
-    }
+// A clock that jumps 9 s between two readings: the run's start frame is its finish.
+TEST_F(Run, RunOfASingleFrameFinishesInItsStartFrame)
+{
+    fakeTick = kRunStart;
+    setTickSource([] { return fakeTick += 9000; });
+    run->start();
+    setTickSource(readFakeTick);
+    EXPECT_EQ(FrameCount, 1);
+    EXPECT_EQ(ElapsedMs, 9000);
+    EXPECT_EQ(Score, 0);
+    EXPECT_EQ(view->count("beep"), 1);
+    EXPECT_EQ(view->log.back(), "idle hook after 1 frame");
+    EXPECT_EQ(fieldBackground(), colourName(clBlack));
+    EXPECT_TRUE(fieldShowsTile(168, 32, 0) && fieldShowsTile(312, 32, 0));
+    EXPECT_FALSE(idlePassDrawsAFrame());
+}
 
-    void scoresShowTheirTilesTextAndBand_data()
+TEST_F(Run, ScoresShowTheirTilesTextAndBand)
+{
+    struct Row
     {
-        QTest::addColumn<int>("frames");
-        QTest::addColumn<int>("score");
-        QTest::addColumn<QList<int>>("digits");
-        QTest::addColumn<int>("band");
-        // All finish at 8850 ms.
-        QTest::newRow("0") << 1 << 0 << QList<int>{0, 0, 0, 0} << 0;
-        QTest::newRow("7") << 62 << 7 << QList<int>{0, 0, 0, 7} << 0;
-        QTest::newRow("1234") << 10921 << 1234 << QList<int>{1, 2, 3, 4} << 12;
-        QTest::newRow("9999") << 88491 << 9999 << QList<int>{9, 9, 9, 9} << 20;
-        QTest::newRow("10000") << 88500 << 10000 << QList<int>{0, 0, 0, 0} << 20;
-        QTest::newRow("12345") << 109253 << 12345 << QList<int>{2, 3, 4, 5} << 20;
-        QTest::newRow("2 147 483 frames") << 2147483 << 242653 << QList<int>{2, 6, 5, 3} << 20;
-        QTest::newRow("2 147 484 frames, past 32 bits")
-            << 2147484 << 242653 << QList<int>{2, 6, 5, 3} << 20;
-        QTest::newRow("most frames a run can count")
-            << std::numeric_limits<int>::max() << 242653519 << QList<int>{3, 5, 1, 9} << 20;
-    }
-    void scoresShowTheirTilesTextAndBand()
-    {
-        QFETCH(int, frames);
-        QFETCH(int, score);
-        QFETCH(QList<int>, digits);
+        const char *name;
+        int frames, score;
+        std::array<int, 4> digits;
+        int band;
+    };
+    // All finish at 8850 ms.
+    const Row rows[] = {
+        {"0", 1, 0, {0, 0, 0, 0}, 0},
+        {"7", 62, 7, {0, 0, 0, 7}, 0},
+        {"1234", 10921, 1234, {1, 2, 3, 4}, 12},
+        {"9999", 88491, 9999, {9, 9, 9, 9}, 20},
+        {"10000", 88500, 10000, {0, 0, 0, 0}, 20},
+        {"12345", 109253, 12345, {2, 3, 4, 5}, 20},
+        {"2 147 483 frames", 2147483, 242653, {2, 6, 5, 3}, 20},
+        {"2 147 484 frames, past 32 bits", 2147484, 242653, {2, 6, 5, 3}, 20},
+        {"most frames a run can count",
+         std::numeric_limits<int>::max(),
+         242653519,
+         {3, 5, 1, 9},
+         20},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        resetRun();
         startRun();
         frameAt(100);
-        frameAt(8850, frames);
-        QCOMPARE(Score, score);
+        frameAt(8850, row.frames);
+        EXPECT_EQ(Score, row.score);
         for (int k = 0; k < 4; ++k)
-            QVERIFY2(fieldShowsTile(168 + 48 * k, 32, digits[k]), qPrintable(QString::number(k)));
-        QVERIFY(view->rating.caption.startsWith(QStringLiteral("反重力  %1 [RG]\n\r").arg(score)));
-        QCOMPARE(view->rating.caption, ComposeRatingText(score));
-        QTEST(ratingBandIndex(Score), "band");
-        QVERIFY(view->rating.visible);
+            EXPECT_TRUE(fieldShowsTile(168 + 48 * k, 32, row.digits[std::size_t(k)])) << k;
+        EXPECT_TRUE(
+            view->rating.caption.starts_with("反重力  " + std::to_string(row.score) + " [RG]\n\r"))
+            << view->rating.caption;
+        EXPECT_EQ(view->rating.caption, ComposeRatingText(row.score));
+        EXPECT_EQ(ratingBandIndex(Score), row.band);
+        EXPECT_TRUE(view->rating.visible);
     }
+}
 
-    void lowScoreClearsTheFieldInTheBandColourFromTheSecondScoringFrame()
-    {
-        startRun();
-        frameAt(100);
-        frameAt(8710, framesForScore(120, 8710));
-        QCOMPARE(fieldBackground(), colourName(clBlack));
-        frameAt(8760, framesForScore(120, 8760));
-        QCOMPARE(fieldBackground(), colourName(clLime));
-    }
+TEST_F(Run, LowScoreClearsTheFieldInTheBandColourFromTheSecondScoringFrame)
+{
+    startRun();
+    frameAt(100);
+    frameAt(8710, framesForScore(120, 8710));
+    EXPECT_EQ(fieldBackground(), colourName(clBlack));
+    frameAt(8760, framesForScore(120, 8760));
+    EXPECT_EQ(fieldBackground(), colourName(clLime));
+}
 
-    void finishedColoursFollowTheLastTwoScores_data()
+TEST_F(Run, FinishedColoursFollowTheLastTwoScores)
+{
+    struct Row
     {
-        QTest::addColumn<int>("scoring");
-        QTest::addColumn<int>("final");
-        QTest::addColumn<TColor>("field");
-        QTest::addColumn<TColor>("label1Text");
-        QTest::addColumn<TColor>("label1Back");
-        QTest::addColumn<TColor>("label3Text");
-        QTest::addColumn<TColor>("label3Back");
-        QTest::newRow("band 1") << 40 << 40 << clRed << clYellow << clRed << clWhite << clRed;
-        QTest::newRow("band 3") << 120 << 120 << clLime << clBlue << clLime << clFuchsia << clLime;
-        QTest::newRow("350 and above")
-            << 1234 << 1234 << clBlack << clInfoBk << clBlack << clFuchsia << clBlack;
-        QTest::newRow("rise from band 7 on the finish frame")
-            << 320 << 400 << clPurple << clAqua << clPurple << clYellow << clPurple;
-        QTest::newRow("fall into band 3 on the finish frame")
-            << 400 << 120 << clBlack << clBlue << clLime << clFuchsia << clLime;
+        const char *name;
+        int scoring, final;
+        TColor field, label1Text, label1Back, label3Text, label3Back;
+    };
+    const Row rows[] = {
+        {"band 1", 40, 40, clRed, clYellow, clRed, clWhite, clRed},
+        {"band 3", 120, 120, clLime, clBlue, clLime, clFuchsia, clLime},
+        {"350 and above", 1234, 1234, clBlack, clInfoBk, clBlack, clFuchsia, clBlack},
+        {"rise from band 7 on the finish frame", 320, 400, clPurple, clAqua, clPurple, clYellow,
+         clPurple},
+        {"fall into band 3 on the finish frame", 400, 120, clBlack, clBlue, clLime, clFuchsia,
+         clLime},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        resetRun();
+        finishedRun(row.scoring, row.final);
+        EXPECT_EQ(Score, row.final);
+        EXPECT_EQ(fieldBackground(), colourName(row.field));
+        EXPECT_EQ(view->rating.fontColor, row.label1Text);
+        EXPECT_EQ(view->rating.color, row.label1Back);
+        EXPECT_EQ(view->status.fontColor, row.label3Text);
+        EXPECT_EQ(view->status.color, row.label3Back);
     }
-    void finishedColoursFollowTheLastTwoScores()
-    {
-        QFETCH(int, scoring);
-        QFETCH(int, final);
-        QFETCH(TColor, field);
-        finishedRun(scoring, final);
-        QCOMPARE(Score, final);
-        QCOMPARE(fieldBackground(), colourName(field));
-        QTEST(view->rating.fontColor, "label1Text");
-        QTEST(view->rating.color, "label1Back");
-        QTEST(view->status.fontColor, "label3Text");
-        QTEST(view->status.color, "label3Back");
-    }
+}
 
-    void ratingTextAndHeaderEndCentred_data()
-    {
-        QTest::addColumn<int>("score");
-        QTest::newRow("band 3") << 123;
-        QTest::newRow("band 21, four lines") << 7000;
-    }
-    void ratingTextAndHeaderEndCentred()
-    {
-        QFETCH(int, score);
+TEST_F(Run, RatingTextAndHeaderEndCentred)
+{
+    const std::pair<const char *, int> rows[] = {{"band 3", 123}, {"band 21, four lines", 7000}};
+    for (const auto &[name, score] : rows) {
+        SCOPED_TRACE(name);
+        resetRun();
         startRun();
         frameAt(100);
         frameAt(5000);
         for (int ms : {8710, 8740, 8790, 8830})
             frameAt(ms, framesForScore(score, ms));
-        QCOMPARE(Score, score);
-        QCOMPARE(view->rating.caption, ComposeRatingText(score));
-        QCOMPARE(view->status.caption, kHeader);
-        QCOMPARE(view->status.points, 14);
-        QCOMPARE(view->rating.left, (512 - view->rating.width()) / 2);
-        QCOMPARE(view->status.left, (512 - view->status.width()) / 2);
+        EXPECT_EQ(Score, score);
+        EXPECT_EQ(view->rating.caption, ComposeRatingText(score));
+        EXPECT_EQ(view->status.caption, kHeader);
+        EXPECT_EQ(view->status.points, 14);
+        EXPECT_EQ(view->rating.left, (512 - view->rating.width()) / 2);
+        EXPECT_EQ(view->status.left, (512 - view->status.width()) / 2);
     }
-};
-
-QTEST_GUILESS_MAIN(TestRun)
-
-#include "test_run.moc"
+}

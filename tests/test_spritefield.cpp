@@ -1,7 +1,7 @@
 // The sprite generator, the scatter and the moves with their bounces.
 #include "spritefield.h"
 
-#include <QTest>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -15,143 +15,131 @@ void placeSprite(int i, int x, int y, int dx, int dy)
 
 } // namespace
 
-class TestSpriteField : public QObject
+TEST(SpriteField, ScatterFromStateZeroGivesTheKnownSprites)
 {
-    Q_OBJECT
-private slots:
-    void scatterFromStateZeroGivesTheKnownSprites()
-    {
-        RandomState = 0;
-        ScatterSprites();
-        QCOMPARE((std::array{SpriteX[0], SpriteY[0], SpriteTile[0], SpriteDX[0], SpriteDY[0]}),
-                 (std::array{0, 9, 14, -5, -1}));
-        QCOMPARE((std::array{SpriteX[1], SpriteY[1], SpriteTile[1], SpriteDX[1], SpriteDY[1]}),
-                 (std::array{343, 99, 10, -3, -1}));
-    }
+    RandomState = 0;
+    ScatterSprites();
+    EXPECT_EQ((std::array{SpriteX[0], SpriteY[0], SpriteTile[0], SpriteDX[0], SpriteDY[0]}),
+              (std::array{0, 9, 14, -5, -1}));
+    EXPECT_EQ((std::array{SpriteX[1], SpriteY[1], SpriteTile[1], SpriteDX[1], SpriteDY[1]}),
+              (std::array{343, 99, 10, -3, -1}));
+}
 
-    void scatterMakesExactly320DrawsAndRepeatsFromTheSameSeed()
-    {
-        std::uint32_t state = 86'399'999;
-        for (int i = 0; i < 320; ++i)
-            state = state * 0x08088405u + 1u;
-        RandomState = 86'399'999;
-        ScatterSprites();
-        QCOMPARE(RandomState, state);
-        const std::array<std::int32_t, kSpriteCount> firstX = std::to_array(SpriteX);
-        RandomState = 86'399'999;
-        ScatterSprites();
-        QVERIFY(std::to_array(SpriteX) == firstX);
-    }
+TEST(SpriteField, ScatterMakesExactly320DrawsAndRepeatsFromTheSameSeed)
+{
+    std::uint32_t state = 86'399'999;
+    for (int i = 0; i < 320; ++i)
+        state = state * 0x08088405u + 1u;
+    RandomState = 86'399'999;
+    ScatterSprites();
+    EXPECT_EQ(RandomState, state);
+    const std::array<std::int32_t, kSpriteCount> firstX = std::to_array(SpriteX);
+    RandomState = 86'399'999;
+    ScatterSprites();
+    EXPECT_TRUE(std::to_array(SpriteX) == firstX);
+}
 
-    void randomBelowTakesTheHighWordOfTheProduct()
-    {
-        RandomState = 0xFFFFFFFFu; // next state 0xFFFFFFFF * 134775813 + 1 = 0xF7F77BFC
-        QCOMPARE(RandomBelow(1000), std::int32_t((1000ull * 0xF7F77BFCull) >> 32));
-        QCOMPARE(RandomState, 0xF7F77BFCu);
-        for (int n : {1, 2, 5, 312, 512, 0x7FFFFFFF})
-            QVERIFY(RandomBelow(n) < n);
-    }
+TEST(SpriteField, RandomBelowTakesTheHighWordOfTheProduct)
+{
+    RandomState = 0xFFFFFFFFu; // next state 0xFFFFFFFF * 134775813 + 1 = 0xF7F77BFC
+    EXPECT_EQ(RandomBelow(1000), std::int32_t((1000ull * 0xF7F77BFCull) >> 32));
+    EXPECT_EQ(RandomState, 0xF7F77BFCu);
+    for (int n : {1, 2, 5, 312, 512, 0x7FFFFFFF})
+        EXPECT_LT(RandomBelow(n), n);
+}
 
-    void scatteredValuesStayInTheirRanges()
-    {
-        for (std::uint32_t seed : {0u, 1u, 12'345'678u, 86'399'999u}) {
-            RandomState = seed;
-            ScatterSprites();
-            for (int i = 0; i < kSpriteCount; ++i) {
-                QVERIFY(SpriteX[i] >= 0 && SpriteX[i] <= 511);
-                QVERIFY(SpriteY[i] >= 0 && SpriteY[i] <= 311);
-                QVERIFY(SpriteTile[i] >= 10 && SpriteTile[i] <= 14);
-                QVERIFY(SpriteDX[i] >= -7 && SpriteDX[i] <= 7 && SpriteDX[i] % 2 != 0);
-                QVERIFY(SpriteDY[i] >= -3 && SpriteDY[i] <= 3 && SpriteDY[i] % 2 != 0);
-            }
+TEST(SpriteField, ScatteredValuesStayInTheirRanges)
+{
+    for (std::uint32_t seed : {0u, 1u, 12'345'678u, 86'399'999u}) {
+        SCOPED_TRACE(seed);
+        RandomState = seed;
+        ScatterSprites();
+        for (int i = 0; i < kSpriteCount; ++i) {
+            ASSERT_TRUE(SpriteX[i] >= 0 && SpriteX[i] <= 511) << i;
+            ASSERT_TRUE(SpriteY[i] >= 0 && SpriteY[i] <= 311) << i;
+            ASSERT_TRUE(SpriteTile[i] >= 10 && SpriteTile[i] <= 14) << i;
+            ASSERT_TRUE(SpriteDX[i] >= -7 && SpriteDX[i] <= 7 && SpriteDX[i] % 2 != 0) << i;
+            ASSERT_TRUE(SpriteDY[i] >= -3 && SpriteDY[i] <= 3 && SpriteDY[i] % 2 != 0) << i;
         }
     }
+}
 
-    void seedIsMillisecondsSinceMidnightUtc()
-    {
-        const std::uint32_t before = millisecondsSinceMidnightUtc();
-        SeedFromClock();
-        QVERIFY(RandomState < 86'400'000u);
-        // Equal to the clock unless midnight passed in between.
-        QVERIFY(RandomState >= before || RandomState < 1000);
-    }
+TEST(SpriteField, SeedIsMillisecondsSinceMidnightUtc)
+{
+    const std::uint32_t before = millisecondsSinceMidnightUtc();
+    SeedFromClock();
+    EXPECT_LT(RandomState, 86'400'000u);
+    // Equal to the clock unless midnight passed in between.
+    EXPECT_TRUE(RandomState >= before || RandomState < 1000);
+}
 
-    void moveBouncesOffTheWalls_data()
+TEST(SpriteField, MoveBouncesOffTheWalls)
+{
+    struct Row
     {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<int>("dx");
-        QTest::addColumn<int>("dy");
-        QTest::addColumn<int>("newX");
-        QTest::addColumn<int>("newY");
-        QTest::addColumn<int>("newDx");
-        QTest::addColumn<int>("newDy");
-        QTest::newRow("lands on the left wall") << 5 << 100 << -5 << 1 << 0 << 101 << -5 << 1;
-        QTest::newRow("lands on the right wall") << 477 << 100 << 3 << 1 << 480 << 101 << 3 << 1;
-        QTest::newRow("lands on the top wall") << 50 << 3 << 1 << -3 << 51 << 0 << 1 << -3;
-        QTest::newRow("lands on the bottom wall") << 50 << 277 << 1 << 3 << 51 << 280 << 1 << 3;
-        QTest::newRow("leaves the right wall") << 480 << 100 << 3 << 1 << 477 << 101 << -3 << 1;
-        QTest::newRow("overshoots left") << 2 << 100 << -5 << 1 << 3 << 101 << 5 << 1;
-        QTest::newRow("overshoots right") << 478 << 100 << 7 << 1 << 475 << 101 << -7 << 1;
-        QTest::newRow("overshoots bottom") << 50 << 280 << 1 << 3 << 51 << 277 << 1 << -3;
-        QTest::newRow("overshoots top") << 50 << 0 << 1 << -1 << 51 << 1 << 1 << 1;
-        QTest::newRow("scattered past the right, moving left")
-            << 500 << 100 << -3 << 1 << 463 << 101 << 3 << 1;
-        QTest::newRow("scattered past the right, back inside")
-            << 485 << 100 << -7 << 1 << 478 << 101 << -7 << 1;
-        QTest::newRow("scattered past the bottom") << 50 << 311 << 1 << -3 << 51 << 252 << 1 << 3;
-        QTest::newRow("corner, both axes") << 1 << 1 << -7 << -3 << 6 << 2 << 7 << 3;
-    }
-    void moveBouncesOffTheWalls()
-    {
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(int, dx);
-        QFETCH(int, dy);
-        placeSprite(7, x, y, dx, dy);
+        const char *name;
+        int x, y, dx, dy;
+        int newX, newY, newDx, newDy;
+    };
+    const Row rows[] = {
+        {"lands on the left wall", 5, 100, -5, 1, 0, 101, -5, 1},
+        {"lands on the right wall", 477, 100, 3, 1, 480, 101, 3, 1},
+        {"lands on the top wall", 50, 3, 1, -3, 51, 0, 1, -3},
+        {"lands on the bottom wall", 50, 277, 1, 3, 51, 280, 1, 3},
+        {"leaves the right wall", 480, 100, 3, 1, 477, 101, -3, 1},
+        {"overshoots left", 2, 100, -5, 1, 3, 101, 5, 1},
+        {"overshoots right", 478, 100, 7, 1, 475, 101, -7, 1},
+        {"overshoots bottom", 50, 280, 1, 3, 51, 277, 1, -3},
+        {"overshoots top", 50, 0, 1, -1, 51, 1, 1, 1},
+        {"scattered past the right, moving left", 500, 100, -3, 1, 463, 101, 3, 1},
+        {"scattered past the right, back inside", 485, 100, -7, 1, 478, 101, -7, 1},
+        {"scattered past the bottom", 50, 311, 1, -3, 51, 252, 1, 3},
+        {"corner, both axes", 1, 1, -7, -3, 6, 2, 7, 3},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        placeSprite(7, row.x, row.y, row.dx, row.dy);
         MoveSprite(7);
-        QTEST(SpriteX[7], "newX");
-        QTEST(SpriteY[7], "newY");
-        QTEST(SpriteDX[7], "newDx");
-        QTEST(SpriteDY[7], "newDy");
+        EXPECT_EQ(SpriteX[7], row.newX);
+        EXPECT_EQ(SpriteY[7], row.newY);
+        EXPECT_EQ(SpriteDX[7], row.newDx);
+        EXPECT_EQ(SpriteDY[7], row.newDy);
     }
+}
 
-    void spriteScatteredPastTheWallBouncesSixFramesLater()
-    {
-        placeSprite(0, 500, 100, -3, 1);
-        std::array<int, 7> xs{};
-        for (int &x : xs) {
-            MoveSprite(0);
-            x = SpriteX[0];
-        }
-        QCOMPARE(xs, (std::array{463, 466, 469, 472, 475, 478, 479}));
-        QCOMPARE(SpriteDX[0], -3);
+TEST(SpriteField, SpriteScatteredPastTheWallBouncesSixFramesLater)
+{
+    placeSprite(0, 500, 100, -3, 1);
+    std::array<int, 7> xs{};
+    for (int &x : xs) {
+        MoveSprite(0);
+        x = SpriteX[0];
     }
+    EXPECT_EQ(xs, (std::array{463, 466, 469, 472, 475, 478, 479}));
+    EXPECT_EQ(SpriteDX[0], -3);
+}
 
-    void everyMoveKeepsTilesInsideTheField()
-    {
-        for (std::uint32_t seed : {3u, 99u, 4'000'000u}) {
-            RandomState = seed;
-            ScatterSprites();
-            for (int frame = 0; frame < 400; ++frame) {
-                for (int i = 0; i < kSpriteCount; ++i) {
-                    MoveSprite(i);
-                    QVERIFY(SpriteX[i] >= 0 && SpriteX[i] <= kRightWall);
-                    QVERIFY(SpriteY[i] >= 0 && SpriteY[i] <= kBottomWall);
-                }
+TEST(SpriteField, EveryMoveKeepsTilesInsideTheField)
+{
+    for (std::uint32_t seed : {3u, 99u, 4'000'000u}) {
+        SCOPED_TRACE(seed);
+        RandomState = seed;
+        ScatterSprites();
+        for (int frame = 0; frame < 400; ++frame) {
+            for (int i = 0; i < kSpriteCount; ++i) {
+                MoveSprite(i);
+                ASSERT_TRUE(SpriteX[i] >= 0 && SpriteX[i] <= kRightWall) << frame << " " << i;
+                ASSERT_TRUE(SpriteY[i] >= 0 && SpriteY[i] <= kBottomWall) << frame << " " << i;
             }
         }
     }
+}
 
-    void newFieldIsBlueWithAWhiteBrush()
-    {
-        const std::unique_ptr<FieldBitmap> field = NewBlueField();
-        QCOMPARE(field->brushColor(), clWhite);
-        for (int i = 0; i < FieldBitmap::kWidth * FieldBitmap::kHeight; ++i)
-            if (field->pixels()[i] != toPixel(clBlue))
-                QFAIL("a pixel of the new field is not blue");
-    }
-};
-
-QTEST_GUILESS_MAIN(TestSpriteField)
-#include "test_spritefield.moc"
+TEST(SpriteField, NewFieldIsBlueWithAWhiteBrush)
+{
+    const std::unique_ptr<FieldBitmap> field = NewBlueField();
+    EXPECT_EQ(field->brushColor(), clWhite);
+    for (int i = 0; i < FieldBitmap::kWidth * FieldBitmap::kHeight; ++i)
+        if (field->pixels()[i] != toPixel(clBlue))
+            FAIL() << "pixel " << i << " of the new field is not blue";
+}

@@ -35,6 +35,8 @@ void TMainForm::registerClass()
 {
     static const bool registered = [] {
         WNDCLASSW wc{};
+        // A device context of its own, so that putting a frame looks none up.
+        wc.style = CS_OWNDC;
         wc.lpfnWndProc = TMainForm::procedure;
         wc.hInstance = instance();
         wc.lpszClassName = kClassName;

@@ -24,7 +24,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -494,11 +496,17 @@ int checkBlend(const View &v, Box box, QRgb bg, QRgb fg, long minText)
 // shows up as an unreadable score.
 SpriteSheets loadSheets(const std::string &dir)
 {
-    SpriteSheets sheets;
-    if (!sheetFromImage(QImage(QString::fromStdString(dir + "/sheet-mask.bmp")), sheets.mask) ||
-        !sheetFromImage(QImage(QString::fromStdString(dir + "/sheet-colour.bmp")), sheets.colour))
-        throw std::runtime_error("cannot read the 480 x 32 sheets in " + dir);
-    return sheets;
+    const auto load = [&](const std::string &name) {
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in),
+                                               std::istreambuf_iterator<char>()};
+        try {
+            return sheetFromBmp(bytes);
+        } catch (const std::runtime_error &e) {
+            throw std::runtime_error("cannot read " + dir + "/" + name + ": " + e.what());
+        }
+    };
+    return SpriteSheets{load("sheet-mask.bmp"), load("sheet-colour.bmp")};
 }
 
 int readScore(const View &v, const SpriteSheets &sheets)
