@@ -1,5 +1,6 @@
 #include "scoreform.h"
 
+#include "finishcontrols.h"
 #include "fonts.h"
 #include "guarded.h"
 #include "layout.h"
@@ -131,34 +132,37 @@ void TScoreForm::centreByAnnouncedFrame()
 
 void TScoreForm::FormShow()
 {
-    for (int band = 1; band <= kScoreTableRowCount; ++band)
-        Labels[std::size_t(band - 1)]->setCaption(toQString(rowOfBand(band).rangeCaption));
-    for (TLabel *label : Labels)
-        label->setFontColor(clBlack);
-    TableBlink = false;
+    m_looks.formShow();
+    // The shapes keep what they had.
+    for (std::size_t row = 0; row < kScoreTableRowCount; ++row)
+        applyLabel(row);
     Timer1->setEnabled(true);
 }
 
 void TScoreForm::Timer1Timer()
 {
-    Timer1->setInterval(1000);
-    TableBlink = !TableBlink;
-    ShowBand(TableBlink);
+    Timer1->setInterval(kBlinkIntervalMs);
+    applyRow(m_looks.timerTick(Score));
 }
 
 void TScoreForm::ShowBand(bool highlight)
 {
-    const ScoreTableRow &row = scoreTableRowFor(Score);
-    TShape *shape = Shapes[std::size_t(row.band - 1)];
-    TLabel *label = Labels[std::size_t(row.band - 1)];
-    if (highlight) {
-        shape->setBrushColor(clYellow);
-        label->setFontColor(clRed);
-        label->setCaption(toQString(row.comment));
-    } else {
-        // The label keeps its red comment until the window is shown again.
-        shape->setBrushColor(row.colour);
-    }
+    applyRow(m_looks.showBand(highlight, Score));
+}
+
+void TScoreForm::applyRow(std::size_t row)
+{
+    const int band = ScoreTableRows[row].band;
+    Shapes[std::size_t(band - 1)]->setBrushColor(m_looks.rows()[row].shape);
+    applyLabel(row);
+}
+
+void TScoreForm::applyLabel(std::size_t row)
+{
+    const ScoreRowLook &look = m_looks.rows()[row];
+    TLabel *label = Labels[std::size_t(ScoreTableRows[row].band - 1)];
+    label->setFontColor(look.labelFont);
+    label->setCaption(toQString(look.caption));
 }
 
 void TScoreForm::Button1Click()

@@ -5,6 +5,7 @@
 #include "colour.h"
 #include "label.h"
 #include "runstate.h"
+#include "scoretablelooks.h"
 #include "shape.h"
 #include "timer.h"
 
@@ -42,7 +43,11 @@ public:
 
 private:
     void centreByAnnouncedFrame();
+    // Shows what the row of ScoreTableRows[row] is to show: all of it, or its label alone.
+    void applyRow(std::size_t row);
+    void applyLabel(std::size_t row);
 
+    ScoreTableLooks m_looks;
     bool m_shownBefore = false;
 };
 

@@ -158,14 +158,20 @@ void TScoreForm::onPaint()
 
 void TScoreForm::applyRow(std::size_t row)
 {
-    const ScoreRowLook &look = m_looks.rows()[row];
-    Labels[row]->setCaption(look.caption);
-    Labels[row]->setFontColor(look.labelFont);
-    if (m_shapeColours[row] != look.shape) {
-        m_shapeColours[row] = look.shape;
+    const TColor shape = m_looks.rows()[row].shape;
+    if (m_shapeColours[row] != shape) {
+        m_shapeColours[row] = shape;
         const RECT r = shapeRect(row);
         InvalidateRect(m_window, &r, FALSE);
     }
+    applyLabel(row);
+}
+
+void TScoreForm::applyLabel(std::size_t row)
+{
+    const ScoreRowLook &look = m_looks.rows()[row];
+    Labels[row]->setCaption(look.caption);
+    Labels[row]->setFontColor(look.labelFont);
 }
 
 void TScoreForm::FormCreate()
@@ -191,8 +197,9 @@ void TScoreForm::Show()
 void TScoreForm::FormShow()
 {
     m_looks.formShow();
+    // The shapes keep what they had.
     for (std::size_t i = 0; i < kScoreTableRowCount; ++i)
-        applyRow(i);
+        applyLabel(i);
     // Already running (the window was closed with its close box): not restarted.
     Timer1->setEnabled(true);
 }

@@ -44,7 +44,9 @@ private:
     static void registerClass();
     LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
     void onPaint();
+    // Shows what the row of ScoreTableRows[row] is to show: all of it, or its label alone.
     void applyRow(std::size_t row);
+    void applyLabel(std::size_t row);
     RECT shapeRect(std::size_t row) const;
 
     HWND m_window = nullptr;
