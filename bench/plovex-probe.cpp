@@ -7,6 +7,8 @@
 // Prints "window=0x...", then "startup_ms=..." when the first frame reaches the
 // window, and "peak_rss_kb=... status=..." when the program has ended. Exits with the
 // program's status (1 with no report when it could not be watched).
+#include "layout.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 
@@ -21,8 +23,8 @@
 
 namespace {
 
-constexpr int kWindowWidth = 512;
-constexpr int kWindowHeight = 293;
+constexpr int kWindowWidth = kMainWindowWidth;
+constexpr int kWindowHeight = kMainWindowHeight;
 // The first damage must cover most of the window: a full frame, not a stray rectangle.
 constexpr int kMinFirstArea = kWindowWidth * kWindowHeight / 2;
 

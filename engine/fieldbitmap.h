@@ -3,6 +3,7 @@
 #pragma once
 
 #include "colour.h"
+#include "layout.h"
 
 #include <cstdint>
 #include <memory>
@@ -47,8 +48,8 @@ ClearMethod chooseClearMethod();
 class FieldBitmap
 {
 public:
-    static constexpr int kWidth = 512;
-    static constexpr int kHeight = 312;
+    static constexpr int kWidth = kFieldWidth;
+    static constexpr int kHeight = kFieldHeight;
 
     // Listener told after every drawing operation; the view uses it to schedule a repaint.
     using ChangeHandler = void (*)(void *context);

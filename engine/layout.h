@@ -6,8 +6,13 @@
 #include <array>
 #include <cstddef>
 
+// The main window shows the field's top rows; the field is taller by the rows a sprite
+// leaving at the bottom is drawn into.
 constexpr int kMainWindowWidth = 512;
 constexpr int kMainWindowHeight = 293;
+constexpr int kFieldWidth = kMainWindowWidth;
+constexpr int kFieldHeight = 312;
+static_assert(kFieldHeight >= kMainWindowHeight);
 
 enum class MainControl {
     Image1,

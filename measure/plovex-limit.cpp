@@ -11,6 +11,7 @@
 // cpu_us: this program's processor time per frame.
 // Exit status: 0 measured, 1 failed, 2 bad arguments, 3 this display cannot take the
 // images (no MIT-SHM, or pixels not laid out as 32-bit RGB).
+#include "layout.h"
 #include "runstate.h"
 #include "spritefield.h"
 #include "spritesheet.h"
@@ -37,8 +38,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kWindowWidth = 512; // Plovex's main window, showing the field's top 293 rows
-constexpr int kWindowHeight = 293;
+constexpr int kWindowWidth = kMainWindowWidth; // Plovex's main window, showing the field's top rows
+constexpr int kWindowHeight = kMainWindowHeight;
 constexpr int kUnavailable = 3;
 // A put the server never completes (the window destroyed, a broken segment) ends the run.
 constexpr int kCompletionWaitMs = 2000;

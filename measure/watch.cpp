@@ -1,6 +1,7 @@
 #include "watch.h"
 
 #include "environment.h"
+#include "layout.h"
 #include "runstate.h"
 #include "scorereader.h"
 
@@ -29,8 +30,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr int kWindowWidth = 512; // Plovex's main window
-constexpr int kWindowHeight = 293;
+constexpr int kWindowWidth = kMainWindowWidth; // Plovex's main window
+constexpr int kWindowHeight = kMainWindowHeight;
 constexpr auto kStartLimit = milliseconds(20000);  // for a window or a first line to show
 constexpr auto kFinishLimit = milliseconds(20000); // past the 8.8 s a run lasts
 constexpr auto kQuitLimit = milliseconds(5000);

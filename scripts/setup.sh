@@ -20,6 +20,7 @@ if [[ ${1:-} == --tests ]]; then
         fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
         lintian appstream desktop-file-utils
         g++-mingw-w64-x86-64-posix wine64 nsis googletest
+        g++-aarch64-linux-gnu qemu-user
     )
 elif [[ $# -gt 0 ]]; then
     echo "usage: $0 [--tests]" >&2

@@ -56,7 +56,7 @@ TEST(FieldBitmap, NewFieldStartsWithWhiteBrushAndCopiesKeepPixels)
     EXPECT_EQ(field.brushColor(), clWhite);
     fill(field, clRed);
     const FieldBitmap copy(field);
-    EXPECT_EQ(copy.pixel(511, 311), toPixel(clRed));
+    EXPECT_EQ(copy.pixel(kFieldWidth - 1, kFieldHeight - 1), toPixel(clRed));
     EXPECT_EQ(countChanged(field, copy), 0);
     // The copy has pixels of its own.
     fill(field, clBlue);
@@ -89,9 +89,9 @@ TEST(FieldBitmap, FillIsClippedToTheField)
     fill(field, clBlack);
     field.setBrushColor(clAqua);
     field.fillRect({500, 300, 600, 400});
-    EXPECT_EQ(field.pixel(499, 311), toPixel(clBlack));
+    EXPECT_EQ(field.pixel(499, kFieldHeight - 1), toPixel(clBlack));
     EXPECT_EQ(field.pixel(500, 300), toPixel(clAqua));
-    EXPECT_EQ(field.pixel(511, 311), toPixel(clAqua));
+    EXPECT_EQ(field.pixel(kFieldWidth - 1, kFieldHeight - 1), toPixel(clAqua));
 }
 
 TEST(FieldBitmap, TileShowsItsPictureAndLeavesTheRest)

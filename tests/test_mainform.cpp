@@ -3,6 +3,7 @@
 // are tested without windows (test_run). The windows are made by the program's own
 // start-up, and the tests run inside its loop.
 #include "application.h"
+#include "layout.h"
 #include "mainform.h"
 #include "qttext.h"
 #include "rating.h"
@@ -111,7 +112,7 @@ public:
 
 QRegion windowEllipse()
 {
-    return QRegion(0, 0, 512, 293, QRegion::Ellipse);
+    return QRegion(0, 0, kMainWindowWidth, kMainWindowHeight, QRegion::Ellipse);
 }
 
 } // namespace
@@ -153,8 +154,8 @@ private slots:
         // The desktop lists the program by its title; the caption is the window's own.
         QCOMPARE(MainForm->windowTitle(), QStringLiteral("Plovex"));
         QCOMPARE(MainForm->Caption(), QStringLiteral(" Plovex     Vendrake\u3000"));
-        QCOMPARE(MainForm->size(), QSize(512, 293));
-        QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, 512, 312));
+        QCOMPARE(MainForm->size(), QSize(kMainWindowWidth, kMainWindowHeight));
+        QCOMPARE(MainForm->Image1->geometry(), QRect(0, 0, kFieldWidth, kFieldHeight));
         QCOMPARE(MainForm->windowHandle()->mask(), windowEllipse());
         QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1280, 1024));
         QCOMPARE(MainForm->pos(), QPoint(384, 365));
@@ -188,7 +189,7 @@ private slots:
         QCOMPARE(MainForm->Label1->Caption(), toQString(ComposeRatingText(125)));
         QCOMPARE(MainForm->Label3->Caption(), kHeader);
         QCOMPARE(MainForm->Label3->font().pixelSize(), 19);
-        QCOMPARE(MainForm->Label1->x(), (512 - MainForm->Label1->width()) / 2);
+        QCOMPARE(MainForm->Label1->x(), (kMainWindowWidth - MainForm->Label1->width()) / 2);
         for (QWidget *control : sixControls())
             QVERIFY(control->isVisible());
         QVERIFY(!MainForm->Label1->Transparent());

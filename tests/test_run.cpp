@@ -1,6 +1,7 @@
 // The measurement run's rules, frame by frame on a tick counter the test sets, with a view
 // that records what it is told: phases and thresholds, the colour prelude, the status
 // line, scoring, the finish and the order of a run's start.
+#include "layout.h"
 #include "rating.h"
 #include "run.h"
 #include "runclock.h"
@@ -254,10 +255,10 @@ TEST_F(Run, StatusLineIsPlacedByThePreviousFramesWidth)
     view->status.caption = "header";
     view->status.points = 14;
     frameAt(50);
-    EXPECT_EQ(view->status.left, (512 - 6 * 14) / 2);
+    EXPECT_EQ(view->status.left, (kMainWindowWidth - 6 * 14) / 2);
     for (int ms : {400, 2300, 5000, 7900}) {
         frameAt(ms);
-        EXPECT_EQ(view->status.left, (512 - view->status.width()) / 2) << ms;
+        EXPECT_EQ(view->status.left, (kMainWindowWidth - view->status.width()) / 2) << ms;
     }
 }
 
@@ -324,7 +325,7 @@ TEST_F(Run, FrameJumpingPast8800ScoresAndFinishesOnABlackField)
     EXPECT_EQ(fieldBackground(), colourName(clBlack));
     EXPECT_EQ(view->status.caption, kHeader);
     EXPECT_NE(view->status.width(), marqueeWidth);
-    EXPECT_EQ(view->status.left, (512 - marqueeWidth) / 2);
+    EXPECT_EQ(view->status.left, (kMainWindowWidth - marqueeWidth) / 2);
 }
 
 TEST_F(Run, RemeasureStartFrameClearsByThePreviousScore)
@@ -532,7 +533,7 @@ TEST_F(Run, RatingTextAndHeaderEndCentred)
         EXPECT_EQ(view->rating.caption, ComposeRatingText(score));
         EXPECT_EQ(view->status.caption, kHeader);
         EXPECT_EQ(view->status.points, 14);
-        EXPECT_EQ(view->rating.left, (512 - view->rating.width()) / 2);
-        EXPECT_EQ(view->status.left, (512 - view->status.width()) / 2);
+        EXPECT_EQ(view->rating.left, (kMainWindowWidth - view->rating.width()) / 2);
+        EXPECT_EQ(view->status.left, (kMainWindowWidth - view->status.width()) / 2);
     }
 }

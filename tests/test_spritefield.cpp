@@ -44,7 +44,7 @@ TEST(SpriteField, RandomBelowTakesTheHighWordOfTheProduct)
     RandomState = 0xFFFFFFFFu; // next state 0xFFFFFFFF * 134775813 + 1 = 0xF7F77BFC
     EXPECT_EQ(RandomBelow(1000), std::int32_t((1000ull * 0xF7F77BFCull) >> 32));
     EXPECT_EQ(RandomState, 0xF7F77BFCu);
-    for (int n : {1, 2, 5, 312, 512, 0x7FFFFFFF})
+    for (int n : {1, 2, 5, kFieldHeight, kFieldWidth, 0x7FFFFFFF})
         EXPECT_LT(RandomBelow(n), n);
 }
 
@@ -55,8 +55,8 @@ TEST(SpriteField, ScatteredValuesStayInTheirRanges)
         RandomState = seed;
         ScatterSprites();
         for (int i = 0; i < kSpriteCount; ++i) {
-            ASSERT_TRUE(SpriteX[i] >= 0 && SpriteX[i] <= 511) << i;
-            ASSERT_TRUE(SpriteY[i] >= 0 && SpriteY[i] <= 311) << i;
+            ASSERT_TRUE(SpriteX[i] >= 0 && SpriteX[i] < kFieldWidth) << i;
+            ASSERT_TRUE(SpriteY[i] >= 0 && SpriteY[i] < kFieldHeight) << i;
             ASSERT_TRUE(SpriteTile[i] >= 10 && SpriteTile[i] <= 14) << i;
             ASSERT_TRUE(SpriteDX[i] >= -7 && SpriteDX[i] <= 7 && SpriteDX[i] % 2 != 0) << i;
             ASSERT_TRUE(SpriteDY[i] >= -3 && SpriteDY[i] <= 3 && SpriteDY[i] % 2 != 0) << i;
