@@ -1,10 +1,12 @@
 // A windowless picture control. Image1 shows the play field: every drawing operation on
-// the field marks the control for repaint, and the repaint copies the field unscaled.
-// Where the display allows, the field is instead drawn straight into images the X server
-// reads, and the control puts them on the screen itself (see ShmPresenter).
+// the field marks the control for repaint, and the repaint hands the frame, with the
+// labels over it composed into its pixels, to the control's presenter. The field lives in
+// the presenter's memory, and the control knows nothing of how it reaches the screen.
 #pragma once
 
 #include "fieldbitmap.h"
+#include "overlay.h"
+#include "presenter.h"
 #include "spritesheet.h"
 
 #include <QImage>
@@ -13,7 +15,6 @@
 #include <memory>
 #include <vector>
 
-class ShmPresenter;
 class TLabel;
 
 // A sheet as a picture that shares its pixels.
@@ -23,30 +24,32 @@ class TImage : public QWidget
 {
 public:
     explicit TImage(QWidget *parent);
-    ~TImage() override; // where Overlay is complete
+    ~TImage() override;
 
     // A plain picture (the sprite sheets); the control takes its size.
     void setPicture(const QImage &picture);
     const QImage &Picture() const { return m_picture; }
 
-    // Installs the field as the picture; the previous field is released.
+    // How the field reaches the screen; set once, before the first field.
+    void setPresenter(std::unique_ptr<Presenter> presenter);
+    const Presenter *presenter() const { return m_presenter.get(); }
+    // Whether the control is a window of its own, which covers whatever its parent paints
+    // beneath it: controls that must stay above the field need windows too.
+    bool coversSiblings() const { return testAttribute(Qt::WA_NativeWindow); }
+
+    // Installs the field, drawing into the presenter's pixels; the previous one is released.
     void setField(std::unique_ptr<FieldBitmap> field);
     FieldBitmap *Field() const { return m_field.get(); }
 
-    // Paint only inside this region (for platforms that ignore a window's output shape).
+    // Paint only inside this region (where a window's shape does not cut its output).
     void setPaintClip(const QRegion &region) { m_paintClip = region; }
+    const QRegion &paintClip() const { return m_paintClip; }
 
-    // Makes the control a window of its own that puts the field from shared memory, if the
-    // display allows it; call before the control's window exists. The control then covers
-    // whatever its parent paints beneath it, so labels over the field must be overlays.
-    bool presentDirectly();
-    // The presenter while presenting directly, else null.
-    const ShmPresenter *presenter() const { return m_presenter.get(); }
-    // A label drawn over the field by this control, in z-order (direct presentation only).
+    // A label composed into the field's pixels by this control, in z-order; Qt no longer
+    // paints it.
     void addOverlay(TLabel *label);
 
-    // Start of a frame that draws the whole field anew: while presenting directly, the
-    // field moves to an image the X server has finished reading.
+    // Start of a frame that draws the whole field anew.
     void beginFrame();
 
     QPaintEngine *paintEngine() const override;
@@ -60,13 +63,19 @@ private:
     void composeOverlays();
 
     QImage m_picture;
+    std::unique_ptr<Presenter> m_presenter;
     std::unique_ptr<FieldBitmap> m_field;
     QRegion m_paintClip;
     bool m_repaintPending = false;
+    bool m_framePresented = false; // the current frame has been presented once
 
-    std::unique_ptr<ShmPresenter> m_presenter;
-    struct Overlay;
-    std::vector<Overlay> m_overlays;
-    bool m_overlaysComposed = false; // into the current frame's image
+    struct LabelOverlay
+    {
+        TLabel *label;
+        qint64 pictureKey = 0; // the label picture the overlay was made from
+        Overlay overlay;
+    };
+    std::vector<LabelOverlay> m_overlays;
+    bool m_overlaysComposed = false; // into the current frame
     bool m_overlaysChanged = false;
 };

@@ -173,6 +173,10 @@ void TLabel::autoSize()
 
 void TLabel::paintEvent(QPaintEvent *)
 {
+    // A composited label is in the view's pixels already; painting it again here would
+    // darken the edges of its text.
+    if (m_onChange)
+        return;
     QPainter painter(this);
     paintLabel(painter);
 }

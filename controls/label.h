@@ -48,9 +48,9 @@ public:
     void setVisible(bool visible) override;
     int width() const override { return QWidget::width(); }
 
-    // For a view that draws the label into its own picture, over which Qt's painting of
-    // the label does not show: every change that shows is reported to `onChange` instead
-    // of asking Qt for a repaint.
+    // For a view that draws the label into its own picture: Qt no longer paints the
+    // label, and every change that shows is reported to `onChange` instead of asking Qt
+    // for a repaint.
     void setComposited(std::function<void()> onChange);
     // The label as it looks, premultiplied ARGB (transparent where a transparent label
     // has no text), drawn again only when something it shows has changed.

@@ -76,7 +76,9 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
 {
     parser.setApplicationDescription(
         "Runs Plovex several times and reports its score with how sure it is, how close it "
-        "comes to this machine's limit and what limited it; or compares two saved results.");
+        "comes to this machine's limit and what limited it; or compares two saved results. "
+        "The score is serial: each frame is on the screen before the next is drawn, so it "
+        "counts only frames that were shown and compares fairly between machines.");
     parser.addOptions({
         {{"n", "runs"}, "Whole Plovex runs to measure (default 5).", "N"},
         {"limit-runs",

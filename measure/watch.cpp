@@ -2,6 +2,7 @@
 
 #include "environment.h"
 #include "layout.h"
+#include "presentreport.h"
 #include "runstate.h"
 #include "scorereader.h"
 
@@ -225,7 +226,7 @@ QImage windowImage(Display *d, Window w)
     return image;
 }
 
-// "path=shm frames=52341 waited=120", as Plovex leaves it on its window after a run.
+// "frames=52341 ms=8800.1 fps=5947.8 waited=120 cpu_us=80.1", as plovex-limit prints it.
 std::map<QString, QString> presentReport(const QByteArray &value)
 {
     std::map<QString, QString> fields;
@@ -375,7 +376,7 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
         }
     }
     XSelectInput(d, root, NoEventMask);
-    const Atom present = atom(d, "_PLOVEX_PRESENT");
+    const Atom present = atom(d, std::string(kPresentProperty).c_str());
     XSelectInput(d, window, PropertyChangeMask | StructureNotifyMask);
     XSync(d, False);
 
@@ -434,11 +435,12 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
 
     PlovexRun run;
     run.score = reading.score;
-    const auto report = presentReport(property(d, window, present));
-    run.presentPath = report.contains("path") ? report.at("path") : QString("unknown");
-    run.framesCounted = report.contains("frames");
+    const std::optional<PresentReport> report =
+        PresentReport::parse(property(d, window, present).toStdString());
+    run.presentPath = report ? QString::fromStdString(report->path) : QString("unknown");
+    run.framesCounted = report.has_value();
     if (run.framesCounted) {
-        run.frames = report.at("frames").toLongLong();
+        run.frames = (long long)report->frames;
         const std::optional<int> score = scoreFromTiles(reading.score, run.frames);
         if (!score)
             fail(QString("the score on the screen, %1, does not fit the %2 frames Plovex "
@@ -450,8 +452,8 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
         // Without the count, a score of 10000 or more reads as its lowest four digits.
         run.frames = std::llround(run.score * (kFinishMs / 1000.0));
     }
-    if (report.contains("waited"))
-        run.waited = report.at("waited").toLongLong();
+    if (report && report->waited)
+        run.waited = (long long)*report->waited;
     run.plovexCpuUs = microsecondsPerFrame(start.client, end.client, run.frames);
     run.serverCpuUs = microsecondsPerFrame(start.server, end.server, run.frames);
     run.otherBusyPercent = otherBusyPercent(start, end);

@@ -1,5 +1,6 @@
 #include "presentreport.h"
 
+#include "fieldbitmap.h"
 #include "presenter.h"
 
 #include <array>
@@ -7,6 +8,10 @@
 #include <cstdio>
 
 namespace {
+
+// The clear the run took, one word per method in the order of ClearMethod.
+constexpr std::array<std::string_view, 2> kClearWords = {"plain", "streaming"};
+static_assert(std::size_t(ClearMethod::StreamingStores) == kClearWords.size() - 1);
 
 std::optional<std::uint64_t> number(std::string_view text)
 {
@@ -25,6 +30,7 @@ PresentReport PresentReport::of(std::uint64_t frames, const Presenter &presenter
     report.path = std::string(presenter.path());
     report.frames = frames;
     report.puts = presenter.stats().puts;
+    report.clear = std::string(kClearWords[std::size_t(clearMethod())]);
     if (presenter.measuresWaits()) {
         report.waited = presenter.stats().waitedFrames;
         report.waitUs = presenter.stats().waitedUs;

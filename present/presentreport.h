@@ -1,9 +1,10 @@
 // What Plovex leaves on its window at the finish (the _PLOVEX_PRESENT text property), for
 // whoever compares runs: which way the frames reached the screen and what waiting for the
 // window system cost. One definition for the program that writes it and those that read it:
-//   path=shm frames=84612 puts=84613 waited=84600 wait_us=912345 wait_us_per_frame=10.8
-// waited and wait_us appear only where the presenter sees its frames arrive; clear=NAME
-// only where the run says which clear it took. Readers ignore fields they do not know.
+//   path=shm frames=84612 puts=84613 waited=84600 wait_us=912345 wait_us_per_frame=10.8 clear=plain
+// waited and wait_us appear only where the presenter sees its frames arrive; clear says
+// which stores the field's clear took ("plain" or "streaming"), and may be missing from
+// older reports. Readers ignore fields they do not know.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,7 @@ struct PresentReport
 
     bool operator==(const PresentReport &) const = default;
 
-    // A run's report from its frame count and its presenter's figures.
+    // A run's report from its frame count, its presenter's figures and the clear taken.
     static PresentReport of(std::uint64_t frames, const Presenter &presenter);
 
     // Waiting per frame of the run in microseconds, when known.

@@ -3,15 +3,14 @@
 #include "application.h"
 #include "fonts.h"
 #include "guarded.h"
+#include "presentation.h"
+#include "presentreport.h"
 #include "qtcolour.h"
 #include "qttext.h"
 #include "runstate.h"
 #include "spritesheet.h"
 #include "texts.h"
 #include "x11window.h"
-#ifdef PLOVEX_X11
-#include "shmpresenter.h"
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -38,14 +37,9 @@ QRect placeRect(MainControl control)
     return {place.left, place.top, place.width, place.height};
 }
 
-bool isWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
 } // namespace
 
-TMainForm::TMainForm(QWidget *parent)
+TMainForm::TMainForm(QWidget *parent, FieldPath fieldPath)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_run(*this, builtInSheets())
 {
     MainForm = this;
@@ -66,19 +60,19 @@ TMainForm::TMainForm(QWidget *parent)
     palette.setColor(QPalette::Window, toQColor(clActiveBorder));
     setPalette(palette);
     setAutoFillBackground(false);
-    if (isWayland()) {
-        // No compositor there honours an output shape: paint nothing outside the ellipse.
+    // Where the shape does not cut what shows, paint nothing outside the ellipse.
+    if (!shapeCutsOutput())
         setAttribute(Qt::WA_TranslucentBackground);
-    }
     createImages();
     createLabels();
     createButtons();
     createActions();
-    if (!isWayland() && Image1->presentDirectly()) {
-        // The field is then a window of its own: it draws the labels over itself, and the
-        // buttons' frames become windows too so that they stay above it.
-        Image1->addOverlay(Label1);
-        Image1->addOverlay(Label3);
+    Image1->setPresenter(createFieldPresenter(*Image1, fieldPath));
+    // The field draws the labels into its own pixels, the same way on every path.
+    Image1->addOverlay(Label1);
+    Image1->addOverlay(Label3);
+    if (Image1->coversSiblings()) {
+        // The buttons' frames become windows too, so that they stay above the field's.
         SaiPanel->setAttribute(Qt::WA_NativeWindow);
         ShuPanel->setAttribute(Qt::WA_NativeWindow);
     }
@@ -220,7 +214,7 @@ void TMainForm::applyWindowShape()
     // The native window's mask shapes it for output and input without clipping every
     // paint of ours, which a widget mask would (and would slow each frame down).
     windowHandle()->setMask(shape);
-    if (isWayland())
+    if (!shapeCutsOutput())
         Image1->setPaintClip(shape);
 }
 
@@ -264,15 +258,11 @@ void TMainForm::revealButtons()
 void TMainForm::runFinished()
 {
     // For whoever compares runs (xprop shows it): which way the frames reached the
-    // screen and, on the direct one, how many frames had to wait for the X server.
-    QByteArray text = "path=qt frames=" + QByteArray::number(FrameCount);
-#ifdef PLOVEX_X11
-    if (const ShmPresenter *presenter = Image1->presenter())
-        text = "path=shm frames=" + QByteArray::number(FrameCount) +
-               " puts=" + QByteArray::number(presenter->stats().puts) +
-               " waited=" + QByteArray::number(presenter->stats().waited);
-#endif
-    setWindowTextProperty(this, "_PLOVEX_PRESENT", text);
+    // screen and how long they waited for the window system.
+    const PresentReport report =
+        PresentReport::of(std::uint64_t(std::max(FrameCount, 0)), *Image1->presenter());
+    setWindowTextProperty(this, std::string(kPresentProperty).c_str(),
+                          QByteArray::fromStdString(report.format()));
 }
 
 void TMainForm::ShowCentred()

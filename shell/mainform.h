@@ -7,6 +7,7 @@
 #include "label.h"
 #include "layout.h"
 #include "panel.h"
+#include "presentation.h"
 #include "run.h"
 #include "timer.h"
 
@@ -32,7 +33,8 @@ public:
     static constexpr int kWidth = kMainWindowWidth;
     static constexpr int kHeight = kMainWindowHeight;
 
-    explicit TMainForm(QWidget *parent = nullptr);
+    // `fieldPath` lets a test compare the ways to the screen; the program takes the fastest.
+    explicit TMainForm(QWidget *parent = nullptr, FieldPath fieldPath = FieldPath::Fastest);
     ~TMainForm() override;
 
     // Start of every run: shape, fresh field and sprites, start tick, first frame, idle hook.

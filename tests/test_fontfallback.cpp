@@ -120,8 +120,9 @@ private slots:
         QCOMPARE(missingGlyphs(form.saikeisoku->font(), form.saikeisoku->Caption()), QString());
         QCOMPARE(missingGlyphs(form.shuuryou->font(), form.shuuryou->Caption()), QString());
 
-        // The rating text is drawn: its colour covers part of the label.
-        const QImage label = form.Label1->grab().toImage();
+        // The rating text is drawn: its colour covers part of the label's picture, which
+        // the field composes.
+        const QImage label = form.Label1->composite();
         const QRgb ink = toQColor(form.Label1->FontColor()).rgb();
         int inked = 0;
         for (int y = 0; y < label.height(); ++y)

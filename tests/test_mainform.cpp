@@ -15,6 +15,7 @@
 #include "tick.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -113,6 +114,29 @@ public:
 QRegion windowEllipse()
 {
     return QRegion(0, 0, kMainWindowWidth, kMainWindowHeight, QRegion::Ellipse);
+}
+
+// The same frame in any window: bands of colour under labels made transparent, so that
+// their text is blended with what lies beneath, and the buttons at rest.
+QImage showSameFrame(TMainForm &form, QPoint at)
+{
+    form.move(at);
+    form.Timer1->setEnabled(false);
+    form.ShowButtonColors(false);
+    form.Label1->setTransparent(true);
+    form.Label3->setTransparent(true);
+    form.Image1->beginFrame();
+    FieldBitmap &field = *form.Image1->Field();
+    constexpr std::array<TColor, 4> kBands = {clNavy, clOlive, clTeal, clSilver};
+    for (int y = 0; y < FieldBitmap::kHeight; y += 8) {
+        field.setBrushColor(kBands[std::size_t(y / 8) % kBands.size()]);
+        field.fillRect({0, y, FieldBitmap::kWidth, y + 8});
+    }
+    QCoreApplication::processEvents();
+    form.Image1->repaint();
+    for (QWidget *control : {form.SaiPanel, form.ShuPanel})
+        control->repaint();
+    return form.screen()->grabWindow(form.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -443,6 +467,41 @@ private slots:
         QCOMPARE(button->pos(), QPoint(0, 0));
         QVERIFY(!MainForm->PopupMenu1->isVisible());
         QVERIFY(MainForm->Timer1->Enabled());
+    }
+
+    // Both ways to the screen show a finished window pixel for pixel alike: the field, the
+    // labels over it and the buttons.
+    void bothPresentersShowTheSameWindow()
+    {
+        finishedRun(200, 200);
+        TMainForm *const fastest = MainForm;
+        QCOMPARE(fastest->Image1->presenter()->path(), "shm");
+        const QImage shm = showSameFrame(*fastest, QPoint(0, 0));
+        QImage qt;
+        {
+            TMainForm backBuffer(nullptr, FieldPath::BackBuffer);
+            QCOMPARE(backBuffer.Image1->presenter()->path(), "qt");
+            backBuffer.ShowCentred();
+            QVERIFY(QTest::qWaitForWindowExposed(&backBuffer));
+            finishedRun(200, 200);
+            qt = showSameFrame(backBuffer, QPoint(600, 600));
+        }
+        MainForm = fastest;
+        finishedRun(200, 200); // its idle hook back
+        const QRegion inside = windowEllipse();
+        int compared = 0, differing = 0;
+        for (int y = 0; y < kMainWindowHeight; ++y)
+            for (int x = 0; x < kMainWindowWidth; ++x)
+                if (inside.contains(QPoint(x, y))) {
+                    ++compared;
+                    differing += shm.pixel(x, y) != qt.pixel(x, y);
+                }
+        if (differing) {
+            shm.save(QDir::temp().filePath("plovex-shm.png"));
+            qt.save(QDir::temp().filePath("plovex-qt.png"));
+        }
+        QVERIFY(compared > 100000);
+        QCOMPARE(differing, 0);
     }
 };
 

@@ -14,7 +14,6 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
 #include <optional>
@@ -69,7 +68,10 @@ double cpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-int screenDifferences(TMainForm &form, int &compared)
+// Pixels above the labels, inside the window's shape, where the screen does not show the
+// field's latest frame; sets `compared` to how many were looked at. Asked right after a
+// repaint, with no time to catch up: a repaint that returned has the frame on the screen.
+int staleScreenPixels(TMainForm &form, int &compared)
 {
     const QImage screen = form.screen()->grabWindow(form.winId()).toImage();
     const FieldBitmap &field = *form.Image1->Field();
@@ -82,19 +84,6 @@ int screenDifferences(TMainForm &form, int &compared)
                 ++compared;
                 differing += (screen.pixel(x, y) & 0xFFFFFFu) != (field.pixel(x, y) & 0xFFFFFFu);
             }
-    return differing;
-}
-
-// Pixels above the labels, inside the window's shape, where the screen does not show the
-// field's latest frame; sets `compared` to how many were looked at. The field's puts may
-// travel on a connection of their own, so the screen is given up to 500 ms to catch up.
-int staleScreenPixels(TMainForm &form, int &compared)
-{
-    QElapsedTimer waited;
-    waited.start();
-    int differing = 0;
-    while ((differing = screenDifferences(form, compared)) > 0 && waited.elapsed() < 500)
-        QThread::msleep(5);
     return differing;
 }
 
@@ -132,8 +121,8 @@ private slots:
         qApp->installNativeEventFilter(&motion);
 
         // Wrap the installed hook to see how many frames each idle pass draws, and now and
-        // then, before the next frame, whether the screen shows the frame just painted
-        // (the field may alternate between images the X server reads).
+        // then, before the next frame, whether the screen already shows the frame just
+        // painted.
         int passes = 0, maxFramesPerPass = 0, sampled = 0, staleSamples = 0;
         Application->setOnIdle([&](TApplication *sender, bool &done) {
             if (passes % 50 == 49 && !paints.shownFrames.empty() &&

@@ -1,0 +1,65 @@
+// An X connection of its own with shared-memory images the server reads: the checks that
+// the display can take them, the segments, and puts of one image or another to a window.
+// The serial presenter uses one image; a pipelined measurement uses two.
+#pragma once
+
+#include "xshmpresenter.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+struct xcb_connection_t;
+
+class XShmConnection final : public PutConnection
+{
+public:
+    // Why a display cannot take the images.
+    enum class Refusal { NoDisplay, NoSharedMemory, OtherPixels, CannotAttach };
+    static std::string_view describe(Refusal refusal);
+
+    // A connection to $DISPLAY with `images` images of width x height pixels attached, or
+    // null where the display cannot take them; `refusal` then says why.
+    static std::unique_ptr<XShmConnection> open(int width, int height, int images,
+                                                Refusal *refusal = nullptr);
+    ~XShmConnection() override;
+
+    XShmConnection(const XShmConnection &) = delete;
+    XShmConnection &operator=(const XShmConnection &) = delete;
+
+    std::uint32_t *pixels(int image) const { return m_images[std::size_t(image)].pixels; }
+    xcb_connection_t *connection() const { return m_connection; }
+
+    bool setWindow(std::uint32_t window);
+    std::uint32_t sendPutOf(int image, int visibleHeight);
+
+    std::uint32_t sendPut(int visibleHeight) override { return sendPutOf(0, visibleHeight); }
+    std::optional<std::uint32_t> pollCompletion(std::chrono::milliseconds wait) override;
+    bool roundTrip() override;
+    bool broken() const override;
+
+private:
+    struct Image
+    {
+        std::uint32_t segment = 0;
+        std::uint32_t *pixels = nullptr;
+    };
+
+    XShmConnection(xcb_connection_t *connection, int width, int height, std::uint8_t completion);
+    bool attach(Image &image);
+
+    xcb_connection_t *m_connection;
+    int m_width;
+    int m_height;
+    std::uint8_t m_completionEvent;
+    std::vector<Image> m_images;
+    std::uint32_t m_window = 0;
+    std::uint32_t m_gc = 0;
+    std::uint8_t m_depth = 0;
+};
+
+// Request numbers wrap at 2^32; a is later than b when it is less than half the range ahead.
+constexpr bool laterRequest(std::uint32_t a, std::uint32_t b)
+{
+    return static_cast<std::int32_t>(a - b) > 0;
+}
