@@ -19,9 +19,6 @@ public:
     void represent(int visibleHeight) override;
     std::string_view path() const override { return "gdi"; }
 
-    // The DIB selected into a memory DC, for drawing labels over the frame before it is put.
-    HDC memoryDC() const { return m_memory; }
-
 private:
     void put(int visibleHeight);
 

@@ -2,6 +2,9 @@
 
 #include "fonts.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace {
 
 // A device context like the screen's, to measure text in.
@@ -83,7 +86,9 @@ void TLabel::setLeft(int left)
     if (left == m_left)
         return;
     m_left = left;
-    changed();
+    // Moved, it looks the same: the picture stays.
+    if (m_changed)
+        m_changed();
 }
 
 void TLabel::setTop(int top)
@@ -91,7 +96,9 @@ void TLabel::setTop(int top)
     if (top == m_top)
         return;
     m_top = top;
-    changed();
+    // Moved, it looks the same: the picture stays.
+    if (m_changed)
+        m_changed();
 }
 
 void TLabel::autoSize()
@@ -115,6 +122,15 @@ void TLabel::autoSize()
         m_lines.push_back(widen(line));
 }
 
+void TLabel::drawText(HDC dc, int left, int top) const
+{
+    const Selected font(dc, m_font.get());
+    SetBkMode(dc, TRANSPARENT);
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        TextOutW(dc, left + m_layout.lineLefts[i], top + static_cast<int>(i) * m_lineHeight,
+                 m_lines[i].c_str(), static_cast<int>(m_lines[i].size()));
+}
+
 void TLabel::draw(HDC dc) const
 {
     if (!m_visible)
@@ -124,10 +140,63 @@ void TLabel::draw(HDC dc) const
         SetDCBrushColor(dc, toColorRef(m_color));
         FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
-    const Selected font(dc, m_font.get());
-    SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, toColorRef(m_fontColor));
-    for (std::size_t i = 0; i < m_lines.size(); ++i)
-        TextOutW(dc, m_left + m_layout.lineLefts[i], m_top + static_cast<int>(i) * m_lineHeight,
-                 m_lines[i].c_str(), static_cast<int>(m_lines[i].size()));
+    drawText(dc, m_left, m_top);
+}
+
+void TLabel::drawPicture()
+{
+    const int w = std::max(m_layout.width, 1), h = std::max(m_layout.height, 1);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    m_picture.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_picturePixels = static_cast<std::uint32_t *>(bits);
+    if (!m_picturePixels)
+        throw std::runtime_error("cannot create a label's picture");
+    HDC dc = CreateCompatibleDC(nullptr);
+    const Selected picture(dc, m_picture.get());
+    const std::size_t count = std::size_t(w) * std::size_t(h);
+    if (m_transparent) {
+        // GDI draws no alpha: white text on black gives each pixel's coverage, and the
+        // picture is the font colour at that coverage, premultiplied.
+        std::fill_n(m_picturePixels, count, 0u);
+        SetTextColor(dc, RGB(255, 255, 255));
+        drawText(dc, 0, 0);
+        GdiFlush();
+        const COLORREF ink = toColorRef(m_fontColor);
+        const std::uint32_t r = GetRValue(ink), g = GetGValue(ink), b = GetBValue(ink);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t p = m_picturePixels[i];
+            const std::uint32_t a = std::max({(p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu});
+            m_picturePixels[i] = a << 24 | (r * a + 127) / 255 << 16 | (g * a + 127) / 255 << 8 |
+                                 (b * a + 127) / 255;
+        }
+    } else {
+        const RECT box{0, 0, w, h};
+        SetDCBrushColor(dc, toColorRef(m_color));
+        FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetTextColor(dc, toColorRef(m_fontColor));
+        drawText(dc, 0, 0);
+        GdiFlush();
+        for (std::size_t i = 0; i < count; ++i)
+            m_picturePixels[i] |= 0xFF000000u;
+    }
+    DeleteDC(dc);
+    m_overlay.setPicture({m_picturePixels, w, h, w});
+    m_pictureStale = false;
+}
+
+void TLabel::composeInto(std::uint32_t *field, int fieldWidth, int fieldHeight)
+{
+    if (!m_visible)
+        return;
+    if (m_pictureStale)
+        drawPicture();
+    m_overlay.blendOver(field, fieldWidth, fieldHeight, m_left, m_top);
 }

@@ -1,11 +1,13 @@
-// A windowless text control of the main window: sizes itself to its caption (left edge
-// kept), centres each line within its width, fills its colour only when opaque. Setting a
-// property to the value it already has does nothing, so frames can assign freely. The main
-// window draws it over the field before each put.
+// A windowless text control: sizes itself to its caption (left edge kept), centres each
+// line within its width, fills its colour only when opaque. Setting a property to the
+// value it already has does nothing, so frames can assign freely. The main window composes
+// it into the field's pixels before each put (the same overlay code as every presenter);
+// the score table draws it on its window.
 #pragma once
 
 #include "faces.h"
 #include "labeltext.h"
+#include "overlay.h"
 #include "run.h"
 #include "winapi.h"
 
@@ -46,14 +48,20 @@ public:
 
     // Draws the label at its place in `dc`, if it is visible.
     void draw(HDC dc) const;
+    // Blends the label, if it is visible, over the field's opaque pixels at its place. Its
+    // picture is drawn again only after something it shows has changed.
+    void composeInto(std::uint32_t *field, int fieldWidth, int fieldHeight);
 
 private:
     void autoSize();
-    void changed() const
+    void changed()
     {
+        m_pictureStale = true;
         if (m_changed)
             m_changed();
     }
+    void drawPicture();
+    void drawText(HDC dc, int left, int top) const;
 
     std::function<void()> m_changed;
     std::string m_caption;
@@ -68,4 +76,10 @@ private:
     LabelLayout m_layout;
     std::vector<std::wstring> m_lines; // the laid-out lines, as GDI takes them
     int m_lineHeight = 0;
+
+    // The label as it looks, premultiplied 0xAARRGGBB, and the overlay that blends it.
+    GdiObject<HBITMAP> m_picture;
+    std::uint32_t *m_picturePixels = nullptr;
+    bool m_pictureStale = true;
+    Overlay m_overlay;
 };

@@ -239,12 +239,11 @@ void TMainForm::onPaint()
     PAINTSTRUCT ps;
     BeginPaint(m_window, &ps);
     m_invalidated = false;
-    // Every frame clears the whole field first, so the labels can be drawn into the
+    // Every frame clears the whole field first, so the labels are composed into the
     // frame's own pixels, once, and go to the screen with it in one put.
     if (!m_labelsDrawn) {
-        HDC memory = m_presenter->memoryDC();
-        Label1->draw(memory);
-        Label3->draw(memory);
+        for (TLabel *label : {Label1.get(), Label3.get()})
+            label->composeInto(m_presenter->pixels(), FieldBitmap::kWidth, FieldBitmap::kHeight);
         m_labelsDrawn = true;
     }
     if (m_framePending) {
