@@ -5,6 +5,7 @@
 
 #include "colour.h"
 #include "layout.h"
+#include "texts.h"
 
 #include <array>
 #include <string_view>
@@ -29,9 +30,9 @@ struct FinishButtonStyle
 };
 
 inline constexpr auto FinishButtons = std::to_array<FinishButtonStyle>({
-    {FinishButton::saikeisoku, MainControl::SaiPanel, MainControl::saikeisoku, "再計測", clMaroon,
-     140},
-    {FinishButton::shuuryou, MainControl::ShuPanel, MainControl::shuuryou, "終\u3000了", clGreen,
+    {FinishButton::saikeisoku, MainControl::SaiPanel, MainControl::saikeisoku, kRemeasureCaption,
+     clMaroon, 140},
+    {FinishButton::shuuryou, MainControl::ShuPanel, MainControl::shuuryou, kQuitCaption, clGreen,
      180},
 });
 static_assert(FinishButtons[1].menuOffsetY - FinishButtons[0].menuOffsetY ==
