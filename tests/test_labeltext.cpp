@@ -39,6 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"lfcr_then_crlf", "a\n\rbb\r\nccc", {"a", "bb", "ccc"}},
                     SplitCase{"lone_cr_and_lf", "a\rb\nc", {"a", "b", "c"}},
                     SplitCase{"two_lf_are_two_breaks", "a\n\nb", {"a", "", "b"}},
+                    SplitCase{"lfcr_then_crlf_is_two", "a\n\r\r\nb", {"a", "", "b"}},
                     SplitCase{"trailing_break", "a\r\n", {"a", ""}}),
     [](const testing::TestParamInfo<SplitCase> &info) { return std::string(info.param.name); });
 
