@@ -47,7 +47,7 @@ TScoreForm::TScoreForm(QWidget *parent)
     face.setColor(QPalette::Window, toQColor(clBtnFace));
     setPalette(face);
     setAutoFillBackground(true);
-    setFont(makeFont(kFacePGothic, 12));
+    setFont(makeFont(kScoreTableFont));
     move(192, 107);
 
     for (int band = 1; band <= kScoreTableRowCount; ++band) {
@@ -61,14 +61,14 @@ TScoreForm::TScoreForm(QWidget *parent)
         label->move(kLabelLeft, row.labelTop);
         label->setColor(clBtnFace);
         label->setFontColor(clWindowText);
-        label->setLabelFont(makeFont(kFacePGothic, 15, FontStyle::Bold));
+        label->setLabelFont(makeFont(kScoreLabelFont));
         label->setCaption(toQString(row.rangeCaption));
         Labels[std::size_t(band - 1)] = label;
     }
 
     Button1 = new QPushButton(toQString(kOkCaption), this);
     Button1->setGeometry(55, 280, 100, 25);
-    Button1->setFont(makeFont(kFacePGothic, 16, FontStyle::Bold));
+    Button1->setFont(makeFont(kOkButtonFont));
     Button1->setDefault(true);
     Button1->setFocus();
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });

@@ -47,7 +47,7 @@ TMainForm::TMainForm(QWidget *parent, FieldPath fieldPath)
     m_caption = toQString(kMainWindowCaption);
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
-    setFont(makeFont(kFacePGothic, 15));
+    setFont(makeFont(kMainWindowFont));
     // The field covers the whole client area from the first frame on, so this colour
     // never shows; it is what the desktop's theme gives window borders.
     QPalette palette = this->palette();
@@ -104,7 +104,7 @@ void TMainForm::createLabels()
     Label1->move(placeRect(MainControl::Label1).topLeft());
     Label1->setColor(clPurple);
     Label1->setFontColor(clWhite);
-    Label1->setLabelFont(makeFont(kFaceMincho, 19, FontStyle::BoldItalic));
+    Label1->setLabelFont(makeFont(kLabel1Font));
     Label1->setTransparent(true);
     Label1->hide();
 
@@ -112,7 +112,7 @@ void TMainForm::createLabels()
     Label3->move(placeRect(MainControl::Label3).topLeft());
     Label3->setColor(clWhite);
     Label3->setFontColor(clMaroon);
-    Label3->setLabelFont(makeFont(kFaceGothic, 16, FontStyle::BoldItalic));
+    Label3->setLabelFont(makeFont(kLabel3Font));
     Label3->setTransparent(true);
     Label3->hide();
 }
@@ -133,7 +133,7 @@ void TMainForm::createButtons()
         button->setGeometry(placeRect(place));
         button->setColor(kButtonRestFace);
         button->setFontColor(textColour);
-        button->setFont(makeFont(kFaceRounded, 19, FontStyle::Bold));
+        button->setFont(makeFont(kButtonFont));
         button->setCaption(toQString(caption));
         // Only the frames show the hand; the buttons keep the arrow.
         button->setCursor(Qt::ArrowCursor);

@@ -18,6 +18,10 @@ struct FaceCase
     std::string expected;
 };
 
+const std::vector<std::string> kMixed{"Zeta Sans",    "Beta Mincho", "Gamma PGothic",
+                                      "Gamma Gothic", "Delta Maru",  "Alpha Sans"};
+const std::set<std::string> kMixedFixed{"Beta Mincho", "Gamma Gothic", "Zeta Sans", "Alpha Sans"};
+
 class ChoosesFamily : public testing::TestWithParam<FaceCase>
 {
 };
@@ -54,7 +58,22 @@ INSTANTIATE_TEST_SUITE_P(
         FaceCase{"word_without_case", kFaceRounded, {"Some Sans", "round maru"}, {}, "round maru"},
         FaceCase{
             "any_japanese_family", kFaceMincho, {"Droid Sans Fallback"}, {}, "Droid Sans Fallback"},
-        FaceCase{"none_installed", kFaceGothic, {}, {}, ""}),
+        FaceCase{"none_installed", kFaceGothic, {}, {}, ""},
+        // One machine's families, each face to its nearest.
+        FaceCase{"mixed_p_gothic", kFacePGothic, kMixed, kMixedFixed, "Gamma PGothic"},
+        FaceCase{"mixed_gothic", kFaceGothic, kMixed, kMixedFixed, "Gamma Gothic"},
+        FaceCase{"mixed_mincho", kFaceMincho, kMixed, kMixedFixed, "Beta Mincho"},
+        FaceCase{"mixed_rounded", kFaceRounded, kMixed, kMixedFixed, "Delta Maru"},
+        FaceCase{"mincho_among_gothics_the_fixed_one",
+                 kFaceMincho,
+                 {"Gamma PGothic", "Gamma Gothic"},
+                 kMixedFixed,
+                 "Gamma Gothic"},
+        FaceCase{"same_rank_by_name",
+                 kFaceGothic,
+                 {"Zeta Sans", "Alpha Sans"},
+                 kMixedFixed,
+                 "Alpha Sans"}),
     [](const testing::TestParamInfo<FaceCase> &info) { return std::string(info.param.name); });
 
 } // namespace
