@@ -21,11 +21,6 @@ TScoreForm *ScoreForm = nullptr;
 
 namespace {
 
-constexpr int kShapeLeft = 8;
-constexpr int kShapeWidth = 65;
-constexpr int kShapeHeight = 25;
-constexpr int kLabelLeft = 88;
-
 // The row of band k sits at ScoreTableRows[8 - k].
 const ScoreTableRow &rowOfBand(int band)
 {
@@ -48,17 +43,17 @@ TScoreForm::TScoreForm(QWidget *parent)
     setPalette(face);
     setAutoFillBackground(true);
     setFont(makeFont(kScoreTableFont));
-    move(192, 107);
+    move(kScoreTableDesignLeft, kScoreTableDesignTop);
 
     for (int band = 1; band <= kScoreTableRowCount; ++band) {
         const ScoreTableRow &row = rowOfBand(band);
         auto *shape = new TShape(this);
-        shape->setGeometry(kShapeLeft, row.shapeTop, kShapeWidth, kShapeHeight);
+        shape->setGeometry(kScoreShapeLeft, row.shapeTop, kScoreShapeWidth, kScoreShapeHeight);
         shape->setBrushColor(row.colour);
         Shapes[std::size_t(band - 1)] = shape;
 
         auto *label = new TLabel(this);
-        label->move(kLabelLeft, row.labelTop);
+        label->move(kScoreLabelLeft, row.labelTop);
         label->setColor(clBtnFace);
         label->setFontColor(clWindowText);
         label->setLabelFont(makeFont(kScoreLabelFont));
@@ -67,7 +62,8 @@ TScoreForm::TScoreForm(QWidget *parent)
     }
 
     Button1 = new QPushButton(toQString(kOkCaption), this);
-    Button1->setGeometry(55, 280, 100, 25);
+    Button1->setGeometry(kScoreTableOkButton.left, kScoreTableOkButton.top,
+                         kScoreTableOkButton.width, kScoreTableOkButton.height);
     Button1->setFont(makeFont(kOkButtonFont));
     Button1->setDefault(true);
     Button1->setFocus();

@@ -6,6 +6,7 @@
 #include "label.h"
 #include "runstate.h"
 #include "scoretablelooks.h"
+#include "scoretablerows.h"
 #include "shape.h"
 #include "timer.h"
 
@@ -19,8 +20,8 @@ class TScoreForm : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 202;
-    static constexpr int kClientHeight = 323;
+    static constexpr int kClientWidth = kScoreTableClientWidth;
+    static constexpr int kClientHeight = kScoreTableClientHeight;
 
     explicit TScoreForm(QWidget *parent = nullptr);
     ~TScoreForm() override;

@@ -266,9 +266,8 @@ void TMainForm::ShowCentred()
     if (!m_shownOnce) {
         m_shownOnce = true;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        // A screen smaller than the window gets its corner.
-        const int left = std::max(centredOrigin(screen.width(), width()), 0);
-        const int top = std::max(centredOrigin(screen.height(), height()), 0);
+        const int left = firstShowOrigin(screen.width(), width());
+        const int top = firstShowOrigin(screen.height(), height());
         move(screen.left() + left, screen.top() + top);
     }
     show();

@@ -319,9 +319,8 @@ void TMainForm::revealButtons()
 
 void TMainForm::ShowCentred()
 {
-    // A screen smaller than the window gets its corner.
-    const int left = std::max(centredOrigin(GetSystemMetrics(SM_CXSCREEN), kWidth), 0);
-    const int top = std::max(centredOrigin(GetSystemMetrics(SM_CYSCREEN), kHeight), 0);
+    const int left = firstShowOrigin(GetSystemMetrics(SM_CXSCREEN), kWidth);
+    const int top = firstShowOrigin(GetSystemMetrics(SM_CYSCREEN), kHeight);
     SetWindowPos(m_window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(m_window, SW_SHOW);
     UpdateWindow(m_window);

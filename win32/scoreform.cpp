@@ -16,14 +16,6 @@ constexpr wchar_t kClassName[] = L"TScoreForm";
 constexpr wchar_t kIconName[] = L"PLOVEX";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU; // single border, close box
-constexpr int kShapeLeft = 8;
-constexpr int kShapeWidth = 65;
-constexpr int kShapeHeight = 25;
-constexpr int kLabelLeft = 88;
-constexpr RECT kButton1{55, 280, 155, 305};
-// The stored position, replaced by centring at creation.
-constexpr int kDesignLeft = 192;
-constexpr int kDesignTop = 107;
 
 } // namespace
 
@@ -49,10 +41,10 @@ TScoreForm::TScoreForm()
     registerClass();
     RECT outer{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
-    m_window =
-        CreateWindowExW(0, kClassName, widen(kScoreTableCaption).c_str(), kStyle, kDesignLeft,
-                        kDesignTop, outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                        nullptr, GetModuleHandleW(nullptr), this);
+    m_window = CreateWindowExW(0, kClassName, widen(kScoreTableCaption).c_str(), kStyle,
+                               kScoreTableDesignLeft, kScoreTableDesignTop,
+                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), this);
     if (!m_window)
         throw std::runtime_error("cannot create the score table window");
     SendMessageW(m_window, WM_SETFONT,
@@ -60,7 +52,7 @@ TScoreForm::TScoreForm()
 
     for (std::size_t i = 0; i < Labels.size(); ++i) {
         auto label = std::make_unique<TLabel>([this] { InvalidateRect(m_window, nullptr, FALSE); });
-        label->setLeft(kLabelLeft);
+        label->setLeft(kScoreLabelLeft);
         label->setTop(ScoreTableRows[i].labelTop);
         label->setColor(clBtnFace); // painted on the window's colour
         label->setLabelFont(kScoreLabelFont);
@@ -71,8 +63,8 @@ TScoreForm::TScoreForm()
     m_buttonFont = createFont(kOkButtonFont);
     Button1 = CreateWindowExW(
         0, L"BUTTON", widen(kOkCaption).c_str(),
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kButton1.left, kButton1.top,
-        kButton1.right - kButton1.left, kButton1.bottom - kButton1.top, m_window,
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kScoreTableOkButton.left,
+        kScoreTableOkButton.top, kScoreTableOkButton.width, kScoreTableOkButton.height, m_window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(Button1, WM_SETFONT, reinterpret_cast<WPARAM>(m_buttonFont.get()), FALSE);
 
@@ -135,7 +127,7 @@ LRESULT TScoreForm::handle(UINT message, WPARAM wp, LPARAM lp)
 RECT TScoreForm::shapeRect(std::size_t row) const
 {
     const int top = ScoreTableRows[row].shapeTop;
-    return {kShapeLeft, top, kShapeLeft + kShapeWidth, top + kShapeHeight};
+    return {kScoreShapeLeft, top, kScoreShapeLeft + kScoreShapeWidth, top + kScoreShapeHeight};
 }
 
 void TScoreForm::onPaint()

@@ -5,6 +5,7 @@
 
 #include "label.h"
 #include "scoretablelooks.h"
+#include "scoretablerows.h"
 #include "timer.h"
 #include "winapi.h"
 
@@ -14,8 +15,8 @@
 class TScoreForm
 {
 public:
-    static constexpr int kClientWidth = 202;
-    static constexpr int kClientHeight = 323;
+    static constexpr int kClientWidth = kScoreTableClientWidth;
+    static constexpr int kClientHeight = kScoreTableClientHeight;
 
     // Created hidden; FormCreate centres it.
     TScoreForm();
