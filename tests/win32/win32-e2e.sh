@@ -56,6 +56,17 @@ check() { # check WHAT COMMAND...
 shot() {
     SHOT_START=$(now)
     import -window root "$A/$1.png" || abort "import failed"
+    SHOT_END=$(now)
+}
+# timed_shot NAME AT FROM TO: a shot started at AT that must lie wholly within FROM..TO, or
+# its checks would judge the wrong phase.
+timed_shot() {
+    sleep_until "$2"
+    shot "$1"
+    ((SHOT_START >= $3 && SHOT_END <= $4)) && return 0
+    fail "shot $1 took $((SHOT_START - $3))..$((SHOT_END - $3)) ms of a $(($4 - $3)) ms window" \
+        "(machine too busy?); its checks are not meaningful"
+    return 1
 }
 sleep_until() {
     local left=$(($1 - $(now)))
@@ -157,10 +168,8 @@ check_score_table() { # check_score_table WID T_SHOWN
     local colours=(x red fuchsia lime green aqua blue purple black)
     local etop=$((20 + 30 * (8 - band))) ltop=$((25 + 30 * (8 - band))) want
     want=$("$I" colour "${colours[$band]}")
-    sleep_until $(($2 + 300))
-    shot table-rest
-    sleep_until $(($2 + 1400))
-    shot table-highlight
+    timed_shot table-rest $(($2 + 300)) "$2" $(($2 + 950)) || return
+    timed_shot table-highlight $(($2 + 1300)) $(($2 + 1050)) $(($2 + 1800)) || return
     local t=(--at "$x,$y") e0 e1 r0 r1
     e0=$("$I" "${t[@]}" dominant "$A/table-rest.png" 24 $((etop + 7)) 33 11)
     e1=$("$I" "${t[@]}" dominant "$A/table-highlight.png" 24 $((etop + 7)) 33 11)
@@ -190,14 +199,14 @@ sleep_until $((T_LAUNCH + 4500))
 shot run
 check_running "$A/run.png" "first run"
 
-# The finish; the blink: rest for the first second, then the highlight.
+# The finish; the blink: rest for the first second, then the highlight. The timer started
+# a little before the buttons were seen, so the highlight's window ends early.
 wait_button_face 20000 silver || abort "the buttons did not appear within 20 s"
 T_FINISH=$(now)
 log "buttons appeared $((T_FINISH - T_LAUNCH)) ms after launch"
-sleep_until $((T_FINISH + 300))
-shot rest
-sleep_until $((T_FINISH + 1400))
-shot highlight
+timed_shot rest $((T_FINISH + 300)) $((T_FINISH + 50)) $((T_FINISH + 950)) || abort "the blink cannot be judged"
+timed_shot highlight $((T_FINISH + 1300)) $((T_FINISH + 1050)) $((T_FINISH + 1800)) ||
+    abort "the blink cannot be judged"
 check_finished "$A/rest.png" "finished run"
 check "rest phase: re-measure silver with maroon text" \
     in_window blend "$A/rest.png" $((SAI[0] + 25)) $((SAI[1] + 8)) 50 11 silver maroon 20
