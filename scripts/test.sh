@@ -26,7 +26,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-asan -j2 --target sanitize-tests
 ctest --test-dir build-asan --output-on-failure --timeout 300 -L sanitize -j2
 
+# That tree never asks for Qt, so CMake would call the refusal an unused variable.
 cmake -S . -B build-aarch64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLOVEX_ENGINE_ONLY=ON \
-    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=TRUE -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
+    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=TRUE --no-warn-unused-cli \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
 cmake --build build-aarch64 -j2
 ctest --test-dir build-aarch64 --output-on-failure --timeout 300 -j2
