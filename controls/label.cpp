@@ -2,6 +2,7 @@
 
 #include "assign.h"
 #include "fonts.h"
+#include "labeltext.h"
 #include "qtcolour.h"
 #include "qttext.h"
 
@@ -15,26 +16,6 @@ TLabel::TLabel(QWidget *parent) : QWidget(parent)
     // Presses fall through to the window, which drags itself by its body.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     autoSize();
-}
-
-QStringList TLabel::splitLines(const QString &caption)
-{
-    QStringList lines;
-    QString current;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        const QChar c = caption.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines.append(current);
-            current.clear();
-            const QChar pair = c == u'\r' ? u'\n' : u'\r';
-            if (i + 1 < caption.size() && caption.at(i + 1) == pair)
-                ++i;
-        } else {
-            current.append(c);
-        }
-    }
-    lines.append(current);
-    return lines;
 }
 
 void TLabel::setCaption(std::string_view caption)
@@ -147,28 +128,24 @@ const QImage &TLabel::composite()
 void TLabel::autoSize()
 {
     const QFontMetrics metrics(font());
-    // An empty caption still takes the room of one space.
-    const QStringList lines = splitLines(m_caption.isEmpty() ? QStringLiteral(" ") : m_caption);
+    // The layout rules are the engine's (labeltext.h), in UTF-8.
+    const QByteArray caption = m_caption.toUtf8();
+    const LabelLayout layout = layoutLabel(
+        std::string_view(caption.constData(), std::size_t(caption.size())),
+        [&](std::string_view line) { return metrics.horizontalAdvance(toQString(line)); },
+        metrics.height(), italicOverhang(font().italic(), metrics.ascent()));
     m_lines.clear();
-    m_lineWidths.clear();
-    // Italics lean past the advance, at most about a fifth of the ascent. Allow for that
-    // once per font rather than by each text's ink, so texts of equal advance get equal
-    // widths and the scrolling status line stays centred.
-    const int overhang = font().italic() ? (metrics.ascent() + 4) / 5 : 0;
-    int width = 0;
-    for (const QString &line : lines) {
-        const int w = metrics.horizontalAdvance(line) + overhang;
-        QStaticText text(line);
+    for (std::string_view line : layout.lines) {
+        QStaticText text(toQString(line));
         text.setTextFormat(Qt::PlainText);
         text.prepare(QTransform(), font());
         m_lines.push_back(std::move(text));
-        m_lineWidths.push_back(w); // centred with its lean, so the widest line's ink fits
-        width = std::max(width, w);
     }
+    m_lineLefts = layout.lineLefts;
     m_lineHeight = metrics.height();
     m_ascent = metrics.ascent();
     ++m_layout;
-    resize(width, m_lineHeight * int(lines.size()));
+    resize(layout.width, layout.height);
 }
 
 void TLabel::paintEvent(QPaintEvent *)
@@ -187,8 +164,6 @@ void TLabel::paintLabel(QPainter &painter)
         painter.fillRect(rect(), toQColor(m_color));
     painter.setPen(toQColor(m_fontColor));
     painter.setFont(font());
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const int left = (width() - m_lineWidths[i]) / 2;
-        painter.drawStaticText(QPoint(left, int(i) * m_lineHeight), m_lines[i]);
-    }
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        painter.drawStaticText(QPoint(m_lineLefts[i], int(i) * m_lineHeight), m_lines[i]);
 }

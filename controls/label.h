@@ -42,9 +42,6 @@ public:
     void setLeft(int left) override;
     void setTop(int top);
 
-    // The caption's lines: CR LF, LF CR, and a lone CR or LF each break a line.
-    static QStringList splitLines(const QString &caption);
-
     void setVisible(bool visible) override;
     int width() const override { return QWidget::width(); }
 
@@ -71,7 +68,7 @@ private:
     TColor m_fontColor = clWindowText;
     bool m_transparent = false;
     std::vector<QStaticText> m_lines; // laid out once per caption or font change
-    std::vector<int> m_lineWidths;
+    std::vector<int> m_lineLefts;     // each line's left edge, centred within the width
     int m_lineHeight = 0;
     int m_ascent = 0;
     std::uint64_t m_layout = 0; // counts caption and font changes

@@ -1,6 +1,7 @@
 #include "panel.h"
 
 #include "assign.h"
+#include "finishcontrols.h"
 #include "guarded.h"
 #include "qtcolour.h"
 
@@ -71,7 +72,8 @@ void TPanel::setEllipticRegion()
     // a pressed button by copying its whole rectangle, field and frame pixels included,
     // and those copies stay on the screen.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-    setMask(QRegion(2, 2, width() - 4, height() - 4, QRegion::Ellipse));
+    setMask(QRegion(kButtonRegionInset, kButtonRegionInset, width() - 2 * kButtonRegionInset,
+                    height() - 2 * kButtonRegionInset, QRegion::Ellipse));
 }
 
 bool TPanel::event(QEvent *event)

@@ -65,3 +65,11 @@ constexpr int centredOrigin(int screen, int size)
 {
     return (screen - size) / 2;
 }
+
+// Where the main window goes when first shown: centred, and at the screen's corner when
+// the screen is the smaller.
+constexpr int firstShowOrigin(int screen, int size)
+{
+    const int origin = centredOrigin(screen, size);
+    return origin < 0 ? 0 : origin;
+}

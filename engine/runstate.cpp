@@ -5,3 +5,4 @@ std::int32_t ElapsedMs = 0;
 std::int32_t FrameCount = 0;
 std::int32_t Score = 0;
 bool ButtonBlink = false;
+bool TableBlink = false;

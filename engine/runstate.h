@@ -10,6 +10,7 @@ extern std::int32_t ElapsedMs;  // start to the most recent frame's time stamp
 extern std::int32_t FrameCount; // frames drawn in the current run
 extern std::int32_t Score;      // frames per second of the last scored frame; survives re-measure
 extern bool ButtonBlink;        // blink phase of the two buttons: false is the rest phase
+extern bool TableBlink;         // blink phase of the score table: false is the rest phase
 
 // Thresholds, in milliseconds of ElapsedMs (compared as signed 32-bit).
 // The status marquee is updated only while 0 < ElapsedMs < kMarqueeEndMs.

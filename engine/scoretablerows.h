@@ -23,6 +23,21 @@ struct ScoreTableRow
 
 constexpr int kScoreTableRowCount = 8;
 
+// The window's client area and where its controls sit in it, in pixels.
+constexpr int kScoreTableClientWidth = 202;
+constexpr int kScoreTableClientHeight = 323;
+constexpr int kScoreTableDesignLeft = 192; // stored, replaced by centring at creation
+constexpr int kScoreTableDesignTop = 107;
+constexpr int kScoreShapeLeft = 8; // every row's ellipse...
+constexpr int kScoreShapeWidth = 65;
+constexpr int kScoreShapeHeight = 25;
+constexpr int kScoreLabelLeft = 88; // ...and its label
+struct ControlBox
+{
+    int left, top, width, height;
+};
+inline constexpr ControlBox kScoreTableOkButton{55, 280, 100, 25}; // Button1, "O   K"
+
 inline constexpr auto ScoreTableRows = std::to_array<ScoreTableRow>({
     {8, 350, 20, clBlack, 25, "３５０以上", "天才やがな！"},
     {7, 300, 50, clPurple, 55, "３００～３４９", "秀才やん！"},

@@ -1,5 +1,6 @@
 #include "scoreform.h"
 
+#include "finishcontrols.h"
 #include "fonts.h"
 #include "guarded.h"
 #include "layout.h"
@@ -16,15 +17,9 @@
 
 #include <optional>
 
-bool TableBlink = false;
 TScoreForm *ScoreForm = nullptr;
 
 namespace {
-
-constexpr int kShapeLeft = 8;
-constexpr int kShapeWidth = 65;
-constexpr int kShapeHeight = 25;
-constexpr int kLabelLeft = 88;
 
 // The row of band k sits at ScoreTableRows[8 - k].
 const ScoreTableRow &rowOfBand(int band)
@@ -47,28 +42,29 @@ TScoreForm::TScoreForm(QWidget *parent)
     face.setColor(QPalette::Window, toQColor(clBtnFace));
     setPalette(face);
     setAutoFillBackground(true);
-    setFont(makeFont(kFacePGothic, 12));
-    move(192, 107);
+    setFont(makeFont(kScoreTableFont));
+    move(kScoreTableDesignLeft, kScoreTableDesignTop);
 
     for (int band = 1; band <= kScoreTableRowCount; ++band) {
         const ScoreTableRow &row = rowOfBand(band);
         auto *shape = new TShape(this);
-        shape->setGeometry(kShapeLeft, row.shapeTop, kShapeWidth, kShapeHeight);
+        shape->setGeometry(kScoreShapeLeft, row.shapeTop, kScoreShapeWidth, kScoreShapeHeight);
         shape->setBrushColor(row.colour);
         Shapes[std::size_t(band - 1)] = shape;
 
         auto *label = new TLabel(this);
-        label->move(kLabelLeft, row.labelTop);
+        label->move(kScoreLabelLeft, row.labelTop);
         label->setColor(clBtnFace);
         label->setFontColor(clWindowText);
-        label->setLabelFont(makeFont(kFacePGothic, 15, FontStyle::Bold));
+        label->setLabelFont(makeFont(kScoreLabelFont));
         label->setCaption(toQString(row.rangeCaption));
         Labels[std::size_t(band - 1)] = label;
     }
 
     Button1 = new QPushButton(toQString(kOkCaption), this);
-    Button1->setGeometry(55, 280, 100, 25);
-    Button1->setFont(makeFont(kFacePGothic, 16, FontStyle::Bold));
+    Button1->setGeometry(kScoreTableOkButton.left, kScoreTableOkButton.top,
+                         kScoreTableOkButton.width, kScoreTableOkButton.height);
+    Button1->setFont(makeFont(kOkButtonFont));
     Button1->setDefault(true);
     Button1->setFocus();
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
@@ -132,34 +128,37 @@ void TScoreForm::centreByAnnouncedFrame()
 
 void TScoreForm::FormShow()
 {
-    for (int band = 1; band <= kScoreTableRowCount; ++band)
-        Labels[std::size_t(band - 1)]->setCaption(toQString(rowOfBand(band).rangeCaption));
-    for (TLabel *label : Labels)
-        label->setFontColor(clBlack);
-    TableBlink = false;
+    m_looks.formShow();
+    // The shapes keep what they had.
+    for (std::size_t row = 0; row < kScoreTableRowCount; ++row)
+        applyLabel(row);
     Timer1->setEnabled(true);
 }
 
 void TScoreForm::Timer1Timer()
 {
-    Timer1->setInterval(1000);
-    TableBlink = !TableBlink;
-    ShowBand(TableBlink);
+    Timer1->setInterval(kBlinkIntervalMs);
+    applyRow(m_looks.timerTick(Score));
 }
 
 void TScoreForm::ShowBand(bool highlight)
 {
-    const ScoreTableRow &row = scoreTableRowFor(Score);
-    TShape *shape = Shapes[std::size_t(row.band - 1)];
-    TLabel *label = Labels[std::size_t(row.band - 1)];
-    if (highlight) {
-        shape->setBrushColor(clYellow);
-        label->setFontColor(clRed);
-        label->setCaption(toQString(row.comment));
-    } else {
-        // The label keeps its red comment until the window is shown again.
-        shape->setBrushColor(row.colour);
-    }
+    applyRow(m_looks.showBand(highlight, Score));
+}
+
+void TScoreForm::applyRow(std::size_t row)
+{
+    const int band = ScoreTableRows[row].band;
+    Shapes[std::size_t(band - 1)]->setBrushColor(m_looks.rows()[row].shape);
+    applyLabel(row);
+}
+
+void TScoreForm::applyLabel(std::size_t row)
+{
+    const ScoreRowLook &look = m_looks.rows()[row];
+    TLabel *label = Labels[std::size_t(ScoreTableRows[row].band - 1)];
+    label->setFontColor(look.labelFont);
+    label->setCaption(toQString(look.caption));
 }
 
 void TScoreForm::Button1Click()

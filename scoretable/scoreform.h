@@ -4,6 +4,9 @@
 
 #include "colour.h"
 #include "label.h"
+#include "runstate.h"
+#include "scoretablelooks.h"
+#include "scoretablerows.h"
 #include "shape.h"
 #include "timer.h"
 
@@ -13,15 +16,12 @@
 
 class QPushButton;
 
-// Blink phase of the score table: false is the rest phase.
-extern bool TableBlink;
-
 class TScoreForm : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 202;
-    static constexpr int kClientHeight = 323;
+    static constexpr int kClientWidth = kScoreTableClientWidth;
+    static constexpr int kClientHeight = kScoreTableClientHeight;
 
     explicit TScoreForm(QWidget *parent = nullptr);
     ~TScoreForm() override;
@@ -44,7 +44,11 @@ public:
 
 private:
     void centreByAnnouncedFrame();
+    // Shows what the row of ScoreTableRows[row] is to show: all of it, or its label alone.
+    void applyRow(std::size_t row);
+    void applyLabel(std::size_t row);
 
+    ScoreTableLooks m_looks;
     bool m_shownBefore = false;
 };
 

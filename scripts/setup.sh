@@ -19,6 +19,7 @@ if [[ ${1:-} == --tests ]]; then
         libxdamage-dev libbenchmark-dev libgtest-dev x11-utils openbox python3
         fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
         lintian appstream desktop-file-utils
+        g++-mingw-w64-x86-64-posix wine64 nsis googletest
         g++-aarch64-linux-gnu qemu-user
     )
 elif [[ $# -gt 0 ]]; then

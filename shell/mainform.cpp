@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "application.h"
+#include "finishcontrols.h"
 #include "fonts.h"
 #include "guarded.h"
 #include "presentation.h"
@@ -24,13 +25,6 @@ TMainForm *MainForm = nullptr;
 
 namespace {
 
-constexpr int kPressDepth = 2;       // how far a pressed button sinks
-constexpr int kMenuOffsetX = 85;     // the menu opens this far right of the press...
-constexpr int kSaiMenuOffsetY = 140; // ...and this far below it, for re-measure
-constexpr int kShuMenuOffsetY = 180; // and for quit, 40 lower like its frame
-// The about box's second line: the maker's credit.
-constexpr std::string_view kAboutCredit = "Copyright (C) Vendrake";
-
 QRect placeRect(MainControl control)
 {
     const ControlPlace &place = placeOf(control);
@@ -53,7 +47,7 @@ TMainForm::TMainForm(QWidget *parent, FieldPath fieldPath)
     m_caption = toQString(kMainWindowCaption);
     setFixedSize(kWidth, kHeight);
     setWindowIcon(QIcon(QStringLiteral(":/assets/plovex.ico")));
-    setFont(makeFont(kFacePGothic, 15));
+    setFont(makeFont(kMainWindowFont));
     // The field covers the whole client area from the first frame on, so this colour
     // never shows; it is what the desktop's theme gives window borders.
     QPalette palette = this->palette();
@@ -110,7 +104,7 @@ void TMainForm::createLabels()
     Label1->move(placeRect(MainControl::Label1).topLeft());
     Label1->setColor(clPurple);
     Label1->setFontColor(clWhite);
-    Label1->setLabelFont(makeFont(kFaceMincho, 19, FontStyle::BoldItalic));
+    Label1->setLabelFont(makeFont(kLabel1Font));
     Label1->setTransparent(true);
     Label1->hide();
 
@@ -118,7 +112,7 @@ void TMainForm::createLabels()
     Label3->move(placeRect(MainControl::Label3).topLeft());
     Label3->setColor(clWhite);
     Label3->setFontColor(clMaroon);
-    Label3->setLabelFont(makeFont(kFaceGothic, 16, FontStyle::BoldItalic));
+    Label3->setLabelFont(makeFont(kLabel3Font));
     Label3->setTransparent(true);
     Label3->hide();
 }
@@ -137,9 +131,9 @@ void TMainForm::createButtons()
                          TColor textColour) {
         auto *button = new TPanel(frame);
         button->setGeometry(placeRect(place));
-        button->setColor(clSilver);
+        button->setColor(kButtonRestFace);
         button->setFontColor(textColour);
-        button->setFont(makeFont(kFaceRounded, 19, FontStyle::Bold));
+        button->setFont(makeFont(kButtonFont));
         button->setCaption(toQString(caption));
         // Only the frames show the hand; the buttons keep the arrow.
         button->setCursor(Qt::ArrowCursor);
@@ -147,7 +141,8 @@ void TMainForm::createButtons()
     };
 
     SaiPanel = makeFrame(MainControl::SaiPanel);
-    saikeisoku = makeButton(SaiPanel, MainControl::saikeisoku, kRemeasureCaption, clMaroon);
+    saikeisoku = makeButton(SaiPanel, MainControl::saikeisoku, kRemeasureCaption,
+                            styleOf(FinishButton::saikeisoku).restText);
     saikeisoku->hide();
     saikeisoku->OnClick = [this] { saikeisokuClick(); };
     saikeisoku->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
@@ -158,7 +153,8 @@ void TMainForm::createButtons()
     };
 
     ShuPanel = makeFrame(MainControl::ShuPanel);
-    shuuryou = makeButton(ShuPanel, MainControl::shuuryou, kQuitCaption, clGreen);
+    shuuryou = makeButton(ShuPanel, MainControl::shuuryou, kQuitCaption,
+                          styleOf(FinishButton::shuuryou).restText);
     shuuryou->OnClick = [this] { shuuryouClick(); };
     shuuryou->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
         shuuryouMouseDown(s, b, x, y);
@@ -270,9 +266,8 @@ void TMainForm::ShowCentred()
     if (!m_shownOnce) {
         m_shownOnce = true;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        // A screen smaller than the window gets its corner.
-        const int left = std::max(centredOrigin(screen.width(), width()), 0);
-        const int top = std::max(centredOrigin(screen.height(), height()), 0);
+        const int left = firstShowOrigin(screen.width(), width());
+        const int top = firstShowOrigin(screen.height(), height());
         move(screen.left() + left, screen.top() + top);
     }
     show();
@@ -280,22 +275,19 @@ void TMainForm::ShowCentred()
 
 void TMainForm::ShowButtonColors(bool highlight)
 {
-    if (highlight) {
-        saikeisoku->setColor(Label3->FontColor());
-        saikeisoku->setFontColor(Label3->Color());
-        shuuryou->setColor(Label1->FontColor());
-        shuuryou->setFontColor(Label1->Color());
-    } else {
-        saikeisoku->setColor(clSilver);
-        saikeisoku->setFontColor(clMaroon);
-        shuuryou->setColor(clSilver);
-        shuuryou->setFontColor(clGreen);
-    }
+    const LabelColours label1{Label1->Color(), Label1->FontColor()};
+    const LabelColours label3{Label3->Color(), Label3->FontColor()};
+    const ButtonColours sai = buttonColours(FinishButton::saikeisoku, highlight, label1, label3);
+    const ButtonColours shu = buttonColours(FinishButton::shuuryou, highlight, label1, label3);
+    saikeisoku->setColor(sai.face);
+    saikeisoku->setFontColor(sai.text);
+    shuuryou->setColor(shu.face);
+    shuuryou->setFontColor(shu.text);
 }
 
 void TMainForm::Timer1Timer()
 {
-    Timer1->setInterval(1000);
+    Timer1->setInterval(kBlinkIntervalMs);
     ButtonBlink = !ButtonBlink;
     ShowButtonColors(ButtonBlink);
 }
@@ -314,7 +306,7 @@ void TMainForm::shuuryouClick()
     close();
 }
 
-void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY)
+void TMainForm::pressButton(FinishButton which, TPanel *button, TMouseButton Button, int X, int Y)
 {
     // Sunk to a fixed depth below its place at rest rather than by a step from wherever
     // it stands, so no press or release that went astray can leave it displaced.
@@ -322,8 +314,10 @@ void TMainForm::pressButton(TPanel *button, TMouseButton Button, int X, int Y, i
         button->setLeft(kPressDepth);
         button->setTop(kPressDepth);
     }
-    if (Button == TMouseButton::Right)
-        PopupMenu1->popup(QPoint(x() + X + kMenuOffsetX, y() + Y + menuOffsetY));
+    if (Button == TMouseButton::Right) {
+        const ScreenPoint at = menuPoint(which, x(), y(), X, Y);
+        PopupMenu1->popup(QPoint(at.x, at.y));
+    }
 }
 
 void TMainForm::releaseButton(TPanel *button, TMouseButton Button)
@@ -336,7 +330,7 @@ void TMainForm::releaseButton(TPanel *button, TMouseButton Button)
 
 void TMainForm::saikeisokuMouseDown(TPanel *, TMouseButton Button, int X, int Y)
 {
-    pressButton(saikeisoku, Button, X, Y, kSaiMenuOffsetY);
+    pressButton(FinishButton::saikeisoku, saikeisoku, Button, X, Y);
 }
 
 void TMainForm::saikeisokuMouseUp(TPanel *, TMouseButton Button, int, int)
@@ -346,7 +340,7 @@ void TMainForm::saikeisokuMouseUp(TPanel *, TMouseButton Button, int, int)
 
 void TMainForm::shuuryouMouseDown(TPanel *, TMouseButton Button, int X, int Y)
 {
-    pressButton(shuuryou, Button, X, Y, kShuMenuOffsetY);
+    pressButton(FinishButton::shuuryou, shuuryou, Button, X, Y);
 }
 
 void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)

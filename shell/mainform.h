@@ -3,6 +3,7 @@
 // and styles its controls and shows what the run tells it; the run's rules live below.
 #pragma once
 
+#include "finishcontrols.h"
 #include "image.h"
 #include "label.h"
 #include "layout.h"
@@ -104,7 +105,7 @@ private:
     void createLabels();
     void createButtons();
     void createActions();
-    void pressButton(TPanel *button, TMouseButton Button, int X, int Y, int menuOffsetY);
+    void pressButton(FinishButton which, TPanel *button, TMouseButton Button, int X, int Y);
     void releaseButton(TPanel *button, TMouseButton Button);
 
     MeasurementRun m_run;

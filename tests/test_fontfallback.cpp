@@ -5,6 +5,7 @@
 #include "fonts.h"
 #include "mainform.h"
 #include "qtcolour.h"
+#include "qttext.h"
 #include "runstate.h"
 #include "tick.h"
 
@@ -34,11 +35,6 @@ QString missingGlyphs(const QFont &font, const QString &text)
     return missing;
 }
 
-const FaceSubstitution &substitutionFor(const QString &face)
-{
-    return *std::ranges::find(faceSubstitutions(), face, &FaceSubstitution::face);
-}
-
 } // namespace
 
 class TestFontFallback : public QObject
@@ -54,49 +50,20 @@ private slots:
         QVERIFY(!QFontDatabase::families(QFontDatabase::Japanese).isEmpty());
     }
 
-    void nearestFamilyGoesByKindThenPitchThenName_data()
-    {
-        QTest::addColumn<QString>("face");
-        QTest::addColumn<QStringList>("families");
-        QTest::addColumn<QString>("nearest");
-        const QStringList mixed{"Zeta Sans",    "Beta Mincho", "Gamma PGothic",
-                                "Gamma Gothic", "Delta Maru",  "Alpha Sans"};
-        QTest::newRow("P gothic: gothic, proportional") << kFacePGothic << mixed << "Gamma PGothic";
-        QTest::newRow("gothic: gothic, fixed") << kFaceGothic << mixed << "Gamma Gothic";
-        QTest::newRow("mincho") << kFaceMincho << mixed << "Beta Mincho";
-        QTest::newRow("rounded") << kFaceRounded << mixed << "Delta Maru";
-        QTest::newRow("mincho among gothics: the fixed one")
-            << kFaceMincho << QStringList{"Gamma PGothic", "Gamma Gothic"} << "Gamma Gothic";
-        QTest::newRow("same rank: by name")
-            << kFaceGothic << QStringList{"Zeta Sans", "Alpha Sans"} << "Alpha Sans";
-        QTest::newRow("none") << kFaceGothic << QStringList{} << QString();
-    }
-    void nearestFamilyGoesByKindThenPitchThenName()
-    {
-        QFETCH(QString, face);
-        QFETCH(QStringList, families);
-        QFETCH(QString, nearest);
-        const auto fixed = [](const QString &family) {
-            return family == QLatin1String("Beta Mincho") ||
-                   family.endsWith(QLatin1String(" Gothic")) ||
-                   family.endsWith(QLatin1String(" Sans"));
-        };
-        QCOMPARE(nearestJapaneseFamily(substitutionFor(face), families, fixed), nearest);
-    }
-
     void everyFaceResolvesToAFamilyWithJapaneseGlyphs_data()
     {
         QTest::addColumn<QString>("face");
-        QTest::newRow("P gothic") << kFacePGothic;
-        QTest::newRow("gothic") << kFaceGothic;
-        QTest::newRow("mincho") << kFaceMincho;
-        QTest::newRow("rounded") << kFaceRounded;
+        QTest::newRow("P gothic") << toQString(kFacePGothic);
+        QTest::newRow("gothic") << toQString(kFaceGothic);
+        QTest::newRow("mincho") << toQString(kFaceMincho);
+        QTest::newRow("rounded") << toQString(kFaceRounded);
     }
     void everyFaceResolvesToAFamilyWithJapaneseGlyphs()
     {
         QFETCH(QString, face);
-        const QFont font =
-            makeFont(face, 19, face == kFaceMincho ? FontStyle::BoldItalic : FontStyle::Bold);
+        const std::string name = face.toStdString();
+        const bool mincho = name == kFaceMincho;
+        const QFont font = makeFont({name, 19, true, mincho});
         const QString family = QFontInfo(font).family();
         QVERIFY2(QFontDatabase::families(QFontDatabase::Japanese).contains(family),
                  qPrintable(family));

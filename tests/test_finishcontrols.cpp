@@ -1,0 +1,87 @@
+// The finish buttons' blink colours and menu points, and what the score table's rows show
+// as it is shown and blinks: the rules the two front ends share.
+#include "finishcontrols.h"
+#include "runstate.h"
+#include "scoretablelooks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr LabelColours kLabel1{clRed, clYellow}; // band 1: yellow on red
+constexpr LabelColours kLabel3{clRed, clWhite};  // white on red
+
+TEST(ButtonColours, RestOnSilverInTheStoredTextColours)
+{
+    EXPECT_EQ(buttonColours(FinishButton::saikeisoku, false, kLabel1, kLabel3),
+              (ButtonColours{clSilver, clMaroon}));
+    EXPECT_EQ(buttonColours(FinishButton::shuuryou, false, kLabel1, kLabel3),
+              (ButtonColours{clSilver, clGreen}));
+}
+
+TEST(ButtonColours, HighlightSwapsTheirLabelsFaceAndText)
+{
+    // Re-measure borrows Label3, quit Label1: the label's text colour becomes the face.
+    EXPECT_EQ(buttonColours(FinishButton::saikeisoku, true, kLabel1, kLabel3),
+              (ButtonColours{clWhite, clRed}));
+    EXPECT_EQ(buttonColours(FinishButton::shuuryou, true, kLabel1, kLabel3),
+              (ButtonColours{clYellow, clRed}));
+}
+
+TEST(MenuPoint, OpensRightOfAndBelowThePressByEachButtonsOffset)
+{
+    EXPECT_EQ(menuPoint(FinishButton::saikeisoku, 384, 365, 30, 12), (ScreenPoint{499, 517}));
+    // 40 lower for the same press on quit, as its frame lies 40 lower.
+    EXPECT_EQ(menuPoint(FinishButton::shuuryou, 384, 365, 30, 12), (ScreenPoint{499, 557}));
+    EXPECT_EQ(menuPoint(FinishButton::saikeisoku, -10, 0, 0, 0), (ScreenPoint{75, 140}));
+}
+
+class ScoreTableLooksTest : public testing::Test
+{
+protected:
+    void SetUp() override { TableBlink = true; }
+
+    ScoreTableLooks looks;
+};
+
+// Rows from the top: band 8 (350 and above) first, band 1 last.
+constexpr std::size_t kBand8 = 0;
+constexpr std::size_t kBand2 = 6;
+constexpr std::size_t kBand1 = 7;
+
+TEST_F(ScoreTableLooksTest, StartsAsStoredAndShowsEveryRangeInBlack)
+{
+    EXPECT_EQ(looks.rows()[kBand1], (ScoreRowLook{clRed, clWindowText, "５０未満"}));
+    looks.showBand(true, 0);
+    looks.formShow();
+    EXPECT_FALSE(TableBlink);
+    for (std::size_t i = 0; i < kScoreTableRowCount; ++i) {
+        EXPECT_EQ(looks.rows()[i].labelFont, clBlack) << "row " << i;
+        EXPECT_EQ(looks.rows()[i].caption, ScoreTableRows[i].rangeCaption) << "row " << i;
+    }
+    // The shape keeps the yellow it had.
+    EXPECT_EQ(looks.rows()[kBand1].shape, clYellow);
+}
+
+TEST_F(ScoreTableLooksTest, BlinksTheShapeAndLeavesTheCommentInRed)
+{
+    looks.formShow();
+    EXPECT_EQ(looks.timerTick(50), kBand2);
+    EXPECT_TRUE(TableBlink);
+    EXPECT_EQ(looks.rows()[kBand2], (ScoreRowLook{clYellow, clRed, "まだ・あかん！"}));
+    EXPECT_EQ(looks.timerTick(50), kBand2);
+    EXPECT_EQ(looks.rows()[kBand2], (ScoreRowLook{clFuchsia, clRed, "まだ・あかん！"}));
+    // No other row was touched.
+    EXPECT_EQ(looks.rows()[kBand1], (ScoreRowLook{clRed, clBlack, "５０未満"}));
+}
+
+TEST_F(ScoreTableLooksTest, FollowsTheScoreToItsBand)
+{
+    EXPECT_EQ(looks.showBand(true, 49), kBand1);
+    EXPECT_EQ(looks.showBand(true, 350), kBand8);
+    EXPECT_EQ(looks.showBand(true, 12345), kBand8);
+    // The earlier band keeps what it last got.
+    EXPECT_EQ(looks.rows()[kBand1].shape, clYellow);
+}
+
+} // namespace

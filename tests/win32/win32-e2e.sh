@@ -1,0 +1,295 @@
+#!/usr/bin/env bash
+# plovex.exe under Wine on an X server of its own (scripts/with-xvfb.sh), driven by xdotool
+# and judged by screenshots and the X server's view of the windows (plovex-inspect): the
+# window's shape and place, a whole run to its score, the blink, a drag, the menu at its
+# offsets, the score table, the about box, re-measure and quit with status 0.
+# Environment: PLOVEX_EXE, PLOVEX_INSPECT, PLOVEX_WINEPREFIX (prepared by
+# scripts/wine-prefix.sh), E2E_ARTIFACTS (screenshots, kept when a check fails).
+set -uo pipefail
+
+: "${PLOVEX_EXE:?path of plovex.exe}" "${PLOVEX_INSPECT:?path of plovex-inspect}"
+: "${PLOVEX_WINEPREFIX:?the Wine prefix}" "${E2E_ARTIFACTS:?directory for screenshots}"
+I=$PLOVEX_INSPECT
+A=$E2E_ARTIFACTS
+rm -rf "$A"
+mkdir -p "$A"
+export WINEPREFIX=$PLOVEX_WINEPREFIX WINEDEBUG=-all
+
+# Wine names the program's X windows after the exe.
+CLASS=plovex.exe
+TABLE_TITLE=$'\xe6\x88\x90\xe7\xb8\xbe\xe8\xa1\xa8' # 成績表
+SAI=(208 184) # frame panels, window coordinates; each button covers its frame's corner
+SHU=(208 224)
+FIELD_BOX=(76 44 360 205) # inside the ellipse
+MARQUEE_BOX=(100 104 312 28)
+
+failures=0
+pid=""
+t0=$(date +%s%3N)
+now() { date +%s%3N; }
+log() { printf '[%6d ms] %s\n' $(($(now) - t0)) "$*"; }
+fail() {
+    log "FAIL: $*"
+    failures=$((failures + 1))
+}
+finish() {
+    [[ -n $pid ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    if ((failures)); then
+        log "$failures check(s) failed; screenshots kept in $A"
+        exit 1
+    fi
+    rm -rf "$A"
+    log "all checks passed"
+    exit 0
+}
+abort() {
+    fail "$*"
+    import -window root "$A/at-abort.png" 2>/dev/null
+    finish
+}
+trap 'abort "interrupted"' INT TERM
+check() { # check WHAT COMMAND...
+    local what=$1 out
+    shift
+    if out=$("$@" 2>&1); then log "ok: $what"; else fail "$what: $out"; fi
+}
+shot() {
+    SHOT_START=$(now)
+    import -window root "$A/$1.png" || abort "import failed"
+    SHOT_END=$(now)
+}
+# timed_shot NAME AT FROM TO: a shot started at AT that must lie wholly within FROM..TO, or
+# its checks would judge the wrong phase.
+timed_shot() {
+    sleep_until "$2"
+    shot "$1"
+    ((SHOT_START >= $3 && SHOT_END <= $4)) && return 0
+    fail "shot $1 took $((SHOT_START - $3))..$((SHOT_END - $3)) ms of a $(($4 - $3)) ms window" \
+        "(machine too busy?); its checks are not meaningful"
+    return 1
+}
+sleep_until() {
+    local left=$(($1 - $(now)))
+    ((left > 0)) && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
+    return 0
+}
+in_window() { "$I" --at "$WX,$WY" "$@"; }
+read_position() {
+    local w h
+    read -r WX WY w h < <("$I" geometry "$MAIN") || abort "main window $MAIN vanished"
+    [[ $w == 512 && $h == 293 ]] || fail "main window is ${w}x$h, expected 512x293"
+}
+click_at() { # click_at X Y [BUTTON]
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool mousedown "${3:-1}"
+    sleep 0.15
+    xdotool mouseup "${3:-1}"
+}
+drag() { # drag X Y DX DY, screen coordinates, in small steps
+    local x=$1 y=$2 i
+    xdotool mousemove "$x" "$y"
+    sleep 0.2
+    xdotool mousedown 1
+    sleep 0.3
+    for i in 1 2 3 4 5; do
+        xdotool mousemove $((x + $3 * i / 5)) $((y + $4 * i / 5))
+        sleep 0.1
+    done
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.3
+}
+wait_gone() { # wait_gone WID MS
+    local deadline=$(($(now) + $2))
+    while "$I" list | grep -q "^$1 .* viewable "; do
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+}
+
+# The re-measure button's face beside its caption, in the colour given, on the live screen.
+wait_button_face() { # wait_button_face MS COLOUR
+    in_window wait "$1" blend :screen $((SAI[0] + 8)) $((SAI[1] + 9)) 10 9 "$2" "$2" 0 >/dev/null
+}
+face_of() { # face_of IMAGE FRAME_X FRAME_Y: the button's most common colour left of its caption
+    in_window dominant "$1" $(($2 + 8)) $(($3 + 9)) 10 9 | cut -d' ' -f1
+}
+
+check_running() { # check_running IMAGE WHAT
+    local white
+    white=$(in_window count "$1" "${MARQUEE_BOX[@]}" white)
+    # A craft tile has at most 37 white pixels; the status line's glyphs make hundreds.
+    ((white >= 400)) && log "ok: $2: the status line shows ($white white pixels)" ||
+        fail "$2: expected the white status line, saw $white white pixels"
+    in_window score "$1" >/dev/null 2>&1 && fail "$2: score tiles show while measuring" ||
+        log "ok: $2: no score tiles yet"
+}
+
+check_finished() { # check_finished IMAGE WHAT; sets SCORE
+    SCORE=$(in_window score "$1" 2>&1) || {
+        fail "$2: score tiles unreadable: $SCORE"
+        return 1
+    }
+    log "$2: score tiles read $SCORE"
+    if ((10#$SCORE >= 350)); then
+        local field share
+        read -r field share < <(in_window dominant "$1" "${FIELD_BOX[@]}")
+        [[ $field == "#000000" ]] && ((share >= 50)) && log "ok: $2: field black ($share%)" ||
+            fail "$2: field should be black for a score of 350 or more; most common colour $field ($share%)"
+        check "$2: Label3 shows the header, fuchsia on black" in_window blend "$1" 160 103 192 16 black fuchsia 50
+    fi
+}
+
+# open_menu FRAME_X FRAME_Y PX PY OFFSET_Y WHAT: a right press at (PX, PY) of a button opens
+# the menu with its corner at the window's + (PX + 85, PY + OFFSET_Y). Sets MENU MX MY MW MH.
+open_menu() {
+    click_at $((WX + $1 + $3)) $((WY + $2 + $4)) 3
+    MENU=$("$I" wait 3000 find --class "$CLASS" --override 2>&1 | head -1)
+    [[ $MENU == 0x* ]] || {
+        fail "right press on $6 opened no menu: $MENU"
+        return 1
+    }
+    read -r MX MY MW MH < <("$I" geometry "$MENU")
+    local ex=$((WX + $3 + 85)) ey=$((WY + $4 + $5))
+    ((MX == ex && MY == ey)) && log "ok: $6: menu at $MX,$MY (${MW}x$MH) for a press at $3,$4" ||
+        fail "$6: menu at $MX,$MY, expected $ex,$ey (window $WX,$WY, press $3,$4)"
+    sleep 0.3
+}
+menu_about() { click_at $((MX + 40)) $((MY + 10)); }
+menu_table() { click_at $((MX + 40)) $((MY + MH - 10)); }
+
+check_score_table() { # check_score_table WID T_SHOWN
+    local x y w h band=8
+    read -r x y w h < <("$I" geometry "$1")
+    [[ $w == 202 && $h == 323 ]] && log "ok: score table client area 202x323" ||
+        fail "score table client area ${w}x$h, expected 202x323"
+    ((10#$SCORE < 350)) && band=$(((10#$SCORE) / 50 + 1))
+    local colours=(x red fuchsia lime green aqua blue purple black)
+    local etop=$((20 + 30 * (8 - band))) ltop=$((25 + 30 * (8 - band))) want
+    want=$("$I" colour "${colours[$band]}")
+    timed_shot table-rest $(($2 + 300)) "$2" $(($2 + 950)) || return
+    timed_shot table-highlight $(($2 + 1300)) $(($2 + 1050)) $(($2 + 1800)) || return
+    local t=(--at "$x,$y") e0 e1 r0 r1
+    e0=$("$I" "${t[@]}" dominant "$A/table-rest.png" 24 $((etop + 7)) 33 11)
+    e1=$("$I" "${t[@]}" dominant "$A/table-highlight.png" 24 $((etop + 7)) 33 11)
+    [[ $e0 == "$want 100" && $e1 == "#ffff00 100" ]] && log "ok: band $band's ellipse: $want, then yellow" ||
+        fail "band $band's ellipse: expected $want then #ffff00, saw $e0 then $e1"
+    r0=$("$I" "${t[@]}" count "$A/table-rest.png" 88 "$ltop" 110 15 red)
+    r1=$("$I" "${t[@]}" count "$A/table-highlight.png" 88 "$ltop" 110 15 red)
+    ((r0 == 0 && r1 >= 20)) && log "ok: band $band's label turns red at the first tick" ||
+        fail "band $band's label red pixels: $r0 then $r1, expected 0 then at least 20"
+}
+
+# ---- the session -------------------------------------------------------------------------
+
+T_LAUNCH=$(now)
+wine "$PLOVEX_EXE" >"$A/plovex.log" 2>&1 &
+pid=$!
+MAIN=$("$I" wait 15000 find --class "$CLASS" --title Plovex 2>&1 | head -1)
+[[ $MAIN == 0x* ]] || abort "no main window titled Plovex: $MAIN"
+read_position
+log "main window $MAIN at $WX,$WY, $(($(now) - T_LAUNCH)) ms after launch"
+read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')
+cx=$(((sw - 512) / 2)) cy=$(((sh - 293) / 2))
+((WX == cx && WY == cy)) && log "ok: centred at $WX,$WY" || fail "window at $WX,$WY, expected $cx,$cy"
+check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+
+sleep_until $((T_LAUNCH + 4500))
+shot run
+check_running "$A/run.png" "first run"
+
+# The finish; the blink: rest for the first second, then the highlight. The timer started
+# a little before the buttons were seen, so the highlight's window ends early.
+wait_button_face 20000 silver || abort "the buttons did not appear within 20 s"
+T_FINISH=$(now)
+log "buttons appeared $((T_FINISH - T_LAUNCH)) ms after launch"
+timed_shot rest $((T_FINISH + 300)) $((T_FINISH + 50)) $((T_FINISH + 950)) || abort "the blink cannot be judged"
+timed_shot highlight $((T_FINISH + 1300)) $((T_FINISH + 1050)) $((T_FINISH + 1800)) ||
+    abort "the blink cannot be judged"
+check_finished "$A/rest.png" "finished run"
+check "rest phase: re-measure silver with maroon text" \
+    in_window blend "$A/rest.png" $((SAI[0] + 25)) $((SAI[1] + 8)) 50 11 silver maroon 20
+check "rest phase: quit silver with green text" \
+    in_window blend "$A/rest.png" $((SHU[0] + 25)) $((SHU[1] + 8)) 50 11 silver green 20
+if ((10#$SCORE >= 350)); then
+    # Re-measure takes Label3's colours (fuchsia on black), face and text swapped.
+    check "highlight phase: re-measure fuchsia with black text" \
+        in_window blend "$A/highlight.png" $((SAI[0] + 25)) $((SAI[1] + 8)) 50 11 fuchsia black 20
+else
+    face=$(face_of "$A/highlight.png" "${SAI[@]}")
+    [[ $face != "#c0c0c0" ]] && log "ok: highlight phase: re-measure left its rest face ($face)" ||
+        fail "highlight phase: re-measure still silver"
+fi
+read -r n x0 y0 x1 y1 < <(in_window diff "$A/rest.png" "$A/highlight.png" 0 0 512 293)
+((n > 0 && x0 >= 208 && y0 >= 184 && x1 < 310 && y1 < 253)) &&
+    log "ok: the blink changes only the buttons ($n pixels)" ||
+    fail "blink: expected changes inside the buttons only; saw $n pixels in ($x0,$y0)-($x1,$y1)"
+
+# A drag of the body moves the window by exactly the drag; leftwards, so that the score
+# table, centred on the screen, leaves the buttons uncovered.
+ox=$WX oy=$WY
+drag $((WX + 78)) $((WY + 46)) -240 30
+read_position
+((WX == ox - 240 && WY == oy + 30)) && log "ok: a drag on the body moved the window by -240,30" ||
+    fail "a drag by -240,30 moved the window from $ox,$oy to $WX,$WY"
+
+# The menu of each button at its offsets; from re-measure's, the score table.
+if open_menu "${SAI[@]}" 30 12 140 re-measure; then
+    menu_table
+    table=$("$I" wait 3000 find --class "$CLASS" --title "$TABLE_TITLE" 2>&1 | head -1)
+    t_shown=$(now)
+    if [[ $table == 0x* ]]; then
+        check_score_table "$table" "$t_shown"
+        read -r tx ty _ < <("$I" geometry "$table")
+        click_at $((tx + 105)) $((ty + 292))
+        wait_gone "$table" 3000 && log "ok: O   K hid the score table" || fail "O   K did not hide the score table"
+    else
+        fail "成績表 opened no score table: $table"
+    fi
+fi
+
+# From quit's menu, 40 pixels lower for the same press, the about box with the icon.
+if open_menu "${SHU[@]}" 30 12 180 quit; then
+    menu_about
+    about=$("$I" wait 3000 find --class "$CLASS" --title "About Plovex" 2>&1 | head -1)
+    if [[ $about == 0x* ]]; then
+        read -r ax ay aw ah < <("$I" geometry "$about")
+        log "ok: about box shown at $ax,$ay (${aw}x$ah)"
+        check "about box shows the icon's hull" "$I" --at "$ax,$ay" wait 3000 count :screen 0 0 "$aw" "$ah" fuchsia 40
+        check "about box shows the icon's dome" "$I" --at "$ax,$ay" count :screen 0 0 "$aw" "$ah" lime 20
+        "$I" close "$about"
+        wait_gone "$about" 3000 || fail "the about box did not close on WM_DELETE_WINDOW"
+    else
+        fail "バージョン情報 showed no about box: $about"
+    fi
+fi
+
+# Re-measure: the window stays, a new run starts and finishes.
+ox=$WX oy=$WY
+t_click=$(now)
+click_at $((WX + SAI[0] + 50)) $((WY + SAI[1] + 13))
+sleep_until $((t_click + 4000))
+shot rerun
+read_position
+((WX == ox && WY == oy)) && log "ok: re-measure did not move the window" ||
+    fail "re-measure moved the window from $ox,$oy to $WX,$WY"
+check_running "$A/rerun.png" "re-measure"
+wait_button_face 20000 silver || abort "the second run did not finish within 20 s"
+sleep 0.3
+shot refinished
+check_finished "$A/refinished.png" "second run"
+
+# Quit: the program ends with status 0.
+click_at $((WX + SHU[0] + 50)) $((WY + SHU[1] + 13))
+deadline=$(($(now) + 10000))
+while kill -0 "$pid" 2>/dev/null && (($(now) < deadline)); do sleep 0.05; done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "quit did not end the program within 10 s"
+else
+    wait "$pid"
+    status=$?
+    pid=""
+    ((status == 0)) && log "ok: quit ended the program with status 0" || fail "quit: exit status $status"
+fi
+finish

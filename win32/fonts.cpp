@@ -1,0 +1,71 @@
+#include "fonts.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+struct Listed
+{
+    std::vector<std::string> families;
+    std::map<std::string, bool> fixedPitch;
+};
+
+int CALLBACK addFamily(const LOGFONTW *font, const TEXTMETRICW *, DWORD, LPARAM context)
+{
+    auto &listed = *reinterpret_cast<Listed *>(context);
+    // "@" marks a family's vertical-writing variant.
+    if (font->lfFaceName[0] == L'@')
+        return 1;
+    const std::string name = narrow(font->lfFaceName);
+    if (std::ranges::find(listed.families, name) == listed.families.end()) {
+        listed.families.push_back(name);
+        listed.fixedPitch[name] = (font->lfPitchAndFamily & 0x3) == FIXED_PITCH;
+    }
+    return 1;
+}
+
+const Listed &listed()
+{
+    static const Listed result = [] {
+        Listed l;
+        HDC dc = GetDC(nullptr);
+        LOGFONTW query{};
+        query.lfCharSet = SHIFTJIS_CHARSET;
+        EnumFontFamiliesExW(dc, &query, addFamily, reinterpret_cast<LPARAM>(&l), 0);
+        ReleaseDC(nullptr, dc);
+        return l;
+    }();
+    return result;
+}
+
+} // namespace
+
+const std::vector<std::string> &japaneseFamilies()
+{
+    return listed().families;
+}
+
+std::wstring familyFor(std::string_view face)
+{
+    const Listed &l = listed();
+    const std::string family = chooseFamily(face, l.families, [&](const std::string &name) {
+        const auto it = l.fixedPitch.find(name);
+        return it != l.fixedPitch.end() && it->second;
+    });
+    // With no Japanese family at all, the system picks by the name and the character set.
+    return widen(family.empty() ? face : std::string_view(family));
+}
+
+GdiObject<HFONT> createFont(const FontSpec &spec)
+{
+    static std::map<std::string_view, std::wstring> families; // one lookup per face
+    auto it = families.find(spec.face);
+    if (it == families.end())
+        it = families.emplace(spec.face, familyFor(spec.face)).first;
+    // A negative height asks for the character height, without internal leading.
+    return GdiObject<HFONT>(CreateFontW(-spec.pixelHeight, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
+                                        spec.italic, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH, it->second.c_str()));
+}
