@@ -41,12 +41,12 @@ void installFontSubstitutions()
     }
 }
 
-QFont makeFont(const FontSpec &spec)
+QFont makeFont(const FontSpec &wanted)
 {
-    QFont font(toQString(spec.face));
-    font.setPixelSize(spec.pixelHeight);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(toQString(wanted.face));
+    font.setPixelSize(wanted.pixelHeight);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
     font.setStyleStrategy(QFont::PreferMatch);
     return font;
 }

@@ -12,4 +12,4 @@
 void installFontSubstitutions();
 
 // A font by face and character height in pixels (the em height, no internal leading).
-QFont makeFont(const FontSpec &spec);
+QFont makeFont(const FontSpec &wanted);

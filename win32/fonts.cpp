@@ -57,15 +57,15 @@ std::wstring familyFor(std::string_view face)
     return widen(family.empty() ? face : std::string_view(family));
 }
 
-GdiObject<HFONT> createFont(const FontSpec &spec)
+GdiObject<HFONT> createFont(const FontSpec &wanted)
 {
     static std::map<std::string_view, std::wstring> families; // one lookup per face
-    auto it = families.find(spec.face);
+    auto it = families.find(wanted.face);
     if (it == families.end())
-        it = families.emplace(spec.face, familyFor(spec.face)).first;
+        it = families.emplace(wanted.face, familyFor(wanted.face)).first;
     // A negative height asks for the character height, without internal leading.
-    return GdiObject<HFONT>(CreateFontW(-spec.pixelHeight, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
-                                        spec.italic, FALSE, FALSE, SHIFTJIS_CHARSET,
+    return GdiObject<HFONT>(CreateFontW(-wanted.pixelHeight, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL,
+                                        wanted.italic, FALSE, FALSE, SHIFTJIS_CHARSET,
                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                         DEFAULT_PITCH, it->second.c_str()));
 }

@@ -15,4 +15,4 @@ const std::vector<std::string> &japaneseFamilies();
 // The family a face is drawn with on this machine.
 std::wstring familyFor(std::string_view face);
 
-GdiObject<HFONT> createFont(const FontSpec &spec);
+GdiObject<HFONT> createFont(const FontSpec &wanted);
