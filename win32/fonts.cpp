@@ -64,8 +64,8 @@ GdiObject<HFONT> createFont(const FontSpec &wanted)
     if (it == families.end())
         it = families.emplace(wanted.face, familyFor(wanted.face)).first;
     // A negative height asks for the character height, without internal leading.
-    return GdiObject<HFONT>(CreateFontW(-wanted.pixelHeight, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL,
-                                        wanted.italic, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                        DEFAULT_PITCH, it->second.c_str()));
+    return GdiObject<HFONT>(
+        CreateFontW(-wanted.pixelHeight, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic,
+                    FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH, it->second.c_str()));
 }
