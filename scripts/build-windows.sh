@@ -16,18 +16,7 @@ elif [[ $# -gt 0 ]]; then
     echo "usage: $0 [--tests]" >&2
     exit 2
 fi
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-    sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo=sudo
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
-fi
+"$root/scripts/setup.sh" --only "${packages[@]}"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and run Plovex, and with --tests
-# also what its tests and benchmarks need. Uses sudo when not run as root; installs
-# nothing that is already there.
-#   scripts/setup.sh [--tests]
+# also what its tests and benchmarks need; with --only, just the packages named (for the
+# other build scripts). Uses sudo when not run as root; installs nothing already there.
+#   scripts/setup.sh [--tests | --only PACKAGE...]
 set -euo pipefail
 
 # Building, running (on a private Xvfb, with a screenshot, when there is no display) and
@@ -22,8 +22,11 @@ if [[ ${1:-} == --tests ]]; then
         g++-mingw-w64-x86-64-posix wine64 nsis googletest
         g++-aarch64-linux-gnu qemu-user
     )
+elif [[ ${1:-} == --only ]]; then
+    shift
+    packages=("$@")
 elif [[ $# -gt 0 ]]; then
-    echo "usage: $0 [--tests]" >&2
+    echo "usage: $0 [--tests | --only PACKAGE...]" >&2
     exit 2
 fi
 
