@@ -1,6 +1,7 @@
 #include "image.h"
 
 #include "label.h"
+#include "selfpaint.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,6 +18,7 @@ TImage::TImage(QWidget *parent) : QWidget(parent)
 
 TImage::~TImage()
 {
+    SelfPaint::clear(this);
     if (m_field)
         m_field->setChangeHandler(nullptr, nullptr);
 }
@@ -95,6 +97,12 @@ void TImage::markForRepaint()
     // Many drawing operations per frame; one mark is enough until the repaint.
     if (!m_repaintPending) {
         m_repaintPending = true;
+        // A presenter that puts the field on this window itself needs nothing of the
+        // toolkit's repaint, so the program's loop delivers it.
+        if (testAttribute(Qt::WA_PaintOnScreen)) {
+            SelfPaint::mark(this);
+            return;
+        }
         // Only the part inside the window: the field's lowest rows are never shown.
         const QWidget *parent = parentWidget();
         update(parent ? rect() & QRect(-pos(), parent->size()) : rect());
@@ -129,6 +137,7 @@ void TImage::composeOverlays()
 void TImage::paintEvent(QPaintEvent *)
 {
     m_repaintPending = false;
+    SelfPaint::clear(this); // an expose painted it first
     if (m_presenter && m_field) {
         composeOverlays();
         const QWidget *parent = parentWidget();

@@ -2,6 +2,7 @@
 
 #include "fonts.h"
 #include "guarded.h"
+#include "selfpaint.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -95,7 +96,8 @@ bool TApplication::processPendingEvents()
 
 void TApplication::HandleMessage()
 {
-    if (!processPendingEvents())
+    // A pending repaint comes after whatever else is queued, as a window system's does.
+    if (!processPendingEvents() && !SelfPaint::deliver())
         Idle();
 }
 
@@ -104,9 +106,9 @@ void TApplication::Idle()
     bool done = true;
     if (m_onIdle)
         guarded([&] { m_onIdle(this, done); });
-    // Block until something arrives. A frame drawn in this pass has posted its repaint,
+    // Block until something arrives. A frame drawn in this pass has marked its repaint,
     // so the wait returns at once and that repaint is what gets handled next.
-    if (done && !m_terminated)
+    if (done && !m_terminated && !SelfPaint::pending())
         QCoreApplication::eventDispatcher()->processEvents(QEventLoop::WaitForMoreEvents |
                                                            QEventLoop::AllEvents);
 }
