@@ -3,7 +3,7 @@
 // The serial presenter uses one image; a pipelined measurement uses two.
 #pragma once
 
-#include "xshmpresenter.h"
+#include "putconnection.h"
 
 #include <memory>
 #include <string_view>
