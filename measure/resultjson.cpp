@@ -302,11 +302,6 @@ BenchResult readResultFile(const QString &path)
     }
 }
 
-void writeResultFile(const QString &path, const BenchResult &result)
-{
-    saveFile(path, toJson(result));
-}
-
 void saveFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
