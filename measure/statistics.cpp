@@ -7,6 +7,9 @@
 
 namespace {
 
+// Pooled samples up to this size get the exact distribution.
+constexpr int kExactRankTestLimit = 100;
+
 // P(B <= k) for B ~ Binomial(n, 1/2), in logarithms so that long series do not underflow.
 double binomialHalfCdf(int n, int k)
 {
@@ -95,8 +98,6 @@ double exactP(const std::vector<int> &rank2, int k, long long observed)
     return std::min(1.0, extreme / all);
 }
 
-} // namespace
-
 MedianInterval medianInterval(const std::vector<double> &sorted, double level)
 {
     const int n = int(sorted.size());
@@ -105,6 +106,8 @@ MedianInterval medianInterval(const std::vector<double> &sorted, double level)
         ++j;
     return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
 }
+
+} // namespace
 
 Summary summarise(std::vector<double> values, double level)
 {
