@@ -2,55 +2,22 @@
 
 #include <QString>
 
-#include <array>
-#include <atomic>
 #include <csignal>
 #include <stdexcept>
-
-namespace {
-
-// Programs that run now, read by the signal handler: plain atomics, no locks.
-std::array<std::atomic<pid_t>, 8> running{};
-
-void remember(pid_t pid)
-{
-    for (auto &slot : running) {
-        pid_t empty = 0;
-        if (slot.compare_exchange_strong(empty, pid))
-            return;
-    }
-}
-
-void forget(pid_t pid)
-{
-    for (auto &slot : running) {
-        pid_t expected = pid;
-        slot.compare_exchange_strong(expected, 0);
-    }
-}
-
-void onInterrupt(int signal)
-{
-    for (auto &slot : running)
-        if (const pid_t pid = slot.load(); pid > 0)
-            ::kill(pid, SIGKILL);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-} // namespace
+#include <sys/prctl.h>
 
 Child::Child(const QString &program, const QStringList &arguments, const QStringList &environment)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setEnvironment(environment);
+    // Killed with plovex-bench, however that ends, so that no server or window is left.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.start(program, arguments);
     if (!m_process.waitForStarted())
         throw std::runtime_error("cannot start " + program.toStdString() + ": " +
                                  m_process.errorString().toStdString());
     m_pid = pid_t(m_process.processId());
-    remember(m_pid);
 }
 
 Child::~Child()
@@ -86,7 +53,6 @@ std::optional<int> Child::exitStatus()
         // A program ended by a signal reads as 128 + the signal, as in a shell.
         const bool signalled = m_process.exitStatus() == QProcess::CrashExit;
         m_status = m_process.exitCode() + (signalled ? 128 : 0);
-        forget(m_pid);
     }
     return m_status;
 }
@@ -114,11 +80,4 @@ void Child::kill()
     m_process.kill();
     m_process.waitForFinished();
     exitStatus();
-}
-
-void Child::installInterruptHandler()
-{
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    std::signal(SIGHUP, onInterrupt);
 }

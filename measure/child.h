@@ -1,6 +1,5 @@
 // A program plovex-bench starts and watches: its output through a pipe, its exit without
-// blocking, and its end when plovex-bench is interrupted, so no server or window is left
-// behind.
+// blocking, and its end with plovex-bench's, so no server or window is left behind.
 #pragma once
 
 #include <QByteArray>
@@ -37,9 +36,6 @@ public:
     void throwIfEnded(const QString &what);
     // Waits up to `limit` for the end; kills the program after that.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
-
-    // Kills every program still running, for the handler of SIGINT and SIGTERM.
-    static void installInterruptHandler();
 
 private:
     void kill();

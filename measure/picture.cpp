@@ -21,24 +21,13 @@ std::string number(double v, const char *format = "%.1f")
 
 std::string escaped(const std::string &text)
 {
+    static constexpr std::pair<char, const char *> kEntities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
     std::string out;
     for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
+        const auto *e = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                     [c](const auto &entity) { return entity.first == c; });
+        out += e != std::end(kEntities) ? std::string(e->second) : std::string(1, c);
     }
     return out;
 }

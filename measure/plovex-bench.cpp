@@ -283,7 +283,6 @@ int measure(const Options &o)
     try {
         if (o.limitRuns + o.pipelinedRuns > 0)
             sibling("plovex-limit"); // missing, it fails before the runs
-        Child::installInterruptHandler();
         BenchResult r;
         r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
         r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
@@ -298,7 +297,7 @@ int measure(const Options &o)
         }
         std::fputs(qPrintable(resultTable(r)), stdout);
         if (!o.json.isEmpty())
-            writeResultFile(o.json, r);
+            saveFile(o.json, toJson(r));
         if (!o.svg.isEmpty())
             saveFile(o.svg, QByteArray::fromStdString(resultPicture(
                                 r, r.environment.cpuModel + ", " + r.environment.display)));

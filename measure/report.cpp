@@ -44,38 +44,36 @@ QString environmentLines(const Environment &e)
              e.kernel, fixed(e.loadAverage, 2), fixed(e.busyBeforePercent, 1) + " %");
 }
 
+// One row of the runs' table: each cell right-aligned to its column's heading, the last
+// cell as it is.
+QString tableRow(const QStringList &cells)
+{
+    static constexpr int kWidths[] = {3, 6, 10, 9, 11, 13, 7};
+    QString row;
+    for (std::size_t c = 0; c < std::size(kWidths); ++c)
+        row += cells[qsizetype(c)].rightJustified(kWidths[c]) + ' ';
+    return row + ' ' + cells.back() + '\n';
+}
+
 QString runsTable(const BenchResult &r)
 {
-    QStringList lines;
-    lines.append("CPU: processor time per frame; others: what other programs took during the "
-                 "run, of all cores");
-    lines.append(QString("%1 %2 %3 %4 %5 %6 %7  %8")
-                     .arg("run", 3)
-                     .arg("score", 6)
-                     .arg("limit fps", 10)
-                     .arg("of limit", 9)
-                     .arg("Plovex CPU", 11)
-                     .arg("X server CPU", 13)
-                     .arg("others", 7)
-                     .arg("frames that waited for the server"));
+    QString out = "CPU: processor time per frame; others: what other programs took during the "
+                  "run, of all cores\n";
+    out += tableRow({"run", "score", "limit fps", "of limit", "Plovex CPU", "X server CPU",
+                     "others", "frames that waited for the server"});
     for (std::size_t i = 0; i < r.runs.size(); ++i) {
         const PlovexRun &run = r.runs[i];
-        const QString limitShare = run.limitFps ? percent(run.score / *run.limitFps) : QString("-");
         QString waited =
             run.waited ? QString("%1 of %2").arg(*run.waited).arg(run.frames) : QString("unknown");
         if (run.waitUsPerFrame)
             waited += QString(", %1 us a frame").arg(*run.waitUsPerFrame, 0, 'f', 1);
-        lines.append(QString("%1 %2 %3 %4 %5 %6 %7  %8")
-                         .arg(i + 1, 3)
-                         .arg(run.score, 6)
-                         .arg(run.limitFps ? fixed(*run.limitFps, 0) : QString("-"), 10)
-                         .arg(limitShare, 9)
-                         .arg(orUnknown(run.plovexCpuUs, 1, " us"), 11)
-                         .arg(orUnknown(run.serverCpuUs, 1, " us"), 13)
-                         .arg(orUnknown(run.otherBusyPercent, 0, " %"), 7)
-                         .arg(waited));
+        out += tableRow({QString::number(i + 1), QString::number(run.score),
+                         run.limitFps ? fixed(*run.limitFps, 0) : QString("-"),
+                         run.limitFps ? percent(run.score / *run.limitFps) : QString("-"),
+                         orUnknown(run.plovexCpuUs, 1, " us"), orUnknown(run.serverCpuUs, 1, " us"),
+                         orUnknown(run.otherBusyPercent, 0, " %"), waited});
     }
-    return lines.join('\n') + '\n';
+    return out;
 }
 
 QString limitLine(const BenchResult &r, const Summary &s)

@@ -1,7 +1,5 @@
 #include "result.h"
 
-#include "scorereader.h"
-
 #include <cmath>
 
 std::vector<double> scores(const BenchResult &result)
@@ -20,12 +18,6 @@ std::optional<double> medianFps(const std::vector<LimitRun> &runs)
     for (const LimitRun &run : runs)
         v.push_back(run.fps);
     return summarise(v).median;
-}
-
-bool scoreFitsFrames(const PlovexRun &run)
-{
-    // The tiles' four digits and the frames settle the rest, as when the run was read.
-    return scoreFromTiles(run.score % 10000, run.frames) == run.score;
 }
 
 QStringList environmentDifferences(const Environment &a, const Environment &b)

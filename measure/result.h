@@ -83,8 +83,5 @@ struct BenchResult
 std::vector<double> scores(const BenchResult &result);
 std::optional<double> medianFps(const std::vector<LimitRun> &runs);
 
-// Whether a run's score is one its frames can give in a run of 8.8 s and a last frame.
-bool scoreFitsFrames(const PlovexRun &run);
-
 // Fields that change scores and in which two results differ, as "name: A vs B".
 QStringList environmentDifferences(const Environment &a, const Environment &b);

@@ -16,5 +16,4 @@ BenchResult resultFromJson(const QByteArray &json);
 BenchResult readResultFile(const QString &path);
 // Through a temporary file renamed at the end, so that an interruption leaves no half a
 // file. Throws std::runtime_error when it cannot write.
-void writeResultFile(const QString &path, const BenchResult &result);
 void saveFile(const QString &path, const QByteArray &bytes);

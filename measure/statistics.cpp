@@ -7,13 +7,21 @@
 
 namespace {
 
-// P(B <= k) for B ~ Binomial(n, 1/2), in logarithms so that long series do not underflow.
+// Pooled samples up to this size get the exact distribution.
+constexpr int kExactRankTestLimit = 100;
+
+// The logarithm of n choose k, so that long series neither overflow nor underflow.
+double logChoose(int n, int k)
+{
+    return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0);
+}
+
+// P(B <= k) for B ~ Binomial(n, 1/2).
 double binomialHalfCdf(int n, int k)
 {
     double sum = 0;
     for (int i = 0; i <= k; ++i)
-        sum += std::exp(std::lgamma(n + 1.0) - std::lgamma(i + 1.0) - std::lgamma(n - i + 1.0) -
-                        n * std::numbers::ln2);
+        sum += std::exp(logChoose(n, i) - n * std::numbers::ln2);
     return sum;
 }
 
@@ -21,12 +29,6 @@ double binomialHalfCdf(int n, int k)
 double coverage(int n, int j)
 {
     return std::max(0.0, 1.0 - 2.0 * binomialHalfCdf(n, j - 1));
-}
-
-double binomial(int n, int k)
-{
-    return std::round(
-        std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0)));
 }
 
 // The pooled values' midranks, doubled so that they stay whole numbers, with the tie
@@ -95,8 +97,6 @@ double exactP(const std::vector<int> &rank2, int k, long long observed)
     return std::min(1.0, extreme / all);
 }
 
-} // namespace
-
 MedianInterval medianInterval(const std::vector<double> &sorted, double level)
 {
     const int n = int(sorted.size());
@@ -105,6 +105,8 @@ MedianInterval medianInterval(const std::vector<double> &sorted, double level)
         ++j;
     return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
 }
+
+} // namespace
 
 Summary summarise(std::vector<double> values, double level)
 {
@@ -178,7 +180,7 @@ RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
 
 double smallestRankTestP(int n1, int n2)
 {
-    return std::min(1.0, 2.0 / binomial(n1 + n2, n1));
+    return std::min(1.0, 2.0 / std::round(std::exp(logChoose(n1 + n2, n1))));
 }
 
 int fewestRunsToReach(double significance)

@@ -41,13 +41,10 @@ struct Levels
     double unstableCv = kUnstableCv;
 };
 
-// values must not be empty.
+// values must not be empty. The median's interval is the narrowest between order
+// statistics, symmetric about the middle, that reaches `level`; with too few values for
+// that (fewer than fewestRunsFor(level)), min to max with the confidence it does have.
 Summary summarise(std::vector<double> values, double level = kConfidenceLevel);
-
-// The narrowest interval between order statistics, symmetric about the middle, that
-// reaches `level`; with too few values for that (fewer than fewestRunsFor(level)), min to
-// max with the confidence it does have. `sorted` must be sorted and not empty.
-MedianInterval medianInterval(const std::vector<double> &sorted, double level = kConfidenceLevel);
 // The fewest runs whose min to max reaches `level`: six at 95 %.
 int fewestRunsFor(double level);
 
@@ -63,13 +60,10 @@ struct RankTest
     double u = 0;      // Mann-Whitney U of the first sample
 };
 
-// Pooled samples up to this size get the exact distribution.
-constexpr int kExactRankTestLimit = 100;
-
-// Two-sided Mann-Whitney test of a against b. The exact test counts, over every way of
-// splitting the pooled values into groups of a's and b's sizes, how often the first
-// group's rank sum (midranks for ties) lies as far from its mean as a's does. Both samples
-// must be non-empty.
+// Two-sided Mann-Whitney test of a against b, exact for a bench's pooled samples. The
+// exact test counts, over every way of splitting the pooled values into groups of a's and
+// b's sizes, how often the first group's rank sum (midranks for ties) lies as far from its
+// mean as a's does. Both samples must be non-empty.
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b);
 
 // The smallest two-sided p the exact test can reach for these sizes: below 5 % only from

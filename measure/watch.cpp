@@ -140,17 +140,15 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelin
     const QString name = pipelined ? "plovex-limit --pipeline" : "plovex-limit";
     Child program(limit, pipelined ? QStringList{"--pipeline"} : QStringList{},
                   watcher.environment);
-    Sample start, end;
-    bool started = false;
+    std::optional<Sample> start;
+    Sample end;
     const auto startBy = Clock::now() + kStartLimit;
     std::optional<QByteArray> result;
-    while (!result) {
+    for (;;) {
         program.readOutput(kPoll);
-        if (!started && program.line("measuring")) {
+        if (!start && program.line("measuring"))
             start = sample(program.pid(), watcher.serverPid);
-            started = true;
-        }
-        if (started && (result = program.line("frames="))) {
+        if (start && (result = program.line("frames="))) {
             end = sample(program.pid(), watcher.serverPid);
             break;
         }
@@ -162,7 +160,7 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelin
             fail(
                 QString("%1 ended with status %2 (%3)").arg(name).arg(*status).arg(program.tail()));
         }
-        if (Clock::now() > (started ? start.at + milliseconds(kFinishMs) + kFinishLimit : startBy))
+        if (Clock::now() > (start ? start->at + milliseconds(kFinishMs) + kFinishLimit : startBy))
             fail(name + " did not finish in time");
     }
     if (program.waitForExit(milliseconds(5000)) != 0)
@@ -175,8 +173,8 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelin
     run.waited = fields["waited"].toLongLong();
     if (fields.contains("cpu_us"))
         run.clientCpuUs = fields["cpu_us"].toDouble();
-    run.serverCpuUs = microsecondsPerFrame(start.server, end.server, run.frames);
-    run.otherBusyPercent = otherBusyPercent(start, end);
+    run.serverCpuUs = microsecondsPerFrame(start->server, end.server, run.frames);
+    run.otherBusyPercent = otherBusyPercent(*start, end);
     if (run.fps <= 0 || run.frames <= 0)
         fail(name + " printed no figures: " + QString::fromLatin1(*result));
     return run;

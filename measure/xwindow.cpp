@@ -5,7 +5,6 @@
 #include <X11/Xutil.h>
 
 #include <bit>
-#include <cstring>
 #include <poll.h>
 
 namespace xwindow {
@@ -75,15 +74,8 @@ QImage image(Display *d, Window w, int width, int height, QRgb *kept)
     const unsigned long masks[3] = {xi->red_mask, xi->green_mask, xi->blue_mask};
     QImage image;
     QRgb bits = 0;
-    if (xi->bits_per_pixel == 32 && masks[0] == 0xff0000 && masks[1] == 0xff00 &&
-        masks[2] == 0xff) {
-        image = QImage(width, height, QImage::Format_RGB32);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(image.scanLine(y), xi->data + std::ptrdiff_t(y) * xi->bytes_per_line,
-                        std::size_t(width) * 4);
-        bits = 0xffffff;
-    } else if (masks[0] && masks[1] && masks[2]) {
-        // Another true-colour layout (16 bits, say): each channel's bits at the top of a byte.
+    if (masks[0] && masks[1] && masks[2]) {
+        // Any true-colour layout (24 bits, 16...): each channel's bits at the top of a byte.
         image = QImage(width, height, QImage::Format_RGB32);
         for (int c = 0; c < 3; ++c)
             bits |= QRgb(0xff00 >> std::min(8, std::popcount(masks[c])) & 0xff) << (16 - 8 * c);
