@@ -9,7 +9,7 @@ class QWidget;
 
 namespace SelfPaint {
 
-// One control at a time can be pending (the field view); marking it again changes nothing.
+// One control at a time can be pending (the field view); a later mark replaces an earlier one.
 void mark(QWidget *control);
 // Forgets the mark of this control (it painted through the toolkit, or it is going away).
 void clear(QWidget *control);
