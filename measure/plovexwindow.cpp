@@ -1,5 +1,6 @@
 #include "plovexwindow.h"
 
+#include "failure.h"
 #include "layout.h"
 #include "scorereader.h"
 #include "xwindow.h"
@@ -12,13 +13,6 @@
 namespace {
 
 using std::chrono::milliseconds;
-
-constexpr auto kPoll = milliseconds(50);
-
-[[noreturn]] void fail(const QString &why)
-{
-    throw std::runtime_error(why.toStdString());
-}
 
 // Plovex's main window among the windows created on the root: its size, and the process
 // id it carries where it already carries one.

@@ -13,6 +13,9 @@
 
 struct SpriteSheets;
 
+// How often a watch looks at the program between the X events it waits for.
+constexpr std::chrono::milliseconds kPoll{50};
+
 // Waits up to `limit` for `program`'s main window to be created on the root, watched with
 // SubstructureNotify from before the program started; calls `created` at once when it is.
 // Throws std::runtime_error when the program ends or no window comes.

@@ -1,6 +1,7 @@
 #include "watch.h"
 
 #include "cputime.h"
+#include "failure.h"
 #include "plovexwindow.h"
 #include "runstate.h"
 #include "scorereader.h"
@@ -23,14 +24,8 @@ constexpr auto kIdleAfterRun = milliseconds(250);
 // How much earlier than 8.8 s after its window appeared a run can finish: the window is
 // seen a little after it is made, and the run's clock starts a little after that.
 constexpr auto kReportMargin = milliseconds(500);
-constexpr auto kPoll = milliseconds(50);
 constexpr int kLimitBadUse = 2;      // plovex-limit's status for arguments it does not take
 constexpr int kLimitUnavailable = 3; // and when the display cannot take its images
-
-[[noreturn]] void fail(const QString &why)
-{
-    throw std::runtime_error(why.toStdString());
-}
 
 // Watches a started run's window until its finish: the report appearing on the window, or,
 // from a Plovex that does not report, its processor time no longer growing past 8.8 s.

@@ -20,6 +20,20 @@
 
 #include <sys/resource.h>
 
+// Records which frame each repaint of the field showed (outside the anonymous namespace:
+// the test's lambda captures it, and a unity build would warn).
+class PaintRecorder : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            shownFrames.push_back(FrameCount);
+        return false;
+    }
+    std::vector<std::int32_t> shownFrames;
+};
+
 namespace {
 
 // Runs the measured run four times faster than real time, so a whole run takes ~2.2 s.
@@ -45,19 +59,6 @@ public:
         return false;
     }
     int motions = 0;
-};
-
-// Records which frame each repaint of the field showed.
-class PaintRecorder : public QObject
-{
-public:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            shownFrames.push_back(FrameCount);
-        return false;
-    }
-    std::vector<std::int32_t> shownFrames;
 };
 
 double cpuSeconds()

@@ -15,11 +15,9 @@ TMainForm *MainForm = nullptr;
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TMainForm";
-constexpr wchar_t kIconName[] = L"PLOVEX"; // the icon resource
-constexpr UINT kCommandAbout = 1;          // menu items
+constexpr wchar_t kMainFormClass[] = L"TMainForm";
+constexpr UINT kCommandAbout = 1; // menu items
 constexpr UINT kCommandHanntei = 2;
-constexpr UINT_PTR kTimer1 = 1;
 // The layout's design position, replaced by centring before the window is first shown.
 constexpr int kDesignLeft = 207;
 constexpr int kDesignTop = 188;
@@ -39,9 +37,9 @@ void TMainForm::registerClass()
         wc.style = CS_OWNDC;
         wc.lpfnWndProc = TMainForm::procedure;
         wc.hInstance = instance();
-        wc.lpszClassName = kClassName;
+        wc.lpszClassName = kMainFormClass;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(instance(), kIconName);
+        wc.hIcon = LoadIconW(instance(), kIconResource);
         // No background brush: the field covers the whole client area.
         RegisterClassW(&wc);
         TPanel::registerClass(instance());
@@ -54,11 +52,11 @@ TMainForm::TMainForm() : m_run(*this, builtInSheets()), m_caption(kMainWindowCap
 {
     MainForm = this;
     registerClass();
-    m_icon = LoadIconW(instance(), kIconName);
+    m_icon = LoadIconW(instance(), kIconResource);
     // The desktop's task bar shows the window's text: the program is listed under the
     // application's title. The caption stays the window's own; with no title bar it is
     // never displayed.
-    m_window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Application->Title().c_str(),
+    m_window = CreateWindowExW(WS_EX_APPWINDOW, kMainFormClass, Application->Title().c_str(),
                                WS_POPUP | WS_CLIPCHILDREN, kDesignLeft, kDesignTop, kWidth, kHeight,
                                nullptr, nullptr, instance(), this);
     if (!m_window)
@@ -155,7 +153,7 @@ void TMainForm::createButtons()
         shuuryouMouseUp(s, b, x, y);
     };
 
-    Timer1 = std::make_unique<TTimer>(m_window, kTimer1);
+    Timer1 = std::make_unique<TTimer>(m_window, kTimer1Id);
     Timer1->OnTimer = [this] { Timer1Timer(); };
 }
 
@@ -201,7 +199,7 @@ LRESULT TMainForm::handle(UINT message, WPARAM wp, LPARAM lp)
     case WM_ERASEBKGND:
         return 1; // the field is opaque and covers the client area
     case WM_TIMER:
-        if (wp == kTimer1 && Timer1->OnTimer)
+        if (wp == kTimer1Id && Timer1->OnTimer)
             guarded(Timer1->OnTimer);
         return 0;
     case WM_CLOSE:

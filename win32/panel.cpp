@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"PlovexPanel";
+constexpr wchar_t kPanelClass[] = L"PlovexPanel";
 
 POINT pointOf(LPARAM lp)
 {
@@ -24,7 +24,7 @@ void TPanel::registerClass(HINSTANCE instance)
     WNDCLASSW wc{};
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = kPanelClass;
     wc.hCursor = nullptr; // chosen per panel in WM_SETCURSOR
     RegisterClassW(&wc);
 }
@@ -33,8 +33,8 @@ TPanel::TPanel(HWND parent, int left, int top, int width, int height)
     : m_width(width), m_height(height)
 {
     m_window =
-        CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left, top,
-                        width, height, parent, nullptr, GetModuleHandleW(nullptr), this);
+        CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left,
+                        top, width, height, parent, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 TPanel::~TPanel()

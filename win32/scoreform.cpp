@@ -12,9 +12,7 @@ TScoreForm *ScoreForm = nullptr;
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TScoreForm";
-constexpr wchar_t kIconName[] = L"PLOVEX";
-constexpr UINT_PTR kTimer1 = 1;
+constexpr wchar_t kScoreFormClass[] = L"TScoreForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU; // single border, close box
 
 } // namespace
@@ -25,9 +23,9 @@ void TScoreForm::registerClass()
         WNDCLASSW wc{};
         wc.lpfnWndProc = procedure;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClassName;
+        wc.lpszClassName = kScoreFormClass;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(wc.hInstance, kIconName);
+        wc.hIcon = LoadIconW(wc.hInstance, kIconResource);
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         RegisterClassW(&wc);
         return true;
@@ -41,7 +39,7 @@ TScoreForm::TScoreForm()
     registerClass();
     RECT outer{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
-    m_window = CreateWindowExW(0, kClassName, widen(kScoreTableCaption).c_str(), kStyle,
+    m_window = CreateWindowExW(0, kScoreFormClass, widen(kScoreTableCaption).c_str(), kStyle,
                                kScoreTableDesignLeft, kScoreTableDesignTop,
                                outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                                GetModuleHandleW(nullptr), this);
@@ -68,7 +66,7 @@ TScoreForm::TScoreForm()
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(Button1, WM_SETFONT, reinterpret_cast<WPARAM>(m_buttonFont.get()), FALSE);
 
-    Timer1 = std::make_unique<TTimer>(m_window, kTimer1);
+    Timer1 = std::make_unique<TTimer>(m_window, kTimer1Id);
     Timer1->OnTimer = [this] { Timer1Timer(); };
 
     guarded([this] { FormCreate(); });
@@ -106,7 +104,7 @@ LRESULT TScoreForm::handle(UINT message, WPARAM wp, LPARAM lp)
         onPaint();
         return 0;
     case WM_TIMER:
-        if (wp == kTimer1 && Timer1->OnTimer)
+        if (wp == kTimer1Id && Timer1->OnTimer)
             guarded(Timer1->OnTimer);
         return 0;
     case WM_COMMAND:

@@ -7,6 +7,9 @@
 
 #include <functional>
 
+// The id of each window's Timer1, its only timer.
+constexpr UINT_PTR kTimer1Id = 1;
+
 class TTimer
 {
 public:

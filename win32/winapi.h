@@ -16,6 +16,9 @@
 #include <string_view>
 #include <utility>
 
+// The program's icon among the resources of plovex.rc.
+constexpr wchar_t kIconResource[] = L"PLOVEX";
+
 // The engine's texts are UTF-8; Windows takes UTF-16.
 std::wstring widen(std::string_view text);
 std::string narrow(std::wstring_view text);
