@@ -32,8 +32,7 @@ bool isPlovexWindow(Display *d, const XCreateWindowEvent &created, pid_t pid)
 
 } // namespace
 
-Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
-                         const std::function<void()> &created)
+Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit)
 {
     const auto by = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -45,10 +44,8 @@ Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
             continue;
         XEvent event;
         XNextEvent(d, &event);
-        if (event.type == CreateNotify && isPlovexWindow(d, event.xcreatewindow, program.pid())) {
-            created();
+        if (event.type == CreateNotify && isPlovexWindow(d, event.xcreatewindow, program.pid()))
             return event.xcreatewindow.window;
-        }
     }
 }
 

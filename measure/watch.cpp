@@ -117,10 +117,9 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
     XSelectInput(d, root, SubstructureNotifyMask);
     XSync(d, False);
     Child program(plovex, {}, watcher.environment);
+    const Window window = awaitPlovexWindow(d, program, kStartLimit);
     // The run starts as its window is made: take the first processor times then.
-    Sample start;
-    const Window window = awaitPlovexWindow(
-        d, program, kStartLimit, [&] { start = sample(program.pid(), watcher.serverPid); });
+    const Sample start = sample(program.pid(), watcher.serverPid);
     XSelectInput(d, root, NoEventMask);
     XSelectInput(d, window, PropertyChangeMask | StructureNotifyMask);
     XSync(d, False);
