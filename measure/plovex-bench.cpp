@@ -46,9 +46,9 @@ struct UsageError : std::runtime_error
 
 struct Options
 {
-    int runs = kDefaultRuns;
-    int limitRuns = kDefaultRuns;
-    int pipelinedRuns = 1;
+    int runs = 0;
+    int limitRuns = 0;
+    int pipelinedRuns = 0;
     bool xvfb = false;
     QString json;
     QString svg;
@@ -62,8 +62,11 @@ int message(int status, const QString &text)
     return status;
 }
 
-int count(const QCommandLineParser &parser, const QString &name, int min, int max)
+// The option's count, or `absent` when it is not given.
+int count(const QCommandLineParser &parser, const QString &name, int min, int max, int absent)
 {
+    if (!parser.isSet(name))
+        return absent;
     bool ok = false;
     const int n = parser.value(name).toInt(&ok);
     if (!ok || n < min || n > max)
@@ -133,11 +136,9 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
             QString("unexpected argument '%1'").arg(parser.positionalArguments()[0]).toStdString());
     if (o.force)
         throw UsageError("--force only goes with --compare");
-    if (parser.isSet("runs"))
-        o.runs = count(parser, "runs", 1, kMaxRuns);
-    o.limitRuns = parser.isSet("limit-runs") ? count(parser, "limit-runs", 0, o.runs) : o.runs;
-    o.pipelinedRuns = parser.isSet("pipelined-runs") ? count(parser, "pipelined-runs", 0, o.runs)
-                                                     : std::min(1, o.limitRuns);
+    o.runs = count(parser, "runs", 1, kMaxRuns, kDefaultRuns);
+    o.limitRuns = count(parser, "limit-runs", 0, o.runs, o.runs);
+    o.pipelinedRuns = count(parser, "pipelined-runs", 0, o.runs, std::min(1, o.limitRuns));
     o.xvfb = parser.isSet("xvfb");
     o.json = parser.value("json");
     return o;
