@@ -158,12 +158,8 @@ int compare(const Options &o)
     if (c.refused)
         return message(kFailed, c.text);
     std::fputs(qPrintable(c.text), stdout);
-    try {
-        if (!o.svg.isEmpty())
-            saveFile(o.svg, QByteArray::fromStdString(comparisonPicture(a, nameA, b, nameB, c)));
-    } catch (const std::runtime_error &e) {
-        return message(kFailed, QString::fromStdString(e.what()));
-    }
+    if (!o.svg.isEmpty())
+        saveFile(o.svg, QByteArray::fromStdString(comparisonPicture(a, nameA, b, nameB, c)));
     return 0;
 }
 
@@ -281,31 +277,27 @@ int measure(const Options &o)
         if (QSaveFile probe(path); !path.isEmpty() && !probe.open(QIODevice::WriteOnly))
             return message(kBadUse, "cannot write " + path + ": " + probe.errorString());
     }
-    try {
-        if (o.limitRuns + o.pipelinedRuns > 0)
-            sibling("plovex-limit"); // missing, it fails before the runs
-        BenchResult r;
-        r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-        r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
-        // Before any server starts, so that only other programs count as load.
-        r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
-        {
-            Session session(o, r);
-            for (const QString &w : r.warnings)
-                message(0, "warning: " + w);
-            if (const int status = measureRuns(o, session, r))
-                return status;
-        }
-        std::fputs(qPrintable(resultTable(r)), stdout);
-        if (!o.json.isEmpty())
-            saveFile(o.json, toJson(r));
-        if (!o.svg.isEmpty())
-            saveFile(o.svg, QByteArray::fromStdString(resultPicture(
-                                r, r.environment.cpuModel + ", " + r.environment.display)));
-        return 0;
-    } catch (const std::runtime_error &e) {
-        return message(kFailed, QString::fromStdString(e.what()));
+    if (o.limitRuns + o.pipelinedRuns > 0)
+        sibling("plovex-limit"); // missing, it fails before the runs
+    BenchResult r;
+    r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
+    // Before any server starts, so that only other programs count as load.
+    r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
+    {
+        Session session(o, r);
+        for (const QString &w : r.warnings)
+            message(0, "warning: " + w);
+        if (const int status = measureRuns(o, session, r))
+            return status;
     }
+    std::fputs(qPrintable(resultTable(r)), stdout);
+    if (!o.json.isEmpty())
+        saveFile(o.json, toJson(r));
+    if (!o.svg.isEmpty())
+        saveFile(o.svg, QByteArray::fromStdString(resultPicture(r, r.environment.cpuModel + ", " +
+                                                                       r.environment.display)));
+    return 0;
 }
 
 #else
@@ -326,11 +318,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName("plovex-bench");
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));
     QCommandLineParser parser;
-    Options options;
     try {
-        options = parse(parser, QCoreApplication::arguments());
+        const Options options = parse(parser, QCoreApplication::arguments());
+        return options.compare.isEmpty() ? measure(options) : compare(options);
     } catch (const UsageError &e) {
         return message(kBadUse, QString::fromStdString(e.what()) + " (see plovex-bench --help)");
+    } catch (const std::runtime_error &e) {
+        return message(kFailed, QString::fromStdString(e.what()));
     }
-    return options.compare.isEmpty() ? measure(options) : compare(options);
 }
