@@ -9,7 +9,7 @@
 #include <X11/Xlib.h>
 
 #include <cmath>
-#include <map>
+#include <cstdio>
 
 namespace {
 
@@ -98,15 +98,6 @@ void scoreAndFrames(PlovexRun &run, int tiles, const std::optional<PresentReport
     run.score = *score;
 }
 
-std::map<QByteArray, QByteArray> keyValues(const QByteArray &line)
-{
-    std::map<QByteArray, QByteArray> fields;
-    for (const QByteArray &pair : line.split(' '))
-        if (const qsizetype eq = pair.indexOf('='); eq > 0)
-            fields[pair.left(eq)] = pair.mid(eq + 1);
-    return fields;
-}
-
 } // namespace
 
 PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const SpriteSheets &sheets)
@@ -165,13 +156,11 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelin
     if (program.waitForExit(milliseconds(5000)) != 0)
         fail(name + " failed after its run: " + program.tail());
 
-    std::map<QByteArray, QByteArray> fields = keyValues(*result);
     LimitRun run;
-    run.fps = fields["fps"].toDouble();
-    run.frames = fields["frames"].toLongLong();
-    run.waited = fields["waited"].toLongLong();
-    if (fields.contains("cpu_us"))
-        run.clientCpuUs = fields["cpu_us"].toDouble();
+    double ms = 0, cpuUs = 0;
+    if (std::sscanf(result->constData(), "frames=%lld ms=%lf fps=%lf waited=%lld cpu_us=%lf",
+                    &run.frames, &ms, &run.fps, &run.waited, &cpuUs) == 5)
+        run.clientCpuUs = cpuUs;
     run.serverCpuUs = microsecondsPerFrame(start->server, end.server, run.frames);
     run.otherBusyPercent = otherBusyPercent(*start, end);
     if (run.fps <= 0 || run.frames <= 0)
