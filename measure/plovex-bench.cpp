@@ -172,8 +172,7 @@ QString sibling(const QString &name)
     const QString found =
         QFileInfo(here).isExecutable() ? here : QStandardPaths::findExecutable(name);
     if (found.isEmpty())
-        throw std::runtime_error(
-            QString("cannot find %1 next to plovex-bench or on PATH").arg(name).toStdString());
+        fail(QString("cannot find %1 next to plovex-bench or on PATH").arg(name));
     return found;
 }
 

@@ -1,6 +1,7 @@
 #include "plovexwindow.h"
 
 #include "layout.h"
+#include "result.h"
 #include "scorereader.h"
 #include "xwindow.h"
 
@@ -14,11 +15,6 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr auto kPoll = milliseconds(50);
-
-[[noreturn]] void fail(const QString &why)
-{
-    throw std::runtime_error(why.toStdString());
-}
 
 // Plovex's main window among the windows created on the root: its size, and the process
 // id it carries where it already carries one.

@@ -18,11 +18,6 @@
 
 namespace {
 
-[[noreturn]] void fail(const QString &why)
-{
-    throw std::runtime_error(why.toStdString());
-}
-
 // No figure of a result comes near this; above it sums of runs could overflow.
 constexpr double kLargest = 1e15;
 

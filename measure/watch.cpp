@@ -27,11 +27,6 @@ constexpr auto kPoll = milliseconds(50);
 constexpr int kLimitBadUse = 2;      // plovex-limit's status for arguments it does not take
 constexpr int kLimitUnavailable = 3; // and when the display cannot take its images
 
-[[noreturn]] void fail(const QString &why)
-{
-    throw std::runtime_error(why.toStdString());
-}
-
 // Watches a started run's window until its finish: the report appearing on the window, or,
 // from a Plovex that does not report, its processor time no longer growing past 8.8 s.
 Sample awaitFinish(Display *d, Window window, Child &program, const Watcher &watcher,
