@@ -41,7 +41,7 @@ constexpr int kBadUse = 2;
 
 struct UsageError : std::runtime_error
 {
-    using std::runtime_error::runtime_error;
+    explicit UsageError(const QString &why) : std::runtime_error(why.toStdString()) {}
 };
 
 struct Options
@@ -74,8 +74,7 @@ int count(const QCommandLineParser &parser, const QString &name, int min, int ma
                              .arg(name)
                              .arg(min)
                              .arg(max)
-                             .arg(parser.value(name))
-                             .toStdString());
+                             .arg(parser.value(name)));
     return n;
 }
 
@@ -111,7 +110,7 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments))
-        throw UsageError(parser.errorText().toStdString());
+        throw UsageError(parser.errorText());
     if (parser.isSet(help))
         parser.showHelp(0);
     if (parser.isSet(version))
@@ -124,16 +123,14 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
         for (const char *measuring : {"runs", "limit-runs", "pipelined-runs", "xvfb", "json"})
             if (parser.isSet(measuring))
                 throw UsageError(QString("--compare does not measure; --%1 has no place with it")
-                                     .arg(measuring)
-                                     .toStdString());
+                                     .arg(measuring));
         o.compare = parser.positionalArguments();
         if (o.compare.size() != 2)
             throw UsageError("--compare takes two result files, A.json B.json");
         return o;
     }
     if (!parser.positionalArguments().isEmpty())
-        throw UsageError(
-            QString("unexpected argument '%1'").arg(parser.positionalArguments()[0]).toStdString());
+        throw UsageError("unexpected argument '" + parser.positionalArguments()[0] + "'");
     if (o.force)
         throw UsageError("--force only goes with --compare");
     o.runs = count(parser, "runs", 1, kMaxRuns, kDefaultRuns);
