@@ -48,13 +48,12 @@ std::optional<QByteArray> Child::line(const QByteArray &prefix) const
 
 std::optional<int> Child::exitStatus()
 {
-    if (!m_status && (m_process.state() == QProcess::NotRunning || m_process.waitForFinished(0))) {
-        m_output += m_process.readAll();
-        // A program ended by a signal reads as 128 + the signal, as in a shell.
-        const bool signalled = m_process.exitStatus() == QProcess::CrashExit;
-        m_status = m_process.exitCode() + (signalled ? 128 : 0);
-    }
-    return m_status;
+    if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(0))
+        return std::nullopt;
+    m_output += m_process.readAll();
+    // A program ended by a signal reads as 128 + the signal, as in a shell.
+    const bool signalled = m_process.exitStatus() == QProcess::CrashExit;
+    return m_process.exitCode() + (signalled ? 128 : 0);
 }
 
 void Child::throwIfEnded(const QString &what)

@@ -43,5 +43,4 @@ private:
     QProcess m_process;
     pid_t m_pid = -1;
     QByteArray m_output;
-    std::optional<int> m_status;
 };

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -19,12 +19,10 @@ std::optional<long long> cpuTicks(pid_t pid)
     const std::size_t close = stat.rfind(')');
     if (pid <= 0 || close == std::string::npos)
         return std::nullopt;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string skip;
-    for (int i = 0; i < 11; ++i) // state .. cmajflt: fields 3 to 13 of stat
-        fields >> skip;
+    // state .. cmajflt (fields 3 to 13 of stat), then utime and stime.
     long long user = 0, system = 0;
-    if (!(fields >> user >> system))
+    if (std::sscanf(stat.c_str() + close + 1,
+                    " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld", &user, &system) != 2)
         return std::nullopt;
     return user + system;
 }

@@ -92,10 +92,9 @@ Watcher openWatcher(const QString &display, const QStringList &environment)
     Watcher w;
     w.display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
     if (!w.display)
-        throw std::runtime_error(
-            display.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY")
-                ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
-                : "cannot open the X display " + std::string(XDisplayName(name.constData())));
+        fail(display.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY")
+                 ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
+                 : "cannot open the X display " + QString(XDisplayName(name.constData())));
     xwindow::ignoreErrors();
     w.environment = environment;
     sockaddr_storage address{};

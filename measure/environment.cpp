@@ -54,10 +54,8 @@ std::pair<QString, bool> governor()
     const QString driver = readLine(base + "scaling_driver");
     const QString preference = readLine(base + "energy_performance_preference");
     const QString profile = readLine("/sys/firmware/acpi/platform_profile");
-    QStringList details;
-    for (const QString &d : {driver, preference, profile.isEmpty() ? "" : "profile " + profile})
-        if (!d.isEmpty())
-            details.append(d);
+    QStringList details{driver, preference, profile.isEmpty() ? "" : "profile " + profile};
+    details.removeAll(QString());
     // With intel_pstate and amd-pstate, "powersave" is the usual dynamic setting; the
     // energy preference and the platform profile tell whether power comes first.
     const bool dynamicDriver = driver == "intel_pstate" || driver.startsWith("amd-pstate");

@@ -41,14 +41,14 @@ constexpr int kBadUse = 2;
 
 struct UsageError : std::runtime_error
 {
-    using std::runtime_error::runtime_error;
+    explicit UsageError(const QString &why) : std::runtime_error(why.toStdString()) {}
 };
 
 struct Options
 {
-    int runs = kDefaultRuns;
-    int limitRuns = kDefaultRuns;
-    int pipelinedRuns = 1;
+    int runs = 0;
+    int limitRuns = 0;
+    int pipelinedRuns = 0;
     bool xvfb = false;
     QString json;
     QString svg;
@@ -62,8 +62,11 @@ int message(int status, const QString &text)
     return status;
 }
 
-int count(const QCommandLineParser &parser, const QString &name, int min, int max)
+// The option's count, or `absent` when it is not given.
+int count(const QCommandLineParser &parser, const QString &name, int min, int max, int absent)
 {
+    if (!parser.isSet(name))
+        return absent;
     bool ok = false;
     const int n = parser.value(name).toInt(&ok);
     if (!ok || n < min || n > max)
@@ -71,8 +74,7 @@ int count(const QCommandLineParser &parser, const QString &name, int min, int ma
                              .arg(name)
                              .arg(min)
                              .arg(max)
-                             .arg(parser.value(name))
-                             .toStdString());
+                             .arg(parser.value(name)));
     return n;
 }
 
@@ -108,7 +110,7 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments))
-        throw UsageError(parser.errorText().toStdString());
+        throw UsageError(parser.errorText());
     if (parser.isSet(help))
         parser.showHelp(0);
     if (parser.isSet(version))
@@ -121,23 +123,19 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
         for (const char *measuring : {"runs", "limit-runs", "pipelined-runs", "xvfb", "json"})
             if (parser.isSet(measuring))
                 throw UsageError(QString("--compare does not measure; --%1 has no place with it")
-                                     .arg(measuring)
-                                     .toStdString());
+                                     .arg(measuring));
         o.compare = parser.positionalArguments();
         if (o.compare.size() != 2)
             throw UsageError("--compare takes two result files, A.json B.json");
         return o;
     }
     if (!parser.positionalArguments().isEmpty())
-        throw UsageError(
-            QString("unexpected argument '%1'").arg(parser.positionalArguments()[0]).toStdString());
+        throw UsageError("unexpected argument '" + parser.positionalArguments()[0] + "'");
     if (o.force)
         throw UsageError("--force only goes with --compare");
-    if (parser.isSet("runs"))
-        o.runs = count(parser, "runs", 1, kMaxRuns);
-    o.limitRuns = parser.isSet("limit-runs") ? count(parser, "limit-runs", 0, o.runs) : o.runs;
-    o.pipelinedRuns = parser.isSet("pipelined-runs") ? count(parser, "pipelined-runs", 0, o.runs)
-                                                     : std::min(1, o.limitRuns);
+    o.runs = count(parser, "runs", 1, kMaxRuns, kDefaultRuns);
+    o.limitRuns = count(parser, "limit-runs", 0, o.runs, o.runs);
+    o.pipelinedRuns = count(parser, "pipelined-runs", 0, o.runs, std::min(1, o.limitRuns));
     o.xvfb = parser.isSet("xvfb");
     o.json = parser.value("json");
     return o;
@@ -157,12 +155,8 @@ int compare(const Options &o)
     if (c.refused)
         return message(kFailed, c.text);
     std::fputs(qPrintable(c.text), stdout);
-    try {
-        if (!o.svg.isEmpty())
-            saveFile(o.svg, QByteArray::fromStdString(comparisonPicture(a, nameA, b, nameB, c)));
-    } catch (const std::runtime_error &e) {
-        return message(kFailed, QString::fromStdString(e.what()));
-    }
+    if (!o.svg.isEmpty())
+        saveFile(o.svg, QByteArray::fromStdString(comparisonPicture(a, nameA, b, nameB, c)));
     return 0;
 }
 
@@ -175,8 +169,7 @@ QString sibling(const QString &name)
     const QString found =
         QFileInfo(here).isExecutable() ? here : QStandardPaths::findExecutable(name);
     if (found.isEmpty())
-        throw std::runtime_error(
-            QString("cannot find %1 next to plovex-bench or on PATH").arg(name).toStdString());
+        fail(QString("cannot find %1 next to plovex-bench or on PATH").arg(name));
     return found;
 }
 
@@ -280,31 +273,27 @@ int measure(const Options &o)
         if (QSaveFile probe(path); !path.isEmpty() && !probe.open(QIODevice::WriteOnly))
             return message(kBadUse, "cannot write " + path + ": " + probe.errorString());
     }
-    try {
-        if (o.limitRuns + o.pipelinedRuns > 0)
-            sibling("plovex-limit"); // missing, it fails before the runs
-        BenchResult r;
-        r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-        r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
-        // Before any server starts, so that only other programs count as load.
-        r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
-        {
-            Session session(o, r);
-            for (const QString &w : r.warnings)
-                message(0, "warning: " + w);
-            if (const int status = measureRuns(o, session, r))
-                return status;
-        }
-        std::fputs(qPrintable(resultTable(r)), stdout);
-        if (!o.json.isEmpty())
-            saveFile(o.json, toJson(r));
-        if (!o.svg.isEmpty())
-            saveFile(o.svg, QByteArray::fromStdString(resultPicture(
-                                r, r.environment.cpuModel + ", " + r.environment.display)));
-        return 0;
-    } catch (const std::runtime_error &e) {
-        return message(kFailed, QString::fromStdString(e.what()));
+    if (o.limitRuns + o.pipelinedRuns > 0)
+        sibling("plovex-limit"); // missing, it fails before the runs
+    BenchResult r;
+    r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
+    // Before any server starts, so that only other programs count as load.
+    r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
+    {
+        Session session(o, r);
+        for (const QString &w : r.warnings)
+            message(0, "warning: " + w);
+        if (const int status = measureRuns(o, session, r))
+            return status;
     }
+    std::fputs(qPrintable(resultTable(r)), stdout);
+    if (!o.json.isEmpty())
+        saveFile(o.json, toJson(r));
+    if (!o.svg.isEmpty())
+        saveFile(o.svg, QByteArray::fromStdString(resultPicture(r, r.environment.cpuModel + ", " +
+                                                                       r.environment.display)));
+    return 0;
 }
 
 #else
@@ -325,11 +314,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName("plovex-bench");
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));
     QCommandLineParser parser;
-    Options options;
     try {
-        options = parse(parser, QCoreApplication::arguments());
+        const Options options = parse(parser, QCoreApplication::arguments());
+        return options.compare.isEmpty() ? measure(options) : compare(options);
     } catch (const UsageError &e) {
         return message(kBadUse, QString::fromStdString(e.what()) + " (see plovex-bench --help)");
+    } catch (const std::runtime_error &e) {
+        return message(kFailed, QString::fromStdString(e.what()));
     }
-    return options.compare.isEmpty() ? measure(options) : compare(options);
 }

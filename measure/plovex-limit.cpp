@@ -30,14 +30,12 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -47,11 +45,6 @@ constexpr int kUnavailable = 3;
 constexpr std::string_view kUsage = "usage: plovex-limit [--pipeline]   (runs 8.8 s on $DISPLAY)\n"
                                     "  --pipeline  overlap drawing with the server's reads: a "
                                     "figure for context, not the serial limit\n";
-
-struct Unavailable : std::runtime_error
-{
-    using std::runtime_error::runtime_error;
-};
 
 bool xFailed = false;
 
@@ -64,27 +57,19 @@ int recordXError(Display *display, XErrorEvent *error)
     return 0;
 }
 
-// The ellipse inscribed in width x height, as bands of rows: within a pixel of the shape
-// the toolkit gives Plovex's window, so the server clips about the same pixels.
-std::vector<XRectangle> ellipseBands(int width, int height)
+// Cuts the window to the ellipse inscribed in it, drawn by the server into a mask: within a
+// pixel of the shape the toolkit gives Plovex's window, so the server clips about the same
+// pixels.
+void cutToEllipse(Display *display, Window window)
 {
-    std::vector<XRectangle> bands;
-    const double a = width / 2.0, b = height / 2.0;
-    for (int y = 0; y < height; ++y) {
-        const double dy = (y + 0.5 - b) / b;
-        const double half = a * std::sqrt(std::max(0.0, 1.0 - dy * dy));
-        const auto left = short(std::lround(a - half));
-        const auto right = short(std::lround(a + half));
-        if (left >= right)
-            continue;
-        if (!bands.empty() && bands.back().x == left &&
-            bands.back().x + bands.back().width == right &&
-            bands.back().y + bands.back().height == y)
-            ++bands.back().height;
-        else
-            bands.push_back({left, short(y), ushort(right - left), 1});
-    }
-    return bands;
+    const Pixmap mask = XCreatePixmap(display, window, kMainWindowWidth, kMainWindowHeight, 1);
+    const GC gc = XCreateGC(display, mask, 0, nullptr);
+    XFillRectangle(display, mask, gc, 0, 0, kMainWindowWidth, kMainWindowHeight);
+    XSetForeground(display, gc, 1);
+    XFillArc(display, mask, gc, 0, 0, kMainWindowWidth, kMainWindowHeight, 0, 360 * 64);
+    XShapeCombineMask(display, window, ShapeBounding, 0, 0, mask, ShapeSet);
+    XFreeGC(display, gc);
+    XFreePixmap(display, mask);
 }
 
 // Plovex's window as far as the server sees it: borderless, centred, cut to the ellipse.
@@ -119,9 +104,7 @@ public:
         const Atom motifHints = XInternAtom(m_display, "_MOTIF_WM_HINTS", False);
         XChangeProperty(m_display, m_window, motifHints, motifHints, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char *>(motif), 5);
-        std::vector<XRectangle> bands = ellipseBands(kMainWindowWidth, kMainWindowHeight);
-        XShapeCombineRectangles(m_display, m_window, ShapeBounding, 0, 0, bands.data(),
-                                int(bands.size()), ShapeSet, YXBanded);
+        cutToEllipse(m_display, m_window);
 
         XMapWindow(m_display, m_window);
         const auto shownBy = Clock::now() + std::chrono::seconds(10);
@@ -280,10 +263,9 @@ int measure(bool pipelined)
     std::unique_ptr<XShmConnection> connection =
         XShmConnection::open(kFieldWidth, kFieldHeight, pipelined ? 2 : 1, &refusal);
     if (!connection) {
-        const std::string why(XShmConnection::describe(refusal));
-        if (refusal == XShmConnection::Refusal::NoDisplay)
-            throw std::runtime_error(why);
-        throw Unavailable(why);
+        const std::string_view why = XShmConnection::describe(refusal);
+        std::fprintf(stderr, "plovex-limit: %.*s\n", int(why.size()), why.data());
+        return refusal == XShmConnection::Refusal::NoDisplay ? 1 : kUnavailable;
     }
     LimitWindow window;
     if (!connection->setWindow(window.id()))
@@ -316,9 +298,6 @@ int main(int argc, char *argv[])
     }
     try {
         return measure(pipelined);
-    } catch (const Unavailable &e) {
-        std::fprintf(stderr, "plovex-limit: %s\n", e.what());
-        return kUnavailable;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "plovex-limit: %s\n", e.what());
         return 1;

@@ -1,7 +1,7 @@
 #include "plovexwindow.h"
 
-#include "failure.h"
 #include "layout.h"
+#include "result.h"
 #include "scorereader.h"
 #include "xwindow.h"
 
@@ -26,8 +26,7 @@ bool isPlovexWindow(Display *d, const XCreateWindowEvent &created, pid_t pid)
 
 } // namespace
 
-Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
-                         const std::function<void()> &created)
+Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit)
 {
     const auto by = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -39,10 +38,8 @@ Window awaitPlovexWindow(Display *d, Child &program, milliseconds limit,
             continue;
         XEvent event;
         XNextEvent(d, &event);
-        if (event.type == CreateNotify && isPlovexWindow(d, event.xcreatewindow, program.pid())) {
-            created();
+        if (event.type == CreateNotify && isPlovexWindow(d, event.xcreatewindow, program.pid()))
             return event.xcreatewindow.window;
-        }
     }
 }
 

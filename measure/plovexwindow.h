@@ -8,7 +8,6 @@
 #include "xwindow.h"
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 struct SpriteSheets;
@@ -17,10 +16,9 @@ struct SpriteSheets;
 constexpr std::chrono::milliseconds kPoll{50};
 
 // Waits up to `limit` for `program`'s main window to be created on the root, watched with
-// SubstructureNotify from before the program started; calls `created` at once when it is.
+// SubstructureNotify from before the program started, and returns as soon as it is.
 // Throws std::runtime_error when the program ends or no window comes.
-Window awaitPlovexWindow(Display *d, Child &program, std::chrono::milliseconds limit,
-                         const std::function<void()> &created);
+Window awaitPlovexWindow(Display *d, Child &program, std::chrono::milliseconds limit);
 
 // The report on the window; none from a Plovex that publishes none.
 std::optional<PresentReport> readPresentReport(Display *d, Window w);

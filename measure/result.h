@@ -8,7 +8,15 @@
 #include <QStringList>
 
 #include <optional>
+#include <stdexcept>
 #include <vector>
+
+// How measuring and reading results report a fault: a std::runtime_error with a one-line
+// reason.
+[[noreturn]] inline void fail(const QString &why)
+{
+    throw std::runtime_error(why.toStdString());
+}
 
 struct Environment
 {

@@ -1,7 +1,7 @@
 #include "resultjson.h"
 
-#include "failure.h"
 #include "limiter.h"
+#include "result.h"
 #include "scorereader.h"
 
 #include <QFile>
@@ -104,89 +104,82 @@ QJsonArray toArray(const std::vector<T> &values, std::span<const Field<T>> field
     return a;
 }
 
-// Reads the fields of one JSON object, naming the field's path in every complaint.
-class Reader
+// A field's path in the file, as every complaint names it: "runs[1].score".
+QString at(const QString &path, const QString &key)
 {
-public:
-    Reader(const QJsonObject &object, QString path) : m_object(object), m_path(std::move(path)) {}
+    return path.isEmpty() ? key : path + "." + key;
+}
 
-    // The field's value, of the kind `is` asks for when it asks.
-    QJsonValue value(const QString &key, bool (QJsonValue::*is)() const = nullptr,
-                     const QString &kind = {}) const
-    {
-        const QJsonValue v = m_object.value(key);
-        if (v.isUndefined())
-            fail(where(key) + " is missing");
-        if (is && !(v.*is)())
-            fail(where(key) + " is not " + kind);
-        return v;
-    }
-    void read(const QString &key, QString &to) const
-    {
-        to = value(key, &QJsonValue::isString, "a string").toString();
-    }
-    void read(const QString &key, bool &to) const
-    {
-        to = value(key, &QJsonValue::isBool, "true or false").toBool();
-    }
-    void read(const QString &key, double &to, double largest = kLargest) const
-    {
-        const QString kind = "a number from 0 to " + QString::number(largest);
-        to = value(key, &QJsonValue::isDouble, kind).toDouble();
-        if (!(to >= 0 && to <= largest))
-            fail(where(key) + " is not " + kind);
-    }
-    template <class Whole>
-    requires std::is_integral_v<Whole>
-    void read(const QString &key, Whole &to) const
-    {
-        double d = 0;
-        read(key, d, std::is_same_v<Whole, int> ? INT_MAX : kLargest);
-        if (d != std::floor(d))
-            fail(where(key) + " is not a whole number");
-        to = Whole(d);
-    }
-    template <class V> void read(const QString &key, std::optional<V> &to) const
-    {
-        to.reset();
-        if (!value(key).isNull())
-            read(key, to.emplace());
-    }
-    QJsonArray array(const QString &key) const
-    {
-        return value(key, &QJsonValue::isArray, "a list").toArray();
-    }
-    Reader object(const QString &key, qsizetype index = -1) const
-    {
-        const QJsonValue v = index < 0 ? value(key) : array(key).at(index);
-        const QString path = where(key) + (index < 0 ? "" : QString("[%1]").arg(index));
-        if (!v.isObject())
-            fail(path + " is not an object");
-        return Reader(v.toObject(), path);
-    }
-    QString where(const QString &key) const { return m_path.isEmpty() ? key : m_path + "." + key; }
+// The value at `path`, of the kind `is` asks for.
+QJsonValue expect(const QJsonValue &v, const QString &path, bool (QJsonValue::*is)() const,
+                  const QString &kind)
+{
+    if (v.isUndefined())
+        fail(path + " is missing");
+    if (!(v.*is)())
+        fail(path + " is not " + kind);
+    return v;
+}
 
-    template <class T> T fromObject(std::span<const Field<T>> fields) const
-    {
-        T value;
-        for (const Field<T> &f : fields)
-            if (!f.added || m_object.contains(f.key))
-                std::visit([&](auto member) { read(f.key, value.*member); }, f.member);
-        return value;
-    }
-    template <class T>
-    std::vector<T> fromArray(const QString &key, std::span<const Field<T>> fields) const
-    {
-        std::vector<T> values;
-        for (qsizetype i = 0; i < array(key).size(); ++i)
-            values.push_back(object(key, i).fromObject(fields));
-        return values;
-    }
+void read(const QJsonValue &v, const QString &path, QString &to)
+{
+    to = expect(v, path, &QJsonValue::isString, "a string").toString();
+}
+void read(const QJsonValue &v, const QString &path, bool &to)
+{
+    to = expect(v, path, &QJsonValue::isBool, "true or false").toBool();
+}
+void read(const QJsonValue &v, const QString &path, double &to, double largest = kLargest)
+{
+    const QString kind = "a number from 0 to " + QString::number(largest);
+    to = expect(v, path, &QJsonValue::isDouble, kind).toDouble();
+    if (!(to >= 0 && to <= largest))
+        fail(path + " is not " + kind);
+}
+template <class Whole>
+requires std::is_integral_v<Whole>
+void read(const QJsonValue &v, const QString &path, Whole &to)
+{
+    double d = 0;
+    read(v, path, d, std::is_same_v<Whole, int> ? INT_MAX : kLargest);
+    if (d != std::floor(d))
+        fail(path + " is not a whole number");
+    to = Whole(d);
+}
+template <class V> void read(const QJsonValue &v, const QString &path, std::optional<V> &to)
+{
+    to.reset();
+    if (!v.isNull())
+        read(v, path, to.emplace());
+}
 
-private:
-    QJsonObject m_object;
-    QString m_path;
-};
+template <class T>
+T fromObject(const QJsonValue &v, const QString &path, std::span<const Field<T>> fields)
+{
+    const QJsonObject o = expect(v, path, &QJsonValue::isObject, "an object").toObject();
+    T value;
+    for (const Field<T> &f : fields)
+        if (!f.added || o.contains(f.key))
+            std::visit([&](auto member) { read(o.value(f.key), at(path, f.key), value.*member); },
+                       f.member);
+    return value;
+}
+
+QJsonArray array(const QJsonObject &root, const QString &key)
+{
+    return expect(root.value(key), key, &QJsonValue::isArray, "a list").toArray();
+}
+
+template <class T>
+std::vector<T> fromArray(const QJsonObject &root, const QString &key,
+                         std::span<const Field<T>> fields)
+{
+    const QJsonArray a = array(root, key);
+    std::vector<T> values;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        values.push_back(fromObject(a[i], QString("%1[%2]").arg(key).arg(i), fields));
+    return values;
+}
 
 QJsonObject summaryJson(const BenchResult &r)
 {
@@ -213,9 +206,9 @@ QJsonObject summaryJson(const BenchResult &r)
     };
 }
 
-std::vector<PlovexRun> runsFrom(const Reader &root)
+std::vector<PlovexRun> runsFrom(const QJsonObject &root)
 {
-    std::vector<PlovexRun> runs = root.fromArray<PlovexRun>("runs", kRunFields);
+    std::vector<PlovexRun> runs = fromArray<PlovexRun>(root, "runs", kRunFields);
     if (runs.empty())
         fail("runs is empty");
     for (std::size_t i = 0; i < runs.size(); ++i)
@@ -232,13 +225,12 @@ std::vector<PlovexRun> runsFrom(const Reader &root)
 
 QByteArray toJson(const BenchResult &r)
 {
-    QJsonArray runs = toArray<PlovexRun>(r.runs, kRunFields);
-    for (qsizetype i = 0; i < runs.size(); ++i) { // for readers of the file; not read back
-        QJsonObject run = runs[i].toObject();
-        const PlovexRun &from = r.runs[std::size_t(i)];
-        run.insert("pipelined",
-                   from.waited ? QJsonValue(from.frames - *from.waited) : QJsonValue());
-        runs[i] = run;
+    QJsonArray runs;
+    for (const PlovexRun &run : r.runs) {
+        QJsonObject o = toObject<PlovexRun>(run, kRunFields);
+        // For readers of the file; not read back.
+        o.insert("pipelined", run.waited ? QJsonValue(run.frames - *run.waited) : QJsonValue());
+        runs.append(o);
     }
     QJsonObject root{
         {"schema", kResultSchema},
@@ -264,27 +256,28 @@ BenchResult resultFromJson(const QByteArray &json)
         fail("not JSON: " + error.errorString() + " at offset " + QString::number(error.offset));
     if (!doc.isObject() || doc.object().value("schema").toString() != kResultSchema)
         fail(QString("not a plovex-bench result (no \"schema\": \"%1\")").arg(kResultSchema));
-    const Reader root(doc.object(), QString());
+    const QJsonObject root = doc.object();
     int version = 0;
-    root.read("schema_version", version);
+    read(root.value("schema_version"), "schema_version", version);
     if (version != kResultSchemaVersion)
         fail(QString("schema version %1; this plovex-bench reads version %2")
                  .arg(version)
                  .arg(kResultSchemaVersion));
 
     BenchResult r;
-    root.read("created", r.created);
-    r.environment = root.object("environment").fromObject<Environment>(kEnvironmentFields);
-    for (const QJsonValue v : root.array("warnings")) {
+    read(root.value("created"), "created", r.created);
+    r.environment =
+        fromObject<Environment>(root.value("environment"), "environment", kEnvironmentFields);
+    for (const QJsonValue v : array(root, "warnings")) {
         if (!v.isString())
             fail("warnings holds something other than text");
         r.warnings.append(v.toString());
     }
     r.runs = runsFrom(root);
-    r.limitRuns = root.fromArray<LimitRun>("limit_runs", kLimitFields);
-    root.read("limit_unavailable", r.limitUnavailable);
-    if (doc.object().contains("pipelined_limit_runs")) // since the serial limit
-        r.pipelinedRuns = root.fromArray<LimitRun>("pipelined_limit_runs", kLimitFields);
+    r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
+    read(root.value("limit_unavailable"), "limit_unavailable", r.limitUnavailable);
+    if (root.contains("pipelined_limit_runs")) // since the serial limit
+        r.pipelinedRuns = fromArray<LimitRun>(root, "pipelined_limit_runs", kLimitFields);
     return r;
 }
 

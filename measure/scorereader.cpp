@@ -50,8 +50,7 @@ TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheet
     for (int k = 0; k < 4; ++k) {
         const int x = kScoreDigitLeft + kScoreDigitSpacing * k, y = kScoreDigitTop;
         const QPoint corner = origin + QPoint(x, y);
-        if (!image.rect().contains(corner) ||
-            !image.rect().contains(corner + QPoint(kTileSize - 1, kTileSize - 1))) {
+        if (!image.rect().contains(QRect(corner, QSize(kTileSize, kTileSize)))) {
             reading.problem = "digit tile " + std::to_string(k) + " lies outside the image";
             return reading;
         }
@@ -62,10 +61,8 @@ TileReading readScoreTiles(const QImage &image, QPoint origin, const SpriteSheet
                               "," + std::to_string(y) + ") matches " +
                               std::to_string(found.size()) + " digits of the sheet (expected " +
                               "exactly one):";
-            for (int d : found) {
-                reading.problem += ' ';
-                reading.problem += std::to_string(d);
-            }
+            for (int d : found)
+                reading.problem += ' ' + std::to_string(d);
             return reading;
         }
         score = score * 10 + found.front();

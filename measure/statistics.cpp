@@ -16,19 +16,14 @@ double logChoose(int n, int k)
     return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0);
 }
 
-// P(B <= k) for B ~ Binomial(n, 1/2).
-double binomialHalfCdf(int n, int k)
-{
-    double sum = 0;
-    for (int i = 0; i <= k; ++i)
-        sum += std::exp(logChoose(n, i) - n * std::numbers::ln2);
-    return sum;
-}
-
-// Coverage of [x(j), x(n+1-j)], 1-based order statistics.
+// Coverage of [x(j), x(n+1-j)], 1-based order statistics: 1 - 2 P(B < j) for
+// B ~ Binomial(n, 1/2).
 double coverage(int n, int j)
 {
-    return std::max(0.0, 1.0 - 2.0 * binomialHalfCdf(n, j - 1));
+    double below = 0;
+    for (int i = 0; i < j; ++i)
+        below += std::exp(logChoose(n, i) - n * std::numbers::ln2);
+    return std::max(0.0, 1.0 - 2.0 * below);
 }
 
 // The pooled values' midranks, doubled so that they stay whole numbers, with the tie

@@ -11,8 +11,6 @@ struct MedianInterval
     double low = 0;
     double high = 0;
     double confidence = 0;
-
-    bool operator==(const MedianInterval &) const = default;
 };
 
 struct Summary
@@ -24,8 +22,6 @@ struct Summary
     double mean = 0;
     double cv = 0; // sample standard deviation over the mean; 0 below two runs
     MedianInterval interval;
-
-    bool operator==(const Summary &) const = default;
 };
 
 // A series whose variation is above this is unstable.

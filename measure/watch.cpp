@@ -1,8 +1,8 @@
 #include "watch.h"
 
 #include "cputime.h"
-#include "failure.h"
 #include "plovexwindow.h"
+#include "result.h"
 #include "runstate.h"
 #include "scorereader.h"
 #include "xwindow.h"
@@ -10,7 +10,7 @@
 #include <X11/Xlib.h>
 
 #include <cmath>
-#include <map>
+#include <cstdio>
 
 namespace {
 
@@ -93,15 +93,6 @@ void scoreAndFrames(PlovexRun &run, int tiles, const std::optional<PresentReport
     run.score = *score;
 }
 
-std::map<QByteArray, QByteArray> keyValues(const QByteArray &line)
-{
-    std::map<QByteArray, QByteArray> fields;
-    for (const QByteArray &pair : line.split(' '))
-        if (const qsizetype eq = pair.indexOf('='); eq > 0)
-            fields[pair.left(eq)] = pair.mid(eq + 1);
-    return fields;
-}
-
 } // namespace
 
 PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const SpriteSheets &sheets)
@@ -112,10 +103,9 @@ PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const Spr
     XSelectInput(d, root, SubstructureNotifyMask);
     XSync(d, False);
     Child program(plovex, {}, watcher.environment);
+    const Window window = awaitPlovexWindow(d, program, kStartLimit);
     // The run starts as its window is made: take the first processor times then.
-    Sample start;
-    const Window window = awaitPlovexWindow(
-        d, program, kStartLimit, [&] { start = sample(program.pid(), watcher.serverPid); });
+    const Sample start = sample(program.pid(), watcher.serverPid);
     XSelectInput(d, root, NoEventMask);
     XSelectInput(d, window, PropertyChangeMask | StructureNotifyMask);
     XSync(d, False);
@@ -161,13 +151,11 @@ LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelin
     if (program.waitForExit(milliseconds(5000)) != 0)
         fail(name + " failed after its run: " + program.tail());
 
-    std::map<QByteArray, QByteArray> fields = keyValues(*result);
     LimitRun run;
-    run.fps = fields["fps"].toDouble();
-    run.frames = fields["frames"].toLongLong();
-    run.waited = fields["waited"].toLongLong();
-    if (fields.contains("cpu_us"))
-        run.clientCpuUs = fields["cpu_us"].toDouble();
+    double ms = 0, cpuUs = 0;
+    if (std::sscanf(result->constData(), "frames=%lld ms=%lf fps=%lf waited=%lld cpu_us=%lf",
+                    &run.frames, &ms, &run.fps, &run.waited, &cpuUs) == 5)
+        run.clientCpuUs = cpuUs;
     run.serverCpuUs = microsecondsPerFrame(start->server, end.server, run.frames);
     run.otherBusyPercent = otherBusyPercent(*start, end);
     if (run.fps <= 0 || run.frames <= 0)
