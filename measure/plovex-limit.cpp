@@ -30,12 +30,14 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <poll.h>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,19 +59,27 @@ int recordXError(Display *display, XErrorEvent *error)
     return 0;
 }
 
-// Cuts the window to the ellipse inscribed in it, drawn by the server into a mask: within a
-// pixel of the shape the toolkit gives Plovex's window, so the server clips about the same
-// pixels.
-void cutToEllipse(Display *display, Window window)
+// The ellipse inscribed in width x height, as bands of rows: within a pixel of the shape
+// the toolkit gives Plovex's window, so the server clips about the same pixels.
+std::vector<XRectangle> ellipseBands(int width, int height)
 {
-    const Pixmap mask = XCreatePixmap(display, window, kMainWindowWidth, kMainWindowHeight, 1);
-    const GC gc = XCreateGC(display, mask, 0, nullptr);
-    XFillRectangle(display, mask, gc, 0, 0, kMainWindowWidth, kMainWindowHeight);
-    XSetForeground(display, gc, 1);
-    XFillArc(display, mask, gc, 0, 0, kMainWindowWidth, kMainWindowHeight, 0, 360 * 64);
-    XShapeCombineMask(display, window, ShapeBounding, 0, 0, mask, ShapeSet);
-    XFreeGC(display, gc);
-    XFreePixmap(display, mask);
+    std::vector<XRectangle> bands;
+    const double a = width / 2.0, b = height / 2.0;
+    for (int y = 0; y < height; ++y) {
+        const double dy = (y + 0.5 - b) / b;
+        const double half = a * std::sqrt(std::max(0.0, 1.0 - dy * dy));
+        const auto left = short(std::lround(a - half));
+        const auto right = short(std::lround(a + half));
+        if (left >= right)
+            continue;
+        if (!bands.empty() && bands.back().x == left &&
+            bands.back().x + bands.back().width == right &&
+            bands.back().y + bands.back().height == y)
+            ++bands.back().height;
+        else
+            bands.push_back({left, short(y), ushort(right - left), 1});
+    }
+    return bands;
 }
 
 // Plovex's window as far as the server sees it: borderless, centred, cut to the ellipse.
@@ -104,7 +114,9 @@ public:
         const Atom motifHints = XInternAtom(m_display, "_MOTIF_WM_HINTS", False);
         XChangeProperty(m_display, m_window, motifHints, motifHints, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char *>(motif), 5);
-        cutToEllipse(m_display, m_window);
+        std::vector<XRectangle> bands = ellipseBands(kMainWindowWidth, kMainWindowHeight);
+        XShapeCombineRectangles(m_display, m_window, ShapeBounding, 0, 0, bands.data(),
+                                int(bands.size()), ShapeSet, YXBanded);
 
         XMapWindow(m_display, m_window);
         const auto shownBy = Clock::now() + std::chrono::seconds(10);
