@@ -42,6 +42,14 @@ void TImage::setPresenter(std::unique_ptr<Presenter> presenter)
     m_presenter = std::move(presenter);
 }
 
+void TImage::setOwnWindow(bool own)
+{
+    m_ownWindow = own;
+    setAttribute(Qt::WA_PaintOnScreen, own);
+    if (own)
+        setAttribute(Qt::WA_NativeWindow);
+}
+
 void TImage::setField(std::unique_ptr<FieldBitmap> field)
 {
     m_field = std::move(field);
@@ -84,7 +92,7 @@ void TImage::beginFrame()
 QPaintEngine *TImage::paintEngine() const
 {
     // A presenter that puts the field on this window itself: nothing of Qt's paints it.
-    return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QWidget::paintEngine();
+    return m_ownWindow ? nullptr : QWidget::paintEngine();
 }
 
 void TImage::fieldChanged(void *self)
@@ -99,7 +107,7 @@ void TImage::markForRepaint()
         m_repaintPending = true;
         // A presenter that puts the field on this window itself needs nothing of the
         // toolkit's repaint, so the program's loop delivers it.
-        if (testAttribute(Qt::WA_PaintOnScreen)) {
+        if (m_ownWindow) {
             SelfPaint::mark(this);
             return;
         }

@@ -32,9 +32,9 @@ public:
     // How the field reaches the screen; set once, before the first field.
     void setPresenter(std::unique_ptr<Presenter> presenter);
     const Presenter *presenter() const { return m_presenter.get(); }
-    // Whether the control is a window of its own, which covers whatever its parent paints
-    // beneath it: controls that must stay above the field need windows too.
-    bool coversSiblings() const { return testAttribute(Qt::WA_NativeWindow); }
+    // The control is a window of its own that its presenter puts the field on: the toolkit
+    // paints nothing of it, and its repaints bypass the toolkit's update queue.
+    void setOwnWindow(bool own);
 
     // Installs the field, drawing into the presenter's pixels; the previous one is released.
     void setField(std::unique_ptr<FieldBitmap> field);
@@ -65,6 +65,7 @@ private:
     std::unique_ptr<Presenter> m_presenter;
     std::unique_ptr<FieldBitmap> m_field;
     QRegion m_paintClip;
+    bool m_ownWindow = false;
     bool m_repaintPending = false;
     bool m_framePresented = false; // the current frame has been presented once
 

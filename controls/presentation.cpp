@@ -27,7 +27,7 @@ void connectionBroke()
     std::_Exit(1);
 }
 
-std::unique_ptr<Presenter> sharedMemoryPresenter(TImage &view)
+std::unique_ptr<Presenter> sharedMemoryPresenter(TImage &view, FieldPresentation &presentation)
 {
     if (!onX11())
         return nullptr;
@@ -38,14 +38,14 @@ std::unique_ptr<Presenter> sharedMemoryPresenter(TImage &view)
     // them windows too, and those would cover the field with stale pixels.
     QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     // Qt must not paint this window from its back buffer: that would cover our puts.
-    view.setAttribute(Qt::WA_PaintOnScreen);
-    view.setAttribute(Qt::WA_NativeWindow);
+    view.setOwnWindow(true);
     // Presses go through to the main window as before, which drags itself by them (a
     // window manager's move starts from where the main window saw the press).
     view.winId();
+    presentation.viewIsWindow = true;
     view.windowHandle()->setFlag(Qt::WindowTransparentForInput);
     if (!presenter->setWindow(std::uint32_t(view.winId()))) {
-        view.setAttribute(Qt::WA_PaintOnScreen, false);
+        view.setOwnWindow(false);
         return nullptr;
     }
     return presenter;
@@ -54,19 +54,25 @@ std::unique_ptr<Presenter> sharedMemoryPresenter(TImage &view)
 
 } // namespace
 
-bool shapeCutsOutput()
+FieldPresentation presentField(TImage &view, FieldPath path)
 {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-std::unique_ptr<Presenter> createFieldPresenter(TImage &view, FieldPath path)
-{
+    FieldPresentation presentation;
+    presentation.shapeCutsOutput =
+        !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 #ifdef PLOVEX_X11
     if (path == FieldPath::Fastest)
-        if (std::unique_ptr<Presenter> presenter = sharedMemoryPresenter(view))
-            return presenter;
+        presentation.presenter = sharedMemoryPresenter(view, presentation);
 #else
     (void)path;
 #endif
-    return std::make_unique<QtPresenter>(view, kFieldWidth, kFieldHeight);
+    if (!presentation.presenter)
+        presentation.presenter = std::make_unique<QtPresenter>(view, kFieldWidth, kFieldHeight);
+    return presentation;
+}
+
+void useDesktopPointer(QWidget &window)
+{
+    // With no pointer of its own, an X window shows its parent's: the desktop's.
+    if (onX11() && window.windowHandle())
+        window.windowHandle()->unsetCursor();
 }

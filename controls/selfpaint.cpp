@@ -23,11 +23,6 @@ void clear(QWidget *control)
         pendingControl = nullptr;
 }
 
-bool pending()
-{
-    return pendingControl != nullptr;
-}
-
 bool deliver()
 {
     QWidget *control = pendingControl;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // x * a / 255 per channel, with the rounding of the toolkit's own source-over.
@@ -16,6 +20,51 @@ inline std::uint32_t byteMul(std::uint32_t x, std::uint32_t a)
     x &= 0xFF00FF00u;
     return x | t;
 }
+
+// Source over for one pixel. A fully transparent source leaves the field as it is, so
+// spans may run over the gaps between a glyph's strokes.
+inline std::uint32_t over(std::uint32_t s, std::uint32_t d)
+{
+    return 0xFF000000u | (s + byteMul(d, 255 - (s >> 24)));
+}
+
+#if defined(__SSE2__)
+// Eight channels of two pixels times their pixel's factor, rounded as byteMul.
+inline __m128i mulChannels(__m128i channels, __m128i factors)
+{
+    const __m128i t = _mm_mullo_epi16(channels, factors);
+    return _mm_srli_epi16(
+        _mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), _mm_set1_epi16(0x80)), 8);
+}
+#endif
+
+// Source over along a span, four pixels at a time where the processor allows.
+void blendSpan(std::uint32_t *d, const std::uint32_t *s, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4) {
+        const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+        __m128i inverse = _mm_sub_epi32(_mm_set1_epi32(255), _mm_srli_epi32(src, 24));
+        inverse = _mm_or_si128(inverse, _mm_slli_epi32(inverse, 16));
+        const __m128i low =
+            mulChannels(_mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi32(inverse, inverse));
+        const __m128i high =
+            mulChannels(_mm_unpackhi_epi8(dst, zero), _mm_unpackhi_epi32(inverse, inverse));
+        const __m128i blended = _mm_add_epi32(src, _mm_packus_epi16(low, high));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i),
+                         _mm_or_si128(blended, _mm_set1_epi32(int(0xFF000000u))));
+    }
+#endif
+    for (; i < n; ++i)
+        d[i] = over(s[i], d[i]);
+}
+
+// Transparent gaps up to this long are blended over rather than skipped: a span costs
+// more to start than a few pixels cost to blend.
+constexpr int kBridgedGap = 8;
 
 } // namespace
 
@@ -34,7 +83,12 @@ void Overlay::setPicture(const OverlayPicture &picture)
             for (; x < picture.width && (line[x] >> 24) != 0; ++x)
                 run.opaque = run.opaque && (line[x] >> 24) == 0xFF;
             run.right = x;
-            m_runs.push_back(run);
+            Run *last = m_runs.empty() ? nullptr : &m_runs.back();
+            if (last && last->y == y && !last->opaque && !run.opaque &&
+                run.left - last->right <= kBridgedGap)
+                last->right = run.right;
+            else
+                m_runs.push_back(run);
         }
     }
 }
@@ -50,13 +104,9 @@ void Overlay::blendOver(std::uint32_t *field, int fieldWidth, int fieldHeight, i
         const std::uint32_t *s =
             m_picture.pixels + std::size_t(run.y) * std::size_t(m_picture.stride) + (left - x);
         std::uint32_t *d = field + std::size_t(row) * std::size_t(fieldWidth) + left;
-        if (run.opaque) {
+        if (run.opaque)
             std::memcpy(d, s, std::size_t(right - left) * sizeof *d);
-            continue;
-        }
-        for (int i = 0; i < right - left; ++i) {
-            const std::uint32_t alpha = s[i] >> 24;
-            d[i] = alpha == 0xFF ? s[i] : 0xFF000000u | (s[i] + byteMul(d[i], 255 - alpha));
-        }
+        else
+            blendSpan(d, s, right - left);
     }
 }

@@ -27,8 +27,9 @@ public:
     void blendOver(std::uint32_t *field, int fieldWidth, int fieldHeight, int x, int y) const;
 
 private:
-    // The pixels that are not fully transparent, as runs along the rows: the text of a
-    // transparent label is a small part of its rectangle.
+    // The pixels that are not fully transparent, as runs along the rows (the text of a
+    // transparent label is a small part of its rectangle); short transparent gaps inside a
+    // row are taken into the run around them.
     struct Run
     {
         int y, left, right; // right exclusive

@@ -96,7 +96,8 @@ bool TApplication::processPendingEvents()
 
 void TApplication::HandleMessage()
 {
-    // A pending repaint comes after whatever else is queued, as a window system's does.
+    // A repaint marked outside an idle pass (a label changed by a timer once the run is
+    // over) comes after whatever else is queued, as a window system's does.
     if (!processPendingEvents() && !SelfPaint::deliver())
         Idle();
 }
@@ -106,9 +107,13 @@ void TApplication::Idle()
     bool done = true;
     if (m_onIdle)
         guarded([&] { m_onIdle(this, done); });
-    // Block until something arrives. A frame drawn in this pass has marked its repaint,
-    // so the wait returns at once and that repaint is what gets handled next.
-    if (done && !m_terminated && !SelfPaint::pending())
+    // A frame drawn in this pass has marked its repaint: the wait would return at once for
+    // it, so it is handled now. Whatever arrived meanwhile is handled right after it, still
+    // before the next frame, and the loop looks at its queue once a frame instead of twice.
+    if (SelfPaint::deliver())
+        return;
+    // Block until something arrives.
+    if (done && !m_terminated)
         QCoreApplication::eventDispatcher()->processEvents(QEventLoop::WaitForMoreEvents |
                                                            QEventLoop::AllEvents);
 }

@@ -54,18 +54,21 @@ TMainForm::TMainForm(QWidget *parent, FieldPath fieldPath)
     palette.setColor(QPalette::Window, toQColor(clActiveBorder));
     setPalette(palette);
     setAutoFillBackground(false);
-    // Where the shape does not cut what shows, paint nothing outside the ellipse.
-    if (!shapeCutsOutput())
-        setAttribute(Qt::WA_TranslucentBackground);
     createImages();
     createLabels();
     createButtons();
     createActions();
-    Image1->setPresenter(createFieldPresenter(*Image1, fieldPath));
+    FieldPresentation presentation = presentField(*Image1, fieldPath);
+    Image1->setPresenter(std::move(presentation.presenter));
+    // Where the shape does not cut what shows, paint nothing outside the ellipse. (Only the
+    // back buffer is used there, so the native window is not made yet.)
+    m_shapeCutsOutput = presentation.shapeCutsOutput;
+    if (!m_shapeCutsOutput)
+        setAttribute(Qt::WA_TranslucentBackground);
     // The field draws the labels into its own pixels, the same way on every path.
     Image1->addOverlay(Label1);
     Image1->addOverlay(Label3);
-    if (Image1->coversSiblings()) {
+    if (presentation.viewIsWindow) {
         // The buttons' frames become windows too, so that they stay above the field's.
         SaiPanel->setAttribute(Qt::WA_NativeWindow);
         ShuPanel->setAttribute(Qt::WA_NativeWindow);
@@ -210,7 +213,7 @@ void TMainForm::applyWindowShape()
     // The native window's mask shapes it for output and input without clipping every
     // paint of ours, which a widget mask would (and would slow each frame down).
     windowHandle()->setMask(shape);
-    if (!shapeCutsOutput())
+    if (!m_shapeCutsOutput)
         Image1->setPaintClip(shape);
 }
 
@@ -271,6 +274,7 @@ void TMainForm::ShowCentred()
         move(screen.left() + left, screen.top() + top);
     }
     show();
+    useDesktopPointer(*this);
 }
 
 void TMainForm::ShowButtonColors(bool highlight)

@@ -109,6 +109,7 @@ private:
     void releaseButton(TPanel *button, TMouseButton Button);
 
     MeasurementRun m_run;
+    bool m_shapeCutsOutput = true;
     std::function<void()> m_showScoreTable;
     QString m_caption;
     bool m_shownOnce = false;
