@@ -12,11 +12,14 @@ PrivateXvfb::PrivateXvfb()
     if (xvfb.isEmpty())
         throw std::runtime_error("--xvfb needs Xvfb (Debian: apt-get install xvfb)");
     // -displayfd: the server picks a free display and writes its number to our pipe.
-    m_server =
-        std::make_unique<Child>(xvfb,
-                                QStringList{"-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                            "-nolisten", "tcp", "-ac", "+extension", "SHAPE"},
-                                QProcessEnvironment::systemEnvironment().toStringList());
+    // -nocursor: Xvfb draws the pointer itself and redraws it over every frame that it
+    // overlaps, at a cost that depends on where the pointer is and whether it has been shown
+    // yet; without it every program is measured alike, as under a desktop's hardware pointer.
+    m_server = std::make_unique<Child>(xvfb,
+                                       QStringList{"-displayfd", "1", "-screen", "0",
+                                                   "1280x1024x24", "-nolisten", "tcp", "-ac",
+                                                   "+extension", "SHAPE", "-nocursor"},
+                                       QProcessEnvironment::systemEnvironment().toStringList());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     const QRegularExpression number(R"(^(\d+)\s*$)", QRegularExpression::MultilineOption);
     while (std::chrono::steady_clock::now() < deadline) {

@@ -91,6 +91,11 @@ void Overlay::setPicture(const OverlayPicture &picture)
                 m_runs.push_back(run);
         }
     }
+    // Whole groups of four where the row has room: what a run takes in beyond its end is
+    // transparent (the next run is more than a bridged gap away) and blends to nothing.
+    for (Run &run : m_runs)
+        if (!run.opaque)
+            run.right = std::min(run.left + (run.right - run.left + 3) / 4 * 4, picture.width);
 }
 
 void Overlay::blendOver(std::uint32_t *field, int fieldWidth, int fieldHeight, int x, int y) const
