@@ -57,8 +57,15 @@ std::unique_ptr<Presenter> sharedMemoryPresenter(TImage &view, FieldPresentation
 FieldPresentation presentField(TImage &view, FieldPath path)
 {
     FieldPresentation presentation;
-    presentation.shapeCutsOutput =
-        !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    presentation.shapeCutsOutput = !wayland;
+    // There each frame goes through the toolkit's Wayland buffers, which it copies into one
+    // another and hands over between its threads: measured at a fraction of the same
+    // compositor's X11 figure, and set by the toolkit, not by the machine.
+    if (wayland)
+        presentation.caveat = "on native Wayland the score counts how fast the compositor "
+                              "turns over the toolkit's buffers; it is not comparable with "
+                              "scores on X11";
 #ifdef PLOVEX_X11
     if (path == FieldPath::Fastest)
         presentation.presenter = sharedMemoryPresenter(view, presentation);

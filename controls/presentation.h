@@ -6,6 +6,7 @@
 #include "presenter.h"
 
 #include <memory>
+#include <string_view>
 
 class QWidget;
 class TImage;
@@ -26,6 +27,9 @@ struct FieldPresentation
     // compositor honours an output shape: there a shaped window is translucent and must
     // paint nothing outside its shape.
     bool shapeCutsOutput = true;
+    // Said once at start where the score does not measure what it measures on X11; empty
+    // where it does.
+    std::string_view caveat;
 };
 
 // Chooses the way for the field view `view` and sets the view up for it (whether it paints

@@ -63,6 +63,7 @@ TMainForm::TMainForm(QWidget *parent, FieldPath fieldPath)
     // Where the shape does not cut what shows, paint nothing outside the ellipse. (Only the
     // back buffer is used there, so the native window is not made yet.)
     m_shapeCutsOutput = presentation.shapeCutsOutput;
+    m_presentationCaveat = presentation.caveat;
     if (!m_shapeCutsOutput)
         setAttribute(Qt::WA_TranslucentBackground);
     // The field draws the labels into its own pixels, the same way on every path.

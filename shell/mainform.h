@@ -50,6 +50,10 @@ public:
     // the desktop shows, is the application's.
     const QString &Caption() const { return m_caption; }
 
+    // What the score does not measure on this window system (empty where it measures what
+    // it does on X11).
+    std::string_view presentationCaveat() const { return m_presentationCaveat; }
+
     // Shows the window for the first time, centred on the primary screen.
     void ShowCentred();
 
@@ -110,6 +114,7 @@ private:
 
     MeasurementRun m_run;
     bool m_shapeCutsOutput = true;
+    std::string_view m_presentationCaveat;
     std::function<void()> m_showScoreTable;
     QString m_caption;
     bool m_shownOnce = false;

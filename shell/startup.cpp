@@ -46,6 +46,8 @@ int RunPlovex(int argc, char *argv[])
         app.ShowException(QString::fromUtf8(e.what()));
         return 1;
     }
+    if (const std::string_view caveat = mainForm->presentationCaveat(); !caveat.empty())
+        std::fprintf(stderr, "plovex: %.*s\n", int(caveat.size()), caveat.data());
     mainForm->setScoreTable([table = scoreForm.get()] { table->Show(); });
     mainForm->ShowCentred();
     app.Run();
