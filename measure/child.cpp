@@ -3,16 +3,34 @@
 #include <QString>
 
 #include <csignal>
-#include <stdexcept>
+#include <sched.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
-Child::Child(const QString &program, const QStringList &arguments, const QStringList &environment)
+namespace {
+
+volatile std::sig_atomic_t interruptedBy = 0;
+
+} // namespace
+
+Child::Child(const QString &program, const QStringList &arguments, const QStringList &environment,
+             std::optional<int> cpu)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setEnvironment(environment);
-    // Killed with plovex-bench, however that ends, so that no server or window is left.
-    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_process.setChildProcessModifier([cpu] {
+        // Ended with plovex-bench however that ends, and never by the terminal's Ctrl-C
+        // alone: plovex-bench ends its programs itself, in order.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        setpgid(0, 0);
+        if (cpu) {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(*cpu, &one);
+            sched_setaffinity(0, sizeof one, &one);
+        }
+    });
     m_process.start(program, arguments);
     if (!m_process.waitForStarted())
         throw std::runtime_error("cannot start " + program.toStdString() + ": " +
@@ -22,7 +40,7 @@ Child::Child(const QString &program, const QStringList &arguments, const QString
 
 Child::~Child()
 {
-    kill();
+    end();
 }
 
 void Child::readOutput(std::chrono::milliseconds wait)
@@ -65,18 +83,46 @@ void Child::throwIfEnded(const QString &what)
 
 std::optional<int> Child::waitForExit(std::chrono::milliseconds limit)
 {
-    if (!exitStatus() && !m_process.waitForFinished(int(limit.count()))) {
-        kill();
-        return std::nullopt;
+    const auto by = std::chrono::steady_clock::now() + limit;
+    while (!exitStatus()) {
+        throwIfInterrupted();
+        if (std::chrono::steady_clock::now() > by) {
+            end();
+            return std::nullopt;
+        }
+        m_process.waitForFinished(50);
     }
     return exitStatus();
 }
 
-void Child::kill()
+void Child::end()
 {
     if (exitStatus())
         return;
-    m_process.kill();
-    m_process.waitForFinished();
+    m_process.terminate();
+    if (!m_process.waitForFinished(2000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
     exitStatus();
+}
+
+void catchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = [](int signal) { interruptedBy = signal; };
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+bool interrupted()
+{
+    return interruptedBy != 0;
+}
+
+void throwIfInterrupted()
+{
+    if (interrupted())
+        throw Interrupted();
 }

@@ -9,7 +9,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
-#include <stdexcept>
 #include <sys/socket.h>
 
 namespace {
@@ -86,37 +85,27 @@ void gatherManagers(Environment &e, Display *d)
 
 } // namespace
 
-Watcher openWatcher(const QString &display, const QStringList &environment)
+pid_t serverProcess(Display *d)
 {
-    const QByteArray name = display.toLocal8Bit();
-    Watcher w;
-    w.display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
-    if (!w.display)
-        fail(display.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY")
-                 ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
-                 : "cannot open the X display " + QString(XDisplayName(name.constData())));
-    xwindow::ignoreErrors();
-    w.environment = environment;
     sockaddr_storage address{};
     socklen_t length = sizeof address;
     ucred peer{};
     socklen_t peerLength = sizeof peer;
-    const int fd = ConnectionNumber(w.display);
+    const int fd = ConnectionNumber(d);
     if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
         address.ss_family == AF_UNIX &&
         getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) == 0)
-        w.serverPid = peer.pid;
-    return w;
+        return peer.pid;
+    return 0;
 }
 
-QStringList gatherDisplay(Environment &e, const Watcher &watcher)
+QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid)
 {
-    Display *d = watcher.display;
     QStringList warnings;
     e.platform = "xcb";
     QString program;
-    if (QFile comm(QString("/proc/%1/comm").arg(watcher.serverPid));
-        watcher.serverPid > 0 && comm.open(QIODevice::ReadOnly))
+    if (QFile comm(QString("/proc/%1/comm").arg(serverPid));
+        serverPid > 0 && comm.open(QIODevice::ReadOnly))
         program = QString::fromUtf8(comm.readAll()).trimmed() + ", ";
     e.xServer = QString("%1%2 %3").arg(program, ServerVendor(d)).arg(VendorRelease(d));
     // Asked by name: the extension's own query complains on standard error when it is missing.

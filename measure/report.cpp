@@ -1,6 +1,5 @@
 #include "report.h"
 
-#include "limiter.h"
 #include "picture.h"
 
 #include <QStringList>
@@ -34,33 +33,37 @@ QString environmentLines(const Environment &e)
 {
     return QString("Plovex %1, Qt %2 (%3) on %4: %5, MIT-SHM %6\n"
                    "screen %7, refresh rate %8, compositor %9, window manager %10, scale %11\n"
-                   "%12 (%13 cores), governor %14, power %15, %16\n"
-                   "before the first run: load average %17, %18 of the processor busy\n")
+                   "%12 (%13 cores), governor %14, power %15, %16%17\n"
+                   "before the first run: load average %18, %19 of the processor busy\n")
         .arg(e.plovexVersion, e.qtVersion, e.platform, e.display, e.xServer,
              e.mitShm ? "yes" : "no",
              e.screen + (e.depth ? QString(" at %1 bits").arg(e.depth) : ""),
              orUnknown(e.refreshHz, 1, " Hz"), e.compositor)
         .arg(e.windowManager, e.scale, e.cpuModel, QString::number(e.cores), e.governor, e.power,
-             e.kernel, fixed(e.loadAverage, 2), fixed(e.busyBeforePercent, 1) + " %");
+             e.kernel, e.oneCpu ? "; every run on one processor" : "", fixed(e.loadAverage, 2))
+        .arg(fixed(e.busyBeforePercent, 1) + " %");
 }
 
-// One row of the runs' table: each cell right-aligned to its column's heading, the last
-// cell as it is.
-QString tableRow(const QStringList &cells)
+// One row of a table: each cell right-aligned to its column's width, the last as it is.
+QString tableRow(const QStringList &cells, std::initializer_list<int> widths)
 {
-    static constexpr int kWidths[] = {3, 6, 10, 9, 11, 13, 7};
     QString row;
-    for (std::size_t c = 0; c < std::size(kWidths); ++c)
-        row += cells[qsizetype(c)].rightJustified(kWidths[c]) + ' ';
+    qsizetype c = 0;
+    for (const int width : widths) {
+        row += (width < 0 ? cells[c].leftJustified(-width) : cells[c].rightJustified(width)) + ' ';
+        ++c;
+    }
     return row + ' ' + cells.back() + '\n';
 }
 
 QString runsTable(const BenchResult &r)
 {
+    static constexpr std::initializer_list<int> kWidths{3, 6, 10, 9, 11, 13, 7};
     QString out = "CPU: processor time per frame; others: what other programs took during the "
                   "run, of all cores\n";
     out += tableRow({"run", "score", "limit fps", "of limit", "Plovex CPU", "X server CPU",
-                     "others", "frames that waited for the server"});
+                     "others", "frames that waited for the server"},
+                    kWidths);
     for (std::size_t i = 0; i < r.runs.size(); ++i) {
         const PlovexRun &run = r.runs[i];
         QString waited =
@@ -71,46 +74,15 @@ QString runsTable(const BenchResult &r)
                          run.limitFps ? fixed(*run.limitFps, 0) : QString("-"),
                          run.limitFps ? percent(run.score / *run.limitFps) : QString("-"),
                          orUnknown(run.plovexCpuUs, 1, " us"), orUnknown(run.serverCpuUs, 1, " us"),
-                         orUnknown(run.otherBusyPercent, 0, " %"), waited});
+                         orUnknown(run.otherBusyPercent, 0, " %"), waited},
+                        kWidths);
     }
     return out;
 }
 
-QString limitLine(const BenchResult &r, const Summary &s)
+QString summaryLines(const BenchResult &r, const Verdict &v, const Levels &l)
 {
-    const std::optional<double> limit = medianFps(r.limitRuns);
-    if (!limit)
-        return "limit:    " +
-               (r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable) + '\n';
-    double client = 0, server = 0;
-    int known = 0;
-    for (const LimitRun &run : r.limitRuns) {
-        if (run.clientCpuUs && run.serverCpuUs) {
-            client += *run.clientCpuUs;
-            server += *run.serverCpuUs;
-            ++known;
-        }
-    }
-    QString cpu;
-    if (known)
-        cpu = QString("; it used %1 us per frame, the X server %2 us")
-                  .arg(fixed(client / known, 1), fixed(server / known, 1));
-    QString line = QString("limit:    median %1 fps over %2 serial run(s)%3\n"
-                           "          the score is %4 of this machine's limit\n")
-                       .arg(fixed(*limit, 0))
-                       .arg(r.limitRuns.size())
-                       .arg(cpu, percent(s.median / *limit));
-    if (const std::optional<double> pipelined = medianFps(r.pipelinedRuns))
-        line += QString("context:  with frames overlapped the limit program reaches %1 fps "
-                        "(%2 run(s)); Plovex presents serially, so this is no limit of its "
-                        "score\n")
-                    .arg(fixed(*pipelined, 0))
-                    .arg(r.pipelinedRuns.size());
-    return line;
-}
-
-QString summaryLines(const Summary &s, const Levels &l)
-{
+    const Summary &s = v.score;
     QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n")
                       .arg(s.median)
                       .arg(s.min)
@@ -124,110 +96,138 @@ QString summaryLines(const Summary &s, const Levels &l)
         out += QString(" (%1 needs at least %2 runs)")
                    .arg(level(l.confidence))
                    .arg(fewestRunsFor(l.confidence));
-    out += '\n';
-    if (s.cv > l.unstableCv)
+    const double reach =
+        s.median > 0 ? std::max(s.median - s.interval.low, s.interval.high - s.median) / s.median
+                     : 0;
+    if (r.endedBy == EndedBy::Runs)
+        out += QString("\n          the runs ended after the %1 asked for\n").arg(s.runs);
+    else if (r.endedBy == EndedBy::Precision)
+        out += QString("\n          the runs ended when the median was pinned to within ±%1 % "
+                       "(±%2 %), after %3\n")
+                   .arg(*r.precisionPercent)
+                   .arg(fixed(reach * 100, 1))
+                   .arg(s.runs);
+    else
+        out += QString("\n          the runs ended at the most allowed, %1, before the median was "
+                       "pinned to within ±%2 % (%3)\n")
+                   .arg(s.runs)
+                   .arg(r.precisionPercent.value_or(0))
+                   .arg(s.interval.confidence < l.confidence
+                            ? "its interval did not reach " + level(l.confidence)
+                            : "its interval reaches ±" + fixed(reach * 100, 1) + " %");
+    if (v.unstable)
         out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
-                       "would pin the median to within %4\n")
+                       "would pin the median to within %4 (--precision %5 runs until then)\n")
                    .arg(fixed(s.cv * 100, 1), level(l.unstableCv))
-                   .arg(runsNeeded(s.cv, l))
-                   .arg(level(l.unstableCv / 2));
+                   .arg(v.runsNeeded)
+                   .arg(level(l.unstableCv / 2))
+                   .arg(l.unstableCv * 50);
     return out;
 }
 
-PictureRow pictureRow(const QString &name, const BenchResult &r)
+QString limitLines(const BenchResult &r, const Verdict &v)
 {
-    const Summary s = summarise(scores(r));
-    return {name.toStdString(),    scores(r),       s.median,
-            s.interval.low,        s.interval.high, s.interval.confidence,
-            medianFps(r.limitRuns)};
+    QString out = "limit:    ";
+    if (!v.limitFps)
+        out += r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable;
+    else
+        out += QString("median %1 fps over %2 serial run(s); the score is %3 of it")
+                   .arg(fixed(*v.limitFps, 0))
+                   .arg(r.limitRuns.size())
+                   .arg(percent(v.score.median / *v.limitFps));
+    out += '\n';
+    if (v.oneCpuLimitFps)
+        out += QString("          with its X server on its processor: median %1 fps over %2 "
+                       "run(s)\n")
+                   .arg(fixed(*v.oneCpuLimitFps, 0))
+                   .arg(r.oneCpuLimitRuns.size());
+    else if (v.limitFps && !r.environment.oneCpu && !r.oneCpuUnavailable.isEmpty())
+        out += "          on one processor: not measured: " + r.oneCpuUnavailable + '\n';
+    return out;
 }
 
-QString rankTestName(const RankTest &t)
+// Plovex and the limit program side by side, with the machine named.
+QString programsTable(const Environment &e, const Verdict &v)
 {
-    return t.exact ? "exact Mann-Whitney test" : "Mann-Whitney test, normal approximation";
+    static constexpr std::initializer_list<int> kWidths{-38, 6, 10};
+    QString out = tableRow({QString("per frame on %1 (%2 cores):").arg(e.cpuModel).arg(e.cores),
+                            "fps", "its CPU", "X server CPU"},
+                           kWidths);
+    for (const ProgramFigures &p : v.programs)
+        out += tableRow({"  " + p.what, fixed(p.fps, 0), orUnknown(p.clientUs, 1, " us"),
+                         orUnknown(p.serverUs, 1, " us")},
+                        kWidths);
+    return out;
 }
 
-QString pValue(double p)
+QString frameLines(const Verdict &v)
 {
-    return p < 0.001 ? QString("p < 0.001") : "p = " + fixed(p, 3);
+    if (!v.frame)
+        return "frame:    what it is made of is " + v.frameText + '\n';
+    const FrameParts &f = *v.frame;
+    return QString("frame:    %1 us at the median score: drawing %2 us, Plovex's other work %3 "
+                   "us, the X server %4 us, the hand-over between processors %5 us\n"
+                   "          %6\n")
+        .arg(fixed(f.frameUs, 0), fixed(f.drawingUs, 0), fixed(f.otherUs, 0), fixed(f.serverUs, 0),
+             fixed(f.handoverUs, 0), v.frameText);
 }
 
-// The rank test's verdict on B against A, and what more runs could tell when it can say
-// nothing at these sizes.
-std::pair<QString, QString> verdict(const std::vector<double> &sa, const std::vector<double> &sb,
-                                    double change, double significance)
+PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &v)
 {
-    const RankTest test = mannWhitney(sa, sb);
-    if (test.p < significance) {
-        // The rank test decides the direction: B's runs rank above A's when A's U is small.
-        const bool faster = test.u < double(sa.size()) * double(sb.size()) / 2;
-        return {QString("B is %1 % %2 (%3, %4)")
-                    .arg(fixed(std::abs(change) * 100, 0), faster ? "faster" : "slower",
-                         pValue(test.p), rankTestName(test)),
-                {}};
-    }
-    const QString line =
-        QString("no significant difference at %1 (B's median is %2 % %3; %4, %5)")
-            .arg(level(significance), fixed(std::abs(change) * 100, 1),
-                 change >= 0 ? "higher" : "lower", pValue(test.p), rankTestName(test));
-    const double smallest = smallestRankTestP(int(sa.size()), int(sb.size()));
-    if (smallest < significance)
-        return {line, {}};
-    return {line, QString("with %1 and %2 runs no difference can reach %3 (the smallest possible "
-                          "p is %4); measure at least %5 runs each\n")
-                      .arg(sa.size())
-                      .arg(sb.size())
-                      .arg(level(significance), fixed(smallest, 3))
-                      .arg(fewestRunsToReach(significance))};
+    const Summary &s = v.score;
+    return {name.toStdString(),    scores(r), s.median, s.interval.low, s.interval.high,
+            s.interval.confidence, v.limitFps};
 }
 
 } // namespace
 
-QString resultTable(const BenchResult &r, const Levels &levels)
+QString resultTable(const BenchResult &r, const Verdict &v, const Levels &levels)
 {
     QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n';
-    if (r.runs.empty())
-        return out;
-    const Summary s = summarise(scores(r), levels.confidence);
-    out += summaryLines(s, levels) + limitLine(r, s);
-    out += "limited:  " + whatLimited(r).text + '\n';
+    out += summaryLines(r, v, levels) + limitLines(r, v) + programsTable(r.environment, v) +
+           frameLines(v) + "limited:  " + v.limited.text + '\n';
     for (const QString &w : r.warnings)
         out += "warning:  " + w + '\n';
     return out;
 }
 
-Comparison compareResults(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                          const QString &nameB, bool force, const Levels &levels)
+QString comparisonTable(const Comparison &c)
 {
-    Comparison c;
-    const QStringList differences = environmentDifferences(a.environment, b.environment);
-    if (!differences.isEmpty() && !force) {
-        c.refused = true;
-        c.text = QString("the results were measured in different environments (%1); "
-                         "--force compares them anyway")
-                     .arg(differences.join("; "));
-        return c;
+    if (c.refused)
+        return QString("the results were measured in different environments (%1); --force "
+                       "compares them anyway\n")
+            .arg(c.differences.join("; "));
+    static constexpr std::initializer_list<int> kWidths{-2, 8, 30, 5, 9, 9, 6};
+    QString out = tableRow({"", "median", "interval (its confidence)", "runs", "variation",
+                            "limit fps", "ratio", "result"},
+                           kWidths);
+    for (const ComparedResult &r : c.results) {
+        const Summary &s = r.verdict.score;
+        out += tableRow({r.label, QString::number(s.median),
+                         QString("%1 to %2 (%3)")
+                             .arg(s.interval.low)
+                             .arg(s.interval.high)
+                             .arg(percent(s.interval.confidence)),
+                         QString::number(s.runs), fixed(s.cv * 100, 1) + " %",
+                         r.verdict.limitFps ? fixed(*r.verdict.limitFps, 0) : QString("-"),
+                         fixed(r.ratio, 2), r.name + ", " + r.result.created},
+                        kWidths);
     }
-    const std::vector<double> sa = scores(a), sb = scores(b);
-    const Summary ma = summarise(sa, levels.confidence), mb = summarise(sb, levels.confidence);
-    for (const auto &[name, r, m] : {std::tuple(nameA, &a, ma), std::tuple(nameB, &b, mb)})
-        c.text += QString("%1: median %2 over %3 run(s), variation %4 %, %5\n")
-                      .arg(name)
-                      .arg(m.median)
-                      .arg(m.runs)
-                      .arg(fixed(m.cv * 100, 1), r->created);
-    for (const QString &d : differences)
-        c.text += "note: the environments differ in " + d + '\n';
-    const double change = ma.median > 0 ? mb.median / ma.median - 1 : 0;
-    const auto [line, more] = verdict(sa, sb, change, levels.significance);
-    c.verdict = line;
-    c.text += line + '\n' + more;
-    return c;
+    for (const QString &d : c.differences)
+        out += "note: the environments differ in " + d + '\n';
+    for (std::size_t i = 1; i < c.results.size(); ++i)
+        out += c.results[i].line;
+    if (c.failIfSlower)
+        out += QString("gate: %1 (a result significantly slower than A by more than %2 % "
+                       "fails it)\n")
+                   .arg(c.failed ? "FAILED" : "passed")
+                   .arg(*c.failIfSlower);
+    return out;
 }
 
-std::string resultPicture(const BenchResult &r, const QString &name)
+std::string resultPicture(const BenchResult &r, const Verdict &v, const QString &name)
 {
-    const Summary s = summarise(scores(r));
+    const Summary &s = v.score;
     const QString title = QString("Plovex: median %1 over %2 run(s), %3 to %4 with %5 confidence")
                               .arg(s.median)
                               .arg(s.runs)
@@ -237,17 +237,27 @@ std::string resultPicture(const BenchResult &r, const QString &name)
     std::vector<std::string> notes;
     for (const QString &w : r.warnings)
         notes.push_back("warning: " + w.toStdString());
-    return pictureSvg(title.toStdString(), {pictureRow(name, r)}, notes);
+    return pictureSvg(title.toStdString(), {pictureRow(name, r, v)}, notes);
 }
 
-std::string comparisonPicture(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                              const QString &nameB, const Comparison &comparison)
+std::string comparisonPicture(const Comparison &c)
 {
     std::vector<std::string> notes;
-    for (const QString &d : environmentDifferences(a.environment, b.environment))
+    for (const QString &d : c.differences)
         notes.push_back("the environments differ in " + d.toStdString());
     if (notes.empty())
         notes.push_back("the environments do not differ in what changes scores");
-    return pictureSvg(comparison.verdict.toStdString(),
-                      {pictureRow(nameA, a), pictureRow(nameB, b)}, notes);
+    std::vector<PictureRow> rows;
+    for (const ComparedResult &r : c.results)
+        rows.push_back(pictureRow(r.label + " = " + r.name, r.result, r.verdict));
+    // With two results the one verdict is the title; with more, each is a note.
+    QString title = QString("Plovex: %1 results against A").arg(c.results.size());
+    for (std::size_t i = 1; i < c.results.size(); ++i) {
+        const QString line = c.results[i].line.section('\n', 0, 0);
+        if (c.results.size() == 2)
+            title = line;
+        else
+            notes.insert(notes.begin() + std::ptrdiff_t(i - 1), line.toStdString());
+    }
+    return pictureSvg(title.toStdString(), rows, notes);
 }

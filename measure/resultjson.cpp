@@ -1,7 +1,6 @@
 #include "resultjson.h"
 
-#include "limiter.h"
-#include "result.h"
+#include "reportjson.h"
 #include "scorereader.h"
 
 #include <QFile>
@@ -10,6 +9,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -34,7 +34,7 @@ template <class T> struct Field
 };
 
 using E = Environment;
-constexpr std::array<Field<E>, 19> kEnvironmentFields{{
+constexpr std::array<Field<E>, 20> kEnvironmentFields{{
     {"plovex_version", &E::plovexVersion},
     {"qt_version", &E::qtVersion},
     {"platform", &E::platform},
@@ -54,6 +54,7 @@ constexpr std::array<Field<E>, 19> kEnvironmentFields{{
     {"busy_before_percent", &E::busyBeforePercent},
     {"power", &E::power},
     {"kernel", &E::kernel},
+    {"one_cpu", &E::oneCpu, true},
 }};
 using P = PlovexRun;
 constexpr std::array<Field<P>, 10> kRunFields{{
@@ -69,14 +70,20 @@ constexpr std::array<Field<P>, 10> kRunFields{{
     {"wait_us_per_frame", &P::waitUsPerFrame, true},
 }};
 using L = LimitRun;
-constexpr std::array<Field<L>, 6> kLimitFields{{
+constexpr std::array<Field<L>, 8> kLimitFields{{
     {"fps", &L::fps},
     {"frames", &L::frames},
     {"waited", &L::waited},
     {"client_cpu_us_per_frame", &L::clientCpuUs},
     {"server_cpu_us_per_frame", &L::serverCpuUs},
     {"other_busy_percent", &L::otherBusyPercent},
+    {"draw_us_per_frame", &L::drawUs, true},
+    {"wait_us_per_frame", &L::waitUs, true},
 }};
+
+// What ended the runs, one word each in the order of EndedBy.
+constexpr std::array<const char *, 3> kEndings{"runs", "precision", "max-runs"};
+static_assert(std::size_t(EndedBy::MaxRuns) == kEndings.size() - 1);
 
 template <class V> QJsonValue jsonValue(const std::optional<V> &v)
 {
@@ -181,31 +188,6 @@ std::vector<T> fromArray(const QJsonObject &root, const QString &key,
     return values;
 }
 
-QJsonObject summaryJson(const BenchResult &r)
-{
-    const Summary s = summarise(scores(r));
-    const Limiter limiter = whatLimited(r);
-    static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
-    const std::optional<double> limit = medianFps(r.limitRuns);
-    return {
-        {"runs", s.runs},
-        {"median", s.median},
-        {"min", s.min},
-        {"max", s.max},
-        {"mean", s.mean},
-        {"cv_percent", s.cv * 100},
-        {"median_interval", QJsonObject{{"low", s.interval.low},
-                                        {"high", s.interval.high},
-                                        {"confidence_percent", s.interval.confidence * 100}}},
-        {"unstable", s.cv > kUnstableCv},
-        {"runs_needed", s.cv > kUnstableCv ? QJsonValue(runsNeeded(s.cv)) : QJsonValue()},
-        {"limit_fps_median", jsonValue(limit)},
-        {"percent_of_limit", limit ? QJsonValue(s.median / *limit * 100) : QJsonValue()},
-        {"pipelined_limit_fps_median", jsonValue(medianFps(r.pipelinedRuns))},
-        {"limited_by", QJsonObject{{"kind", kinds[int(limiter.kind)]}, {"text", limiter.text}}},
-    };
-}
-
 std::vector<PlovexRun> runsFrom(const QJsonObject &root)
 {
     std::vector<PlovexRun> runs = fromArray<PlovexRun>(root, "runs", kRunFields);
@@ -223,7 +205,7 @@ std::vector<PlovexRun> runsFrom(const QJsonObject &root)
 
 } // namespace
 
-QByteArray toJson(const BenchResult &r)
+QByteArray toJson(const BenchResult &r, const Verdict &verdict)
 {
     QJsonArray runs;
     for (const PlovexRun &run : r.runs) {
@@ -241,10 +223,12 @@ QByteArray toJson(const BenchResult &r)
         {"runs", runs},
         {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
         {"limit_unavailable", r.limitUnavailable},
-        {"pipelined_limit_runs", toArray<LimitRun>(r.pipelinedRuns, kLimitFields)},
+        {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
+        {"one_cpu_limit_unavailable", r.oneCpuUnavailable},
+        {"precision_percent", jsonValue(r.precisionPercent)},
+        {"ended_by", kEndings[std::size_t(r.endedBy)]},
+        {"summary", summaryJson(verdict)},
     };
-    if (!r.runs.empty())
-        root.insert("summary", summaryJson(r));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -276,8 +260,20 @@ BenchResult resultFromJson(const QByteArray &json)
     r.runs = runsFrom(root);
     r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
     read(root.value("limit_unavailable"), "limit_unavailable", r.limitUnavailable);
-    if (root.contains("pipelined_limit_runs")) // since the serial limit
-        r.pipelinedRuns = fromArray<LimitRun>(root, "pipelined_limit_runs", kLimitFields);
+    if (!root.contains("ended_by")) // older files: the runs asked for, nothing on one processor
+        return r;
+    r.oneCpuLimitRuns = fromArray<LimitRun>(root, "one_cpu_limit_runs", kLimitFields);
+    read(root.value("one_cpu_limit_unavailable"), "one_cpu_limit_unavailable", r.oneCpuUnavailable);
+    read(root.value("precision_percent"), "precision_percent", r.precisionPercent);
+    QString ended;
+    read(root.value("ended_by"), "ended_by", ended);
+    const auto *word = std::find_if(kEndings.begin(), kEndings.end(),
+                                    [&](const char *w) { return ended == QLatin1String(w); });
+    if (word == kEndings.end())
+        fail("ended_by is not one of runs, precision, max-runs");
+    r.endedBy = EndedBy(word - kEndings.begin());
+    if (r.endedBy != EndedBy::Runs && !r.precisionPercent)
+        fail("ended_by says precision without a precision_percent");
     return r;
 }
 

@@ -3,12 +3,15 @@
 
 #include "result.h"
 
+struct Verdict;
+
 inline constexpr char kResultSchema[] = "plovex-bench-result";
 // Raise when a field changes meaning or goes away; readers refuse versions they do not know.
 // Fields added later are optional, so that older files still load.
 constexpr int kResultSchemaVersion = 1;
 
-QByteArray toJson(const BenchResult &result);
+// The result with the verdict on it as its "summary", for readers of the file.
+QByteArray toJson(const BenchResult &result, const Verdict &verdict);
 
 // Throws std::runtime_error with a one-line reason on anything that is not a result of a
 // schema version this program knows, or whose figures no run could give.
