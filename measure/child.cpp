@@ -1,15 +1,25 @@
 #include "child.h"
 
+#include <QDir>
 #include <QString>
 
+#include <cerrno>
 #include <csignal>
-#include <sched.h>
+#include <cstring>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t interruptedBy = 0;
+
+cpu_set_t only(int cpu)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    return set;
+}
 
 } // namespace
 
@@ -24,12 +34,8 @@ Child::Child(const QString &program, const QStringList &arguments, const QString
         // alone: plovex-bench ends its programs itself, in order.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         setpgid(0, 0);
-        if (cpu) {
-            cpu_set_t one;
-            CPU_ZERO(&one);
-            CPU_SET(*cpu, &one);
+        if (const cpu_set_t one = only(cpu.value_or(0)); cpu)
             sched_setaffinity(0, sizeof one, &one);
-        }
     });
     m_process.start(program, arguments);
     if (!m_process.waitForStarted())
@@ -125,4 +131,42 @@ void throwIfInterrupted()
 {
     if (interrupted())
         throw Interrupted();
+}
+
+std::vector<int> allowedCpus()
+{
+    cpu_set_t set;
+    std::vector<int> cpus;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &set))
+                cpus.push_back(cpu);
+    return cpus;
+}
+
+PinnedProcess::PinnedProcess(pid_t pid, int cpu)
+{
+    const cpu_set_t one = only(cpu);
+    for (const QString &task : QDir(QString("/proc/%1/task").arg(pid)).entryList(QDir::Dirs)) {
+        cpu_set_t before;
+        const pid_t thread = task.toInt();
+        if (thread <= 0 || sched_getaffinity(thread, sizeof before, &before) != 0)
+            continue; // not a thread, or one that has ended meanwhile
+        if (sched_setaffinity(thread, sizeof one, &one) != 0) {
+            const int error = errno;
+            restore(); // what was changed already
+            throw std::runtime_error(error == EPERM ? "moving the X server to another processor "
+                                                      "is not permitted (it runs as another "
+                                                      "user; its owner or root may)"
+                                                    : std::strerror(error));
+        }
+        m_before.push_back({thread, before});
+    }
+}
+
+void PinnedProcess::restore()
+{
+    for (const auto &[thread, before] : m_before)
+        sched_setaffinity(thread, sizeof before, &before);
+    m_before.clear();
 }

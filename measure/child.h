@@ -1,6 +1,8 @@
 // A program plovex-bench starts and watches: its output through a pipe, its exit without
 // blocking, and its polite end with plovex-bench's, so that no server or window is left
-// behind; and the interrupt (Ctrl-C, SIGTERM) that ends plovex-bench the same way.
+// behind; the interrupt (Ctrl-C, SIGTERM) that ends plovex-bench the same way; and the
+// processors a program runs on, which plovex-bench changes to see what the hand-over
+// between processors costs a frame.
 #pragma once
 
 #include <QByteArray>
@@ -9,8 +11,10 @@
 
 #include <chrono>
 #include <optional>
+#include <sched.h>
 #include <stdexcept>
-#include <sys/types.h>
+#include <utility>
+#include <vector>
 
 class Child
 {
@@ -60,3 +64,22 @@ struct Interrupted : std::runtime_error
 void catchInterrupts();
 bool interrupted();
 void throwIfInterrupted();
+
+// The processors this process may run on.
+std::vector<int> allowedCpus();
+
+// Every thread of `pid` on processor `cpu` alone while this lives; then each gets back the
+// processors it had. Throws std::runtime_error when that is not permitted.
+class PinnedProcess
+{
+public:
+    PinnedProcess(pid_t pid, int cpu);
+    ~PinnedProcess() { restore(); }
+    PinnedProcess(const PinnedProcess &) = delete;
+    PinnedProcess &operator=(const PinnedProcess &) = delete;
+
+private:
+    void restore();
+
+    std::vector<std::pair<pid_t, cpu_set_t>> m_before;
+};

@@ -1,5 +1,11 @@
 #include "comparison.h"
 
+#include "resultjson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cmath>
 
 namespace {
@@ -98,4 +104,42 @@ Comparison compareResults(const std::vector<BenchResult> &results, const QString
         r.line = verdictLine(r, c.results.front(), p.size(), levels.significance);
     }
     return c;
+}
+
+QByteArray comparisonJson(const Comparison &c)
+{
+    QJsonArray results;
+    for (const ComparedResult &r : c.results) {
+        const Summary &s = r.verdict.score;
+        QJsonObject o{{"label", r.label},
+                      {"file", r.name},
+                      {"created", r.result.created},
+                      {"runs", s.runs},
+                      {"median", s.median},
+                      {"median_interval", intervalJson(s.interval)},
+                      {"cv_percent", s.cv * 100},
+                      {"limit_fps_median", jsonNumber(r.verdict.limitFps)},
+                      {"ratio_to_first", r.ratio}};
+        if (r.test)
+            for (const auto &[key, value] : {std::pair<const char *, QJsonValue>{"p", r.test->p},
+                                             {"p_holm", r.correctedP},
+                                             {"exact", r.test->exact},
+                                             {"significant", r.significant},
+                                             {"faster", r.significant && r.faster},
+                                             {"slower", r.significant && !r.faster},
+                                             {"fails_gate", r.failsGate},
+                                             {"verdict", r.line.section('\n', 0, 0)}})
+                o.insert(key, value);
+        results.append(o);
+    }
+    const QJsonObject root{
+        {"schema", kComparisonSchema},
+        {"schema_version", kComparisonSchemaVersion},
+        {"differences", QJsonArray::fromStringList(c.differences)},
+        {"refused", c.refused},
+        {"results", results},
+        {"fail_if_slower_percent", jsonNumber(c.failIfSlower)},
+        {"gate_failed", c.failed},
+    };
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

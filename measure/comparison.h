@@ -33,8 +33,14 @@ struct Comparison
 // The most results one comparison takes, labelled A to Z.
 constexpr int kMostCompared = 26;
 
+inline constexpr char kComparisonSchema[] = "plovex-bench-comparison";
+constexpr int kComparisonSchemaVersion = 1;
+
 // `names` are the files of `results`, at least two and at most kMostCompared. Refuses
 // results whose environments differ unless `force`.
 Comparison compareResults(const std::vector<BenchResult> &results, const QStringList &names,
                           bool force, std::optional<double> failIfSlower,
                           const Levels &levels = {});
+
+// The comparison's figures as JSON, for readers of a file or of standard output.
+QByteArray comparisonJson(const Comparison &comparison);

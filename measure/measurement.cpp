@@ -13,9 +13,71 @@
 #include <QStandardPaths>
 
 #include <cstdio>
-#include <functional>
+#include <unistd.h>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How far the measurement is, on one line of a terminal that rewrites itself: run k of N
+// (or until the median is pinned), what runs now, the time gone and the time left. Nothing
+// at all when standard error is not a terminal.
+class Progress
+{
+public:
+    explicit Progress(const MeasureOptions &o) : m_options(o) {}
+    ~Progress() { clear(); }
+
+    // Plovex's run `run` (from 1), and what runs in it now, one step of `steps` (at most).
+    void begin(int run, const QString &what, int steps)
+    {
+        m_steps = steps;
+        ++m_done;
+        const std::optional<double> &precision = m_options.precision;
+        m_what = (precision
+                      ? QString("run %1, until the median is within ±%2 %").arg(run).arg(*precision)
+                      : QString("run %1 of %2").arg(run).arg(m_options.runs)) +
+                 ": " + what;
+        m_shown = {};
+        tick();
+    }
+    // Shows the line again, at most once a second, so that the time gone moves.
+    void tick()
+    {
+        const Clock::time_point now = Clock::now();
+        if (!m_terminal || now - m_shown < std::chrono::seconds(1))
+            return;
+        m_shown = now;
+        QString line = m_what + ", " + minutes(now - m_start) + " gone";
+        if (m_done > 0) // the steps done so far give the pace
+            line += QString(", %1 %2 left")
+                        .arg(m_options.precision ? "at most" : "about")
+                        .arg(minutes((now - m_start) / m_done * std::max(0, m_steps - m_done)));
+        std::fprintf(stderr, "\r\033[K%s", qPrintable(line));
+        std::fflush(stderr);
+    }
+    // Takes the line away, before other output.
+    void clear()
+    {
+        if (m_terminal && m_done >= 0)
+            std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    static QString minutes(Clock::duration d)
+    {
+        const auto s = std::chrono::duration_cast<std::chrono::seconds>(d).count();
+        return QString("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0'));
+    }
+
+    const MeasureOptions &m_options;
+    const bool m_terminal = isatty(STDERR_FILENO);
+    int m_steps = 0;
+    int m_done = -1;
+    QString m_what;
+    const Clock::time_point m_start = Clock::now();
+    Clock::time_point m_shown;
+};
 
 void warn(Progress &progress, const QString &warning)
 {
@@ -35,47 +97,38 @@ void warnIfBusy(BenchResult &r, Progress &progress, const std::optional<double> 
     warn(progress, r.warnings.back());
 }
 
-// `measure`'s run, or its failure told as that of `what`.
-template <class Run> Run measured(const QString &what, const std::function<Run()> &measure)
+// The programs' runs planned, or at most.
+int steps(const MeasureOptions &o, const BenchResult &r)
 {
-    try {
-        return measure();
-    } catch (const Interrupted &) {
-        throw;
-    } catch (const LimitUnavailable &) {
-        throw;
-    } catch (const std::runtime_error &e) {
-        fail(what + ": " + QString::fromStdString(e.what()));
-    }
+    return (o.precision ? o.maxRuns : o.runs) +
+           o.limitRuns * (r.oneCpuUnavailable.isEmpty() ? 2 : 1);
 }
 
-// After Plovex's run i: the limit's runs due then, spread evenly over the runs asked for.
+// After Plovex's run i: the limit's runs due then, spread evenly over the runs asked for,
+// the second with its X server on its processor.
 void limitRunsAfter(int i, const MeasureOptions &o, Session &session, Progress &progress,
-                    BenchResult &r)
+                    BenchResult &r, QString &stage)
 {
-    if (i >= o.runs || (i + 1) * o.limitRuns / o.runs == i * o.limitRuns / o.runs ||
-        !r.limitUnavailable.isEmpty())
+    if (i >= o.runs || (i + 1) * o.limitRuns / o.runs == i * o.limitRuns / o.runs)
         return;
     const QString limit = sibling("plovex-limit");
-    const QString after = QString("the limit run after run %1").arg(i + 1);
-    try {
-        progress.begin(i + 1, o.runs, "plovex-limit");
-        r.limitRuns.push_back(
-            measured<LimitRun>(after, [&] { return session.measureLimit(limit, false); }));
-    } catch (const LimitUnavailable &e) {
-        r.limitUnavailable = QString("not measured: %1").arg(e.what());
-        return;
-    }
-    r.runs.back().limitFps = r.limitRuns.back().fps;
-    warnIfBusy(r, progress, r.limitRuns.back().otherBusyPercent, after);
-    if (!r.oneCpuUnavailable.isEmpty())
-        return;
-    try {
-        progress.begin(i + 1, o.runs, "plovex-limit with its X server on one processor");
-        r.oneCpuLimitRuns.push_back(measured<LimitRun>(
-            after + " on one processor", [&] { return session.measureLimit(limit, true); }));
-    } catch (const LimitUnavailable &e) {
-        r.oneCpuUnavailable = QString::fromStdString(e.what());
+    for (const bool oneCpu : {false, true}) {
+        QString &unavailable = oneCpu ? r.oneCpuUnavailable : r.limitUnavailable;
+        if (!unavailable.isEmpty())
+            return;
+        const QString what =
+            oneCpu ? "plovex-limit with its X server on its processor" : "plovex-limit";
+        stage = what + QString(" after run %1").arg(i + 1);
+        try {
+            progress.begin(i + 1, what, steps(o, r));
+            const LimitRun run = session.measureLimit(limit, oneCpu);
+            (oneCpu ? r.oneCpuLimitRuns : r.limitRuns).push_back(run);
+            warnIfBusy(r, progress, run.otherBusyPercent, stage);
+            if (!oneCpu)
+                r.runs.back().limitFps = run.fps;
+        } catch (const LimitUnavailable &e) {
+            unavailable = (oneCpu ? "" : "not measured: ") + QString::fromStdString(e.what());
+        }
     }
 }
 
@@ -102,27 +155,29 @@ BenchResult measureResult(const MeasureOptions &o)
     r.precisionPercent = o.precision;
     // Before any server starts, so that only other programs count as load.
     r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
-    Progress progress(o.precision ? o.maxRuns : o.runs, o.precision);
-    Session session({o.xvfb, o.oneCpu, o.handover}, progress, r.environment, r.warnings);
+    Progress progress(o);
+    Session session(
+        {o.xvfb, o.oneCpu, o.handover}, [&] { progress.tick(); }, r.environment, r.warnings);
     for (const QString &w : r.warnings)
         warn(progress, w);
     r.oneCpuUnavailable = o.limitRuns > 0 ? session.oneCpuRefusal() : QString("no limit runs");
-    if (o.handover && !r.oneCpuUnavailable.isEmpty())
-        warn(progress,
-             "--handover: the limit on one processor is not measured: " + r.oneCpuUnavailable);
-    progress.plan((o.precision ? o.maxRuns : o.runs) +
-                  o.limitRuns * (r.oneCpuUnavailable.isEmpty() ? 2 : 1));
     const SpriteSheets &sheets = builtInSheets();
-    for (int i = 0;; ++i) {
-        const QString run = QString("run %1").arg(i + 1);
-        progress.begin(i + 1, o.runs, "Plovex");
-        r.runs.push_back(
-            measured<PlovexRun>(run, [&] { return session.measurePlovex(plovex, sheets); }));
-        warnIfBusy(r, progress, r.runs.back().otherBusyPercent, run);
-        limitRunsAfter(i, o, session, progress, r);
-        if (const auto end = endedBy(scores(r), o.runs, o.precision, o.maxRuns)) {
-            r.endedBy = *end;
-            return r;
+    QString stage; // what runs, for a failure's message
+    try {
+        for (int i = 0;; ++i) {
+            progress.begin(i + 1, "Plovex", steps(o, r));
+            stage = QString("run %1").arg(i + 1);
+            r.runs.push_back(session.measurePlovex(plovex, sheets));
+            warnIfBusy(r, progress, r.runs.back().otherBusyPercent, stage);
+            limitRunsAfter(i, o, session, progress, r, stage);
+            if (const auto end = endedBy(scores(r), o.runs, o.precision, o.maxRuns)) {
+                r.endedBy = *end;
+                return r;
+            }
         }
+    } catch (const Interrupted &) {
+        throw;
+    } catch (const std::runtime_error &e) {
+        fail(stage + ": " + QString::fromStdString(e.what()));
     }
 }

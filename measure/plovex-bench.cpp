@@ -7,14 +7,10 @@
 // arguments or an unreadable result file, 3 --fail-if-slower found a result slower than
 // allowed, 130 interrupted (Ctrl-C, SIGTERM).
 #include "child.h"
+#include "measurement.h"
 #include "report.h"
-#include "reportjson.h"
 #include "resultjson.h"
 #include "version.h"
-
-#ifdef PLOVEX_BENCH_X11
-#include "measurement.h"
-#endif
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,9 +34,7 @@ struct UsageError : std::runtime_error
 
 struct Options
 {
-#ifdef PLOVEX_BENCH_X11
     MeasureOptions measure;
-#endif
     QString json; // "-": standard output
     QString svg;
     QStringList compare; // the files
@@ -74,37 +68,22 @@ double number(const QCommandLineParser &parser, const QString &name, double min,
 void addOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
-        "Runs Plovex several times and reports its score with how sure it is, how close it "
-        "comes to this machine's serial limit, what a frame is made of and what limited it; "
-        "or compares saved results. The score is serial: each frame is on the screen before "
-        "the next is drawn, so it counts only frames that were shown and compares fairly "
-        "between machines.");
+        "Measures Plovex several times: its score, how sure it is, how close it comes to this "
+        "machine's serial limit, what a frame is made of and what limited it; or compares "
+        "saved results (see man plovex-bench).");
     parser.addOptions({
-        {{"n", "runs"},
-         "Whole Plovex runs to measure (default 5; with --precision, at least).",
-         "N"},
-        {"precision", "Add runs until the median's 95 % interval lies within ±P % of it.", "P"},
-        {"max-runs", "With --precision: stop after N runs all the same (default 30).", "N"},
-        {"limit-runs",
-         "Runs of the limit program, which presents serially like Plovex, spread between "
-         "Plovex's first runs (default: as many as --runs; 0 skips the limit).",
-         "K"},
+        {{"n", "runs"}, "Plovex runs (default 5; with --precision, the fewest).", "N"},
+        {"precision", "Add runs until the median's 95 % interval is within ±P % of it.", "P"},
+        {"max-runs", "With --precision: at most N runs (default 30).", "N"},
+        {"limit-runs", "Runs of the limit program (default: as many as --runs).", "K"},
         {"xvfb", "Measure on a private Xvfb instead of the display in DISPLAY."},
-        {"one-cpu", "With --xvfb: Plovex, the limit program and the Xvfb all on one processor."},
-        {"handover",
-         "On the display in DISPLAY: also measure the limit with its X server moved to the "
-         "limit program's processor, one run at a time (where permitted)."},
-        {"json",
-         "Also write the result or the comparison as JSON to FILE (- for standard "
-         "output, the table then going to standard error).",
-         "FILE"},
-        {"svg", "Also draw the result, or the comparison, as a picture in FILE.", "FILE"},
-        {"compare", "Compare results written with --json, each against the first."},
-        {"force", "Compare results measured in different environments all the same."},
-        {"fail-if-slower",
-         "With --compare: exit with status 3 when a result's median is more than P % below "
-         "the first's and the rank test calls it significant.",
-         "P"},
+        {"one-cpu", "With --xvfb: Plovex, the limit program and Xvfb on one processor."},
+        {"handover", "Also run the limit with DISPLAY's X server moved to its processor."},
+        {"json", "Also write the result or the comparison to FILE as JSON (-: stdout).", "FILE"},
+        {"svg", "Also draw the result or the comparison in FILE.", "FILE"},
+        {"compare", "Compare results written with --json, each with the first."},
+        {"force", "Compare results from different environments all the same."},
+        {"fail-if-slower", "Exit with status 3 if a result is significantly slower by > P %.", "P"},
     });
     parser.addPositionalArgument("A.json B.json [C.json ...]", "With --compare: the results.");
 }
@@ -149,7 +128,6 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
     forbid(parser, {"force", "fail-if-slower"}, "without --compare");
     if (!parser.positionalArguments().isEmpty())
         throw UsageError("unexpected argument '" + parser.positionalArguments()[0] + "'");
-#ifdef PLOVEX_BENCH_X11
     MeasureOptions &m = o.measure;
     m.runs = int(number(parser, "runs", 1, kMostRuns, 5));
     if (parser.isSet("precision"))
@@ -166,7 +144,6 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
     if (m.handover && m.xvfb)
         throw UsageError("--handover is for the display in DISPLAY; with --xvfb the hand-over "
                          "is measured on the private server anyway");
-#endif
     return o;
 }
 
@@ -207,7 +184,7 @@ int compare(const Options &o)
     return c.failed ? message(kSlower, "a result is slower than --fail-if-slower allows") : 0;
 }
 
-int measure(const Options &o)
+int measure([[maybe_unused]] const Options &o)
 {
 #ifdef PLOVEX_BENCH_X11
     const BenchResult r = measureResult(o.measure);
@@ -216,7 +193,6 @@ int measure(const Options &o)
            resultPicture(r, v, r.environment.cpuModel + ", " + r.environment.display));
     return 0;
 #else
-    (void)o;
     return message(kFailed, "this build measures nothing: it was made without X11; --compare "
                             "works");
 #endif

@@ -44,15 +44,14 @@ QString environmentLines(const Environment &e)
         .arg(fixed(e.busyBeforePercent, 1) + " %");
 }
 
-// One row of a table: each cell right-aligned to its column's width, the last as it is.
+// One row of a table: each cell aligned to its column's width (to the left where it is
+// negative), the last cell as it is.
 QString tableRow(const QStringList &cells, std::initializer_list<int> widths)
 {
     QString row;
-    qsizetype c = 0;
-    for (const int width : widths) {
-        row += (width < 0 ? cells[c].leftJustified(-width) : cells[c].rightJustified(width)) + ' ';
-        ++c;
-    }
+    for (qsizetype c = 0; const int width : widths)
+        row +=
+            (width < 0 ? cells[c++].leftJustified(-width) : cells[c++].rightJustified(width)) + ' ';
     return row + ' ' + cells.back() + '\n';
 }
 
@@ -60,17 +59,16 @@ QString runsTable(const BenchResult &r)
 {
     static constexpr std::initializer_list<int> kWidths{3, 6, 10, 9, 11, 13, 7};
     QString out = "CPU: processor time per frame; others: what other programs took during the "
-                  "run, of all cores\n";
-    out += tableRow({"run", "score", "limit fps", "of limit", "Plovex CPU", "X server CPU",
-                     "others", "frames that waited for the server"},
-                    kWidths);
-    for (std::size_t i = 0; i < r.runs.size(); ++i) {
-        const PlovexRun &run = r.runs[i];
+                  "run, of all cores\n" +
+                  tableRow({"run", "score", "limit fps", "of limit", "Plovex CPU", "X server CPU",
+                            "others", "frames that waited for the server"},
+                           kWidths);
+    for (int i = 0; const PlovexRun &run : r.runs) {
         QString waited =
             run.waited ? QString("%1 of %2").arg(*run.waited).arg(run.frames) : QString("unknown");
         if (run.waitUsPerFrame)
             waited += QString(", %1 us a frame").arg(*run.waitUsPerFrame, 0, 'f', 1);
-        out += tableRow({QString::number(i + 1), QString::number(run.score),
+        out += tableRow({QString::number(++i), QString::number(run.score),
                          run.limitFps ? fixed(*run.limitFps, 0) : QString("-"),
                          run.limitFps ? percent(run.score / *run.limitFps) : QString("-"),
                          orUnknown(run.plovexCpuUs, 1, " us"), orUnknown(run.serverCpuUs, 1, " us"),
@@ -83,38 +81,31 @@ QString runsTable(const BenchResult &r)
 QString summaryLines(const BenchResult &r, const Verdict &v, const Levels &l)
 {
     const Summary &s = v.score;
-    QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n")
+    QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n"
+                          "          %5 to %6 holds the median with %7 confidence")
                       .arg(s.median)
                       .arg(s.min)
                       .arg(s.max)
-                      .arg(fixed(s.cv * 100, 1));
-    out += QString("          %1 to %2 holds the median with %3 confidence")
-               .arg(s.interval.low)
-               .arg(s.interval.high)
-               .arg(percent(s.interval.confidence));
+                      .arg(fixed(s.cv * 100, 1))
+                      .arg(s.interval.low)
+                      .arg(s.interval.high)
+                      .arg(percent(s.interval.confidence));
     if (s.interval.confidence < l.confidence)
         out += QString(" (%1 needs at least %2 runs)")
                    .arg(level(l.confidence))
                    .arg(fewestRunsFor(l.confidence));
-    const double reach =
-        s.median > 0 ? std::max(s.median - s.interval.low, s.interval.high - s.median) / s.median
-                     : 0;
-    if (r.endedBy == EndedBy::Runs)
-        out += QString("\n          the runs ended after the %1 asked for\n").arg(s.runs);
-    else if (r.endedBy == EndedBy::Precision)
-        out += QString("\n          the runs ended when the median was pinned to within ±%1 % "
-                       "(±%2 %), after %3\n")
-                   .arg(*r.precisionPercent)
-                   .arg(fixed(reach * 100, 1))
-                   .arg(s.runs);
-    else
-        out += QString("\n          the runs ended at the most allowed, %1, before the median was "
-                       "pinned to within ±%2 % (%3)\n")
-                   .arg(s.runs)
-                   .arg(r.precisionPercent.value_or(0))
-                   .arg(s.interval.confidence < l.confidence
-                            ? "its interval did not reach " + level(l.confidence)
-                            : "its interval reaches ±" + fixed(reach * 100, 1) + " %");
+    const double reach = std::max(s.median - s.interval.low, s.interval.high - s.median);
+    const QString within = QString("within ±%1 %").arg(r.precisionPercent.value_or(0));
+    const QString ended[] = {
+        QString("after the %1 asked for").arg(s.runs),
+        QString("when the median was pinned to %1 (±%2 %), after %3")
+            .arg(within, fixed(100 * reach / s.median, 1))
+            .arg(s.runs),
+        QString("at the most allowed, %1, before the median was pinned to %2")
+            .arg(s.runs)
+            .arg(within),
+    };
+    out += "\n          the runs ended " + ended[int(r.endedBy)] + '\n';
     if (v.unstable)
         out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
                        "would pin the median to within %4 (--precision %5 runs until then)\n")
@@ -125,51 +116,35 @@ QString summaryLines(const BenchResult &r, const Verdict &v, const Levels &l)
     return out;
 }
 
+// The limit, Plovex and the limit side by side with the machine named, and what a frame
+// is made of.
 QString limitLines(const BenchResult &r, const Verdict &v)
 {
-    QString out = "limit:    ";
-    if (!v.limitFps)
-        out += r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable;
-    else
-        out += QString("median %1 fps over %2 serial run(s); the score is %3 of it")
-                   .arg(fixed(*v.limitFps, 0))
-                   .arg(r.limitRuns.size())
-                   .arg(percent(v.score.median / *v.limitFps));
-    out += '\n';
-    if (v.oneCpuLimitFps)
-        out += QString("          with its X server on its processor: median %1 fps over %2 "
-                       "run(s)\n")
-                   .arg(fixed(*v.oneCpuLimitFps, 0))
-                   .arg(r.oneCpuLimitRuns.size());
-    else if (v.limitFps && !r.environment.oneCpu && !r.oneCpuUnavailable.isEmpty())
-        out += "          on one processor: not measured: " + r.oneCpuUnavailable + '\n';
-    return out;
-}
-
-// Plovex and the limit program side by side, with the machine named.
-QString programsTable(const Environment &e, const Verdict &v)
-{
+    QString out = "limit:    " +
+                  (r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable);
+    if (v.limitFps)
+        out = QString("limit:    median %1 fps over %2 serial run(s); the score is %3 of it")
+                  .arg(fixed(*v.limitFps, 0))
+                  .arg(r.limitRuns.size())
+                  .arg(percent(v.score.median / *v.limitFps));
     static constexpr std::initializer_list<int> kWidths{-38, 6, 10};
-    QString out = tableRow({QString("per frame on %1 (%2 cores):").arg(e.cpuModel).arg(e.cores),
+    out += '\n' + tableRow({QString("per frame on %1 (%2 cores):")
+                                .arg(r.environment.cpuModel)
+                                .arg(r.environment.cores),
                             "fps", "its CPU", "X server CPU"},
                            kWidths);
     for (const ProgramFigures &p : v.programs)
         out += tableRow({"  " + p.what, fixed(p.fps, 0), orUnknown(p.clientUs, 1, " us"),
                          orUnknown(p.serverUs, 1, " us")},
                         kWidths);
-    return out;
-}
-
-QString frameLines(const Verdict &v)
-{
     if (!v.frame)
-        return "frame:    what it is made of is " + v.frameText + '\n';
+        return out + "frame:    what it is made of is " + v.frameText + '\n';
     const FrameParts &f = *v.frame;
-    return QString("frame:    %1 us at the median score: drawing %2 us, Plovex's other work %3 "
-                   "us, the X server %4 us, the hand-over between processors %5 us\n"
-                   "          %6\n")
-        .arg(fixed(f.frameUs, 0), fixed(f.drawingUs, 0), fixed(f.otherUs, 0), fixed(f.serverUs, 0),
-             fixed(f.handoverUs, 0), v.frameText);
+    return out + QString("frame:    %1 us at the median score: drawing %2 us, Plovex's other work "
+                         "%3 us, the X server %4 us, the hand-over between processors %5 us\n"
+                         "          %6\n")
+                     .arg(fixed(f.frameUs, 0), fixed(f.drawingUs, 0), fixed(f.otherUs, 0),
+                          fixed(f.serverUs, 0), fixed(f.handoverUs, 0), v.frameText);
 }
 
 PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &v)
@@ -183,9 +158,9 @@ PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &
 
 QString resultTable(const BenchResult &r, const Verdict &v, const Levels &levels)
 {
-    QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n';
-    out += summaryLines(r, v, levels) + limitLines(r, v) + programsTable(r.environment, v) +
-           frameLines(v) + "limited:  " + v.limited.text + '\n';
+    QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n' +
+                  summaryLines(r, v, levels) + limitLines(r, v) + "limited:  " + v.limited.text +
+                  '\n';
     for (const QString &w : r.warnings)
         out += "warning:  " + w + '\n';
     return out;
@@ -215,8 +190,8 @@ QString comparisonTable(const Comparison &c)
     }
     for (const QString &d : c.differences)
         out += "note: the environments differ in " + d + '\n';
-    for (std::size_t i = 1; i < c.results.size(); ++i)
-        out += c.results[i].line;
+    for (const ComparedResult &r : c.results)
+        out += r.line;
     if (c.failIfSlower)
         out += QString("gate: %1 (a result significantly slower than A by more than %2 % "
                        "fails it)\n")
@@ -242,22 +217,20 @@ std::string resultPicture(const BenchResult &r, const Verdict &v, const QString 
 
 std::string comparisonPicture(const Comparison &c)
 {
-    std::vector<std::string> notes;
-    for (const QString &d : c.differences)
-        notes.push_back("the environments differ in " + d.toStdString());
-    if (notes.empty())
-        notes.push_back("the environments do not differ in what changes scores");
-    std::vector<PictureRow> rows;
-    for (const ComparedResult &r : c.results)
-        rows.push_back(pictureRow(r.label + " = " + r.name, r.result, r.verdict));
     // With two results the one verdict is the title; with more, each is a note.
     QString title = QString("Plovex: %1 results against A").arg(c.results.size());
-    for (std::size_t i = 1; i < c.results.size(); ++i) {
-        const QString line = c.results[i].line.section('\n', 0, 0);
-        if (c.results.size() == 2)
-            title = line;
-        else
-            notes.insert(notes.begin() + std::ptrdiff_t(i - 1), line.toStdString());
+    std::vector<std::string> notes;
+    std::vector<PictureRow> rows;
+    for (const ComparedResult &r : c.results) {
+        rows.push_back(pictureRow(r.label + " = " + r.name, r.result, r.verdict));
+        if (c.results.size() == 2 && !r.line.isEmpty())
+            title = r.line.section('\n', 0, 0);
+        else if (!r.line.isEmpty())
+            notes.push_back(r.line.section('\n', 0, 0).toStdString());
     }
+    for (const QString &d : c.differences)
+        notes.push_back("the environments differ in " + d.toStdString());
+    if (c.differences.isEmpty())
+        notes.push_back("the environments do not differ in what changes scores");
     return pictureSvg(title.toStdString(), rows, notes);
 }

@@ -1,7 +1,7 @@
 #include "resultjson.h"
 
-#include "reportjson.h"
 #include "scorereader.h"
+#include "verdict.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -79,6 +79,14 @@ constexpr std::array<Field<L>, 8> kLimitFields{{
     {"other_busy_percent", &L::otherBusyPercent},
     {"draw_us_per_frame", &L::drawUs, true},
     {"wait_us_per_frame", &L::waitUs, true},
+}};
+
+using R = BenchResult;
+constexpr std::array<Field<R>, 4> kResultFields{{
+    {"created", &R::created},
+    {"limit_unavailable", &R::limitUnavailable},
+    {"one_cpu_limit_unavailable", &R::oneCpuUnavailable, true},
+    {"precision_percent", &R::precisionPercent, true},
 }};
 
 // What ended the runs, one word each in the order of EndedBy.
@@ -188,6 +196,48 @@ std::vector<T> fromArray(const QJsonObject &root, const QString &key,
     return values;
 }
 
+QJsonValue frameJson(const std::optional<FrameParts> &f)
+{
+    if (!f)
+        return QJsonValue();
+    return QJsonObject{{"frame", f->frameUs},
+                       {"drawing", f->drawingUs},
+                       {"plovex_other_work", f->otherUs},
+                       {"x_server", f->serverUs},
+                       {"handover", f->handoverUs}};
+}
+
+// The verdict, for readers of the file; never read back.
+QJsonObject summaryJson(const Verdict &v)
+{
+    static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
+    const Summary &s = v.score;
+    QJsonArray programs;
+    for (const ProgramFigures &p : v.programs)
+        programs.append(QJsonObject{{"what", p.what},
+                                    {"fps", p.fps},
+                                    {"cpu_us_per_frame", jsonValue(p.clientUs)},
+                                    {"server_cpu_us_per_frame", jsonValue(p.serverUs)}});
+    return {
+        {"runs", s.runs},
+        {"median", s.median},
+        {"min", s.min},
+        {"max", s.max},
+        {"mean", s.mean},
+        {"cv_percent", s.cv * 100},
+        {"median_interval", intervalJson(s.interval)},
+        {"unstable", v.unstable},
+        {"runs_needed", v.unstable ? QJsonValue(v.runsNeeded) : QJsonValue()},
+        {"limit_fps_median", jsonValue(v.limitFps)},
+        {"percent_of_limit", v.limitFps ? QJsonValue(s.median / *v.limitFps * 100) : QJsonValue()},
+        {"one_cpu_limit_fps_median", jsonValue(v.oneCpuLimitFps)},
+        {"programs", programs},
+        {"frame_us", frameJson(v.frame)},
+        {"frame_text", v.frameText},
+        {"limited_by", QJsonObject{{"kind", kinds[int(v.limited.kind)]}, {"text", v.limited.text}}},
+    };
+}
+
 std::vector<PlovexRun> runsFrom(const QJsonObject &root)
 {
     std::vector<PlovexRun> runs = fromArray<PlovexRun>(root, "runs", kRunFields);
@@ -214,21 +264,18 @@ QByteArray toJson(const BenchResult &r, const Verdict &verdict)
         o.insert("pipelined", run.waited ? QJsonValue(run.frames - *run.waited) : QJsonValue());
         runs.append(o);
     }
-    QJsonObject root{
-        {"schema", kResultSchema},
-        {"schema_version", kResultSchemaVersion},
-        {"created", r.created},
-        {"environment", toObject<Environment>(r.environment, kEnvironmentFields)},
-        {"warnings", QJsonArray::fromStringList(r.warnings)},
-        {"runs", runs},
-        {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
-        {"limit_unavailable", r.limitUnavailable},
-        {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
-        {"one_cpu_limit_unavailable", r.oneCpuUnavailable},
-        {"precision_percent", jsonValue(r.precisionPercent)},
-        {"ended_by", kEndings[std::size_t(r.endedBy)]},
-        {"summary", summaryJson(verdict)},
-    };
+    QJsonObject root = toObject<BenchResult>(r, kResultFields);
+    for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QJsonValue>>{
+             {"schema", kResultSchema},
+             {"schema_version", kResultSchemaVersion},
+             {"environment", toObject<Environment>(r.environment, kEnvironmentFields)},
+             {"warnings", QJsonArray::fromStringList(r.warnings)},
+             {"runs", runs},
+             {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
+             {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
+             {"ended_by", kEndings[std::size_t(r.endedBy)]},
+             {"summary", summaryJson(verdict)}})
+        root.insert(key, value);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -248,8 +295,7 @@ BenchResult resultFromJson(const QByteArray &json)
                  .arg(version)
                  .arg(kResultSchemaVersion));
 
-    BenchResult r;
-    read(root.value("created"), "created", r.created);
+    BenchResult r = fromObject<BenchResult>(root, "", kResultFields);
     r.environment =
         fromObject<Environment>(root.value("environment"), "environment", kEnvironmentFields);
     for (const QJsonValue v : array(root, "warnings")) {
@@ -259,12 +305,9 @@ BenchResult resultFromJson(const QByteArray &json)
     }
     r.runs = runsFrom(root);
     r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
-    read(root.value("limit_unavailable"), "limit_unavailable", r.limitUnavailable);
     if (!root.contains("ended_by")) // older files: the runs asked for, nothing on one processor
         return r;
     r.oneCpuLimitRuns = fromArray<LimitRun>(root, "one_cpu_limit_runs", kLimitFields);
-    read(root.value("one_cpu_limit_unavailable"), "one_cpu_limit_unavailable", r.oneCpuUnavailable);
-    read(root.value("precision_percent"), "precision_percent", r.precisionPercent);
     QString ended;
     read(root.value("ended_by"), "ended_by", ended);
     const auto *word = std::find_if(kEndings.begin(), kEndings.end(),
@@ -294,4 +337,14 @@ void saveFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
         fail("cannot write " + path + ": " + file.errorString());
+}
+
+QJsonObject intervalJson(const MedianInterval &i)
+{
+    return {{"low", i.low}, {"high", i.high}, {"confidence_percent", i.confidence * 100}};
+}
+
+QJsonValue jsonNumber(const std::optional<double> &figure)
+{
+    return figure ? QJsonValue(*figure) : QJsonValue();
 }

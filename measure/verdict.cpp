@@ -39,50 +39,22 @@ std::optional<Limiter> refreshCap(double score, const std::optional<double> &hz)
     return std::nullopt;
 }
 
-// How many of the runs' frames had to wait for the server to finish with the last one, and
-// how long a frame waited on average where Plovex says.
-QString waiting(const std::vector<PlovexRun> &runs)
-{
-    long long frames = 0, waited = 0;
-    double waitUs = 0;
-    bool timed = true;
-    for (const PlovexRun &run : runs) {
-        if (run.waited) {
-            frames += run.frames;
-            waited += *run.waited;
-            timed = timed && run.waitUsPerFrame;
-            waitUs += run.waitUsPerFrame.value_or(0) * double(run.frames);
-        }
-    }
-    if (frames == 0)
-        return QString("Plovex presented its frames by its \"%1\" path, which does not say how "
-                       "long they waited")
-            .arg(runs.back().presentPath);
-    return QString("%1 of %2 frames (%3 %) waited for the server%4")
-        .arg(waited)
-        .arg(frames)
-        .arg(100.0 * double(waited) / double(frames), 0, 'f', 1)
-        .arg(timed ? QString(", %1 us a frame").arg(waitUs / double(frames), 0, 'f', 1) : "");
-}
-
 Limiter whatLimited(const BenchResult &r, const Verdict &v)
 {
     if (auto capped = refreshCap(v.score.median, r.environment.refreshHz))
         return *capped;
     const ProgramFigures &plovex = v.programs.front();
     if (!plovex.clientUs || !plovex.serverUs)
-        return {Limiter::Kind::Unknown, "the processor time of Plovex or of the X server could "
-                                        "not be read; " +
-                                            waiting(r.runs)};
+        return {Limiter::Kind::Unknown,
+                "the processor time of Plovex or of the X server could not be read"};
     const double c = *plovex.clientUs, s = *plovex.serverUs;
     const bool plovexMore = c >= s;
     return {plovexMore ? Limiter::Kind::Plovex : Limiter::Kind::XServer,
-            QString("%1 used more processor time per frame (%2 us against %3's %4 us); %5")
+            QString("%1 used more processor time per frame (%2 us against %3's %4 us)")
                 .arg(plovexMore ? "Plovex" : "the X server")
                 .arg(plovexMore ? c : s, 0, 'f', 1)
                 .arg(plovexMore ? "the X server" : "Plovex")
-                .arg(plovexMore ? s : c, 0, 'f', 1)
-                .arg(waiting(r.runs))};
+                .arg(plovexMore ? s : c, 0, 'f', 1)};
 }
 
 // Plovex's frame from its own figures, the limit's in the same placement and the limit's on

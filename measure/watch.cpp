@@ -5,7 +5,6 @@
 #include "display.h"
 #include "layout.h"
 #include "limitreport.h"
-#include "placement.h"
 #include "presentreport.h"
 #include "runstate.h"
 #include "scorereader.h"
@@ -46,36 +45,27 @@ std::unique_ptr<Child> startXvfb(QString &display, std::optional<int> cpu)
                                 QStringList{"-displayfd", "1", "-screen", "0", "1280x1024x24",
                                             "-nolisten", "tcp", "-ac", "+extension", "SHAPE"},
                                 QProcessEnvironment::systemEnvironment().toStringList(), cpu);
-    const auto by = Clock::now() + kStartLimit;
     const QRegularExpression number(R"(^(\d+)\s*$)", QRegularExpression::MultilineOption);
-    while (Clock::now() < by) {
+    for (const auto by = Clock::now() + kStartLimit; Clock::now() < by;) {
         throwIfInterrupted();
         server->readOutput(kPoll);
+        server->throwIfEnded("Xvfb ended");
         if (const auto match = number.match(QString::fromLatin1(server->output()));
             match.hasMatch()) {
             display = ":" + match.captured(1);
             return server;
         }
-        server->throwIfEnded("Xvfb ended");
     }
     fail("Xvfb did not start within 20 s: " + server->tail());
 }
 
-// Whether an X event is queued within `limit`.
-bool waitForEvent(Display *d, milliseconds limit)
-{
-    if (XPending(d))
-        return true;
-    pollfd pfd{ConnectionNumber(d), POLLIN, 0};
-    poll(&pfd, 1, int(limit.count()));
-    return XPending(d) > 0;
-}
-
 // Plovex's main window among the windows created on the root: its size, and the process
 // id it carries where it already carries one.
-bool isPlovexWindow(Display *d, const XCreateWindowEvent &created, pid_t pid)
+bool isPlovexWindow(Display *d, const XEvent &event, pid_t pid)
 {
-    if (created.width != kMainWindowWidth || created.height != kMainWindowHeight)
+    const XCreateWindowEvent &created = event.xcreatewindow;
+    if (event.type != CreateNotify || created.width != kMainWindowWidth ||
+        created.height != kMainWindowHeight)
         return false;
     const auto owner = xwindow::numbers(d, created.window, xwindow::atom(d, "_NET_WM_PID"));
     return owner.empty() || pid_t(owner.front()) == pid;
@@ -104,18 +94,21 @@ PlovexRun runOf(int tiles, const PresentReport &report)
 
 } // namespace
 
-Session::Session(const Options &o, Progress &progress, Environment &e, QStringList &warnings)
-    : m_progress(progress), m_oneCpu(o.oneCpu)
+Session::Session(const Options &o, std::function<void()> whileWaiting, Environment &e,
+                 QStringList &warnings)
+    : m_whileWaiting(std::move(whileWaiting)), m_oneCpu(o.oneCpu)
 {
     const std::vector<int> cpus = allowedCpus();
     m_cpu = cpus.empty() ? 0 : cpus.back();
     if (cpus.size() <= 1) {
         m_oneCpu = true;
-        m_oneCpuRefusal = "this machine gives plovex-bench one processor: Plovex and the X "
-                          "server share it in every run, and no hand-over between processors "
-                          "takes place";
+        m_oneCpuRefusal = "plovex-bench has one processor: Plovex and the X server share it in "
+                          "every run, and no hand-over between processors takes place";
     } else if (m_oneCpu) {
         m_oneCpuRefusal = "every run shares one processor (--one-cpu)";
+    } else if (!o.privateXvfb && !o.handover) {
+        m_oneCpuRefusal = "on the display in DISPLAY only with --handover, which moves its X "
+                          "server to the limit's processor for those runs";
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The score is read through X, so Plovex runs on X even in a Wayland session.
@@ -136,14 +129,11 @@ Session::Session(const Options &o, Progress &progress, Environment &e, QStringLi
                  : "cannot open the X display " + QString(XDisplayName(name.constData())));
     xwindow::ignoreErrors();
     m_serverPid = serverProcess(m_display);
+    if (!m_serverPid && m_oneCpuRefusal.isEmpty())
+        m_oneCpuRefusal = "the X server is not a process of this machine";
     e.display = o.privateXvfb ? QString("private Xvfb") : QString(DisplayString(m_display));
     e.oneCpu = m_oneCpu;
     warnings += gatherDisplay(e, m_display, m_serverPid);
-    if (m_oneCpuRefusal.isEmpty() && !o.privateXvfb && !o.handover)
-        m_oneCpuRefusal = "on the display in DISPLAY only with --handover, which moves its X "
-                          "server to one processor for the limit's runs";
-    else if (m_oneCpuRefusal.isEmpty())
-        m_oneCpuRefusal = whyNotPinnable(m_serverPid);
 }
 
 Session::~Session()
@@ -159,7 +149,26 @@ std::optional<int> Session::cpuFor(bool oneCpu) const
 void Session::heartbeat()
 {
     throwIfInterrupted();
-    m_progress.tick();
+    m_whileWaiting();
+}
+
+// The next X event, looking at the program and the interrupt while none comes. Throws when
+// the program ends, or at `by` with `late`.
+XEvent Session::nextEvent(Child &program, Clock::time_point by, const QString &late)
+{
+    for (;;) {
+        heartbeat();
+        program.readOutput();
+        program.throwIfEnded("Plovex ended");
+        if (Clock::now() > by)
+            fail(late);
+        pollfd pfd{ConnectionNumber(m_display), POLLIN, 0};
+        if (XPending(m_display) || (poll(&pfd, 1, int(kPoll.count())) > 0 && XPending(m_display))) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            return event;
+        }
+    }
 }
 
 PlovexRun Session::measurePlovex(const QString &plovex, const SpriteSheets &sheets)
@@ -169,17 +178,32 @@ PlovexRun Session::measurePlovex(const QString &plovex, const SpriteSheets &shee
     XSelectInput(m_display, root, SubstructureNotifyMask);
     XSync(m_display, False);
     Child program(plovex, {}, m_environment, cpuFor(false));
-    const Window window = awaitPlovexWindow(program);
+    XEvent event;
+    const auto startBy = Clock::now() + kStartLimit;
+    do
+        event = nextEvent(program, startBy, "no Plovex window appeared within 20 s");
+    while (!isPlovexWindow(m_display, event, program.pid()));
+    const Window window = event.xcreatewindow.window;
     // The run starts as its window is made: take the first processor times then.
     const Sample start = sample(program.pid(), m_serverPid);
     XSelectInput(m_display, root, NoEventMask);
     XSelectInput(m_display, window, PropertyChangeMask | StructureNotifyMask);
     XSync(m_display, False);
-    awaitFinish(window, program);
+
+    // Plovex leaves its report on the window at the finish; one long before 8.8 s is not
+    // the finish's, and the run goes on then.
+    const Atom present = xwindow::atom(m_display, kPresentProperty.data());
+    const auto runEnd = Clock::now() + milliseconds(kFinishMs);
+    do {
+        event = nextEvent(program, runEnd + kFinishLimit,
+                          "Plovex's run did not finish within 20 s of its 8.8 s");
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window)
+            fail("Plovex's window went away during the run (" + program.tail() + ")");
+    } while (event.type != PropertyNotify || event.xproperty.atom != present ||
+             event.xproperty.state != PropertyNewValue || Clock::now() < runEnd - kReportMargin);
     const Sample end = sample(program.pid(), m_serverPid);
 
-    const Atom property = xwindow::atom(m_display, std::string(kPresentProperty).c_str());
-    const QByteArray text = xwindow::text(m_display, window, property);
+    const QByteArray text = xwindow::text(m_display, window, present);
     const std::optional<PresentReport> report = PresentReport::parse(text.toStdString());
     if (!report)
         fail("Plovex left no report of its frames on its window: \"" + text + "\"");
@@ -187,62 +211,20 @@ PlovexRun Session::measurePlovex(const QString &plovex, const SpriteSheets &shee
     run.plovexCpuUs = microsecondsPerFrame(start.client, end.client, run.frames);
     run.serverCpuUs = microsecondsPerFrame(start.server, end.server, run.frames);
     run.otherBusyPercent = otherBusyPercent(start, end);
-    closePlovex(window, program);
+
+    // The close request a desktop sends, and a clean quit.
+    XSelectInput(m_display, window, NoEventMask);
+    xwindow::sendClose(m_display, window);
+    if (const auto status = program.waitForExit(milliseconds(5000)); status != 0)
+        fail(status ? QString("Plovex quit with status %1 (%2)").arg(*status).arg(program.tail())
+                    : QString("Plovex did not quit within 5 s of a close request"));
     return run;
-}
-
-Window Session::awaitPlovexWindow(Child &program)
-{
-    const auto by = Clock::now() + kStartLimit;
-    for (;;) {
-        heartbeat();
-        program.readOutput();
-        program.throwIfEnded("Plovex ended before its window appeared");
-        if (Clock::now() > by)
-            fail("no Plovex window appeared within 20 s");
-        if (!waitForEvent(m_display, kPoll))
-            continue;
-        XEvent event;
-        XNextEvent(m_display, &event);
-        if (event.type == CreateNotify &&
-            isPlovexWindow(m_display, event.xcreatewindow, program.pid()))
-            return event.xcreatewindow.window;
-    }
-}
-
-// Until Plovex leaves its report on the window, which it does at the finish.
-void Session::awaitFinish(Window window, Child &program)
-{
-    const Atom present = xwindow::atom(m_display, std::string(kPresentProperty).c_str());
-    const auto runEnd = Clock::now() + milliseconds(kFinishMs);
-    for (;;) {
-        heartbeat();
-        program.readOutput();
-        program.throwIfEnded("Plovex ended during its run");
-        if (Clock::now() > runEnd + kFinishLimit)
-            fail("Plovex's run did not finish within 20 s of its 8.8 s");
-        if (!waitForEvent(m_display, kPoll))
-            continue;
-        XEvent event;
-        XNextEvent(m_display, &event);
-        if (event.type == DestroyNotify && event.xdestroywindow.window == window) {
-            const auto status = program.waitForExit(milliseconds(2000));
-            fail(QString("Plovex's window went away during the run (%1; %2)")
-                     .arg(status ? QString("status %1").arg(*status) : "still running")
-                     .arg(program.tail()));
-        }
-        // A report long before 8.8 s is not the finish's; the run goes on then.
-        if (event.type == PropertyNotify && event.xproperty.atom == present &&
-            event.xproperty.state == PropertyNewValue && Clock::now() > runEnd - kReportMargin)
-            return;
-    }
 }
 
 // The score on the digit tiles, giving the last frame up to 3 s to reach the window.
 int Session::readScore(Window window, const SpriteSheets &sheets)
 {
-    const auto by = Clock::now() + milliseconds(3000);
-    for (;;) {
+    for (const auto by = Clock::now() + milliseconds(3000);;) {
         heartbeat();
         QRgb kept = 0;
         const QImage image =
@@ -256,18 +238,6 @@ int Session::readScore(Window window, const SpriteSheets &sheets)
                  QString::fromStdString(reading.problem));
         std::this_thread::sleep_for(milliseconds(100));
     }
-}
-
-// The close request a desktop sends, and a clean quit within 5 s.
-void Session::closePlovex(Window window, Child &program)
-{
-    XSelectInput(m_display, window, NoEventMask);
-    xwindow::sendClose(m_display, window);
-    const auto status = program.waitForExit(milliseconds(5000));
-    if (!status)
-        fail("Plovex did not quit within 5 s of a close request");
-    if (*status != 0)
-        fail(QString("Plovex quit with status %1 (%2)").arg(*status).arg(program.tail()));
 }
 
 LimitRun Session::measureLimit(const QString &limit, bool oneCpu)
@@ -307,14 +277,13 @@ LimitRun Session::measureLimit(const QString &limit, bool oneCpu)
     }
     if (program.waitForExit(milliseconds(5000)) != int(LimitStatus::Measured))
         fail("plovex-limit failed after its run: " + program.tail());
-    LimitRun run;
-    run.fps = std::round(report->fps() * 10) / 10;
-    run.frames = report->frames;
-    run.waited = report->waited;
-    run.clientCpuUs = report->cpuUs;
-    run.drawUs = report->drawUs;
-    run.waitUs = report->waitUs;
-    run.serverCpuUs = microsecondsPerFrame(start->server, end.server, run.frames);
-    run.otherBusyPercent = otherBusyPercent(*start, end);
+    LimitRun run{std::round(report->fps() * 10) / 10,
+                 report->frames,
+                 report->waited,
+                 report->cpuUs,
+                 microsecondsPerFrame(start->server, end.server, report->frames),
+                 otherBusyPercent(*start, end),
+                 report->drawUs,
+                 report->waitUs};
     return run;
 }

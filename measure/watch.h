@@ -5,20 +5,21 @@
 // owner for the connection, the private Xvfb and the server's place on the processors.
 #pragma once
 
-#include "progress.h"
 #include "result.h"
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 
 class Child;
 struct SpriteSheets;
 typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
 
-// Thrown when the limit program cannot run on this display (it takes no images there).
+// Thrown when the limit program cannot run as asked: the display takes no images of it, or
+// its server may not be moved to another processor.
 struct LimitUnavailable : std::runtime_error
 {
     using std::runtime_error::runtime_error;
@@ -31,34 +32,33 @@ public:
     {
         bool privateXvfb = false; // a private Xvfb rather than the display in DISPLAY
         bool oneCpu = false;      // with it: Plovex, the limit and the server on one processor
-        bool handover = false;    // the display's own server may be pinned for the limit
+        bool handover = false;    // the display's own server may be moved for the limit
     };
     // Connects to the display, or starts the private Xvfb, and fills the display's fields of
-    // `e`, adding warnings about it. Throws std::runtime_error when it cannot.
-    Session(const Options &options, Progress &progress, Environment &e, QStringList &warnings);
+    // `e`, adding warnings about it. `whileWaiting` is called often while a run goes on.
+    // Throws std::runtime_error when it cannot connect.
+    Session(const Options &options, std::function<void()> whileWaiting, Environment &e,
+            QStringList &warnings);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // Why the limit cannot also be measured with its X server on one processor; empty when
-    // it can.
+    // Why the limit cannot also run with its X server on its processor; empty when it can.
     const QString &oneCpuRefusal() const { return m_oneCpuRefusal; }
 
     // One whole run of `plovex`. Throws std::runtime_error with what went wrong.
     PlovexRun measurePlovex(const QString &plovex, const SpriteSheets &sheets);
-    // One run of the limit program, placed as Plovex's runs are, or with the X server on
-    // one processor beside it (`oneCpu`, only where oneCpuRefusal() is empty).
+    // One run of the limit program, placed as Plovex's runs are, or with the X server on its
+    // processor (`oneCpu`, where oneCpuRefusal() is empty).
     LimitRun measureLimit(const QString &limit, bool oneCpu);
 
 private:
     std::optional<int> cpuFor(bool oneCpu) const;
     void heartbeat();
-    unsigned long awaitPlovexWindow(Child &program);
-    void awaitFinish(unsigned long window, Child &program);
+    XEvent nextEvent(Child &program, std::chrono::steady_clock::time_point by, const QString &late);
     int readScore(unsigned long window, const SpriteSheets &sheets);
-    void closePlovex(unsigned long window, Child &program);
 
-    Progress &m_progress;
+    std::function<void()> m_whileWaiting;
     QTemporaryDir m_runtime;
     std::unique_ptr<Child> m_xvfb;
     Display *m_display = nullptr;

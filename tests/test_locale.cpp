@@ -5,7 +5,6 @@
 #include "limitreport.h"
 #include "presentreport.h"
 #include "report.h"
-#include "reportjson.h"
 #include "resultjson.h"
 #include "sampleresult.h"
 
