@@ -97,6 +97,17 @@ void warnIfBusy(BenchResult &r, Progress &progress, const std::optional<double> 
     warn(progress, r.warnings.back());
 }
 
+// The programs installed or built next to plovex-bench, else the first on PATH.
+QString sibling(const QString &name)
+{
+    const QString here = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    const QString found =
+        QFileInfo(here).isExecutable() ? here : QStandardPaths::findExecutable(name);
+    if (found.isEmpty())
+        fail(QString("cannot find %1 next to plovex-bench or on PATH").arg(name));
+    return found;
+}
+
 // The programs' runs planned, or at most.
 int steps(const MeasureOptions &o, const BenchResult &r)
 {
@@ -133,16 +144,6 @@ void limitRunsAfter(int i, const MeasureOptions &o, Session &session, Progress &
 }
 
 } // namespace
-
-QString sibling(const QString &name)
-{
-    const QString here = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    const QString found =
-        QFileInfo(here).isExecutable() ? here : QStandardPaths::findExecutable(name);
-    if (found.isEmpty())
-        fail(QString("cannot find %1 next to plovex-bench or on PATH").arg(name));
-    return found;
-}
 
 BenchResult measureResult(const MeasureOptions &o)
 {

@@ -16,9 +16,5 @@ struct MeasureOptions
     bool handover = false;           // the display's own server may be pinned for the limit
 };
 
-// The programs installed or built next to plovex-bench, else the first on PATH. Throws
-// std::runtime_error when there is none.
-QString sibling(const QString &name);
-
 // Throws Interrupted (child.h) when interrupted, std::runtime_error with the run that failed.
 BenchResult measureResult(const MeasureOptions &options);

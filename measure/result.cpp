@@ -5,53 +5,23 @@
 
 namespace {
 
-// A field that changes scores: its text in a result (empty: unknown, like any other), and
-// whether two results have the same.
-struct ScoreField
-{
-    const char *name;
-    QString (*text)(const Environment &);
-    bool (*same)(const Environment &, const Environment &);
-};
-
-template <QString Environment::*member> QString textOf(const Environment &e)
-{
-    return e.*member;
-}
-
-template <QString (*text)(const Environment &)>
-bool sameText(const Environment &a, const Environment &b)
-{
-    return text(a) == text(b);
-}
-
-QString hz(const Environment &e)
-{
-    return e.refreshHz ? QString::number(*e.refreshHz, 'f', 1) + " Hz" : QString("unknown");
-}
-
-QString depth(const Environment &e)
-{
-    return e.depth ? QString("%1 bits").arg(e.depth) : QString(); // older files do not know
-}
-
-QString placement(const Environment &e)
-{
-    return e.oneCpu ? "one processor" : "free";
-}
-
-constexpr ScoreField kFields[] = {
-    {"platform", textOf<&Environment::platform>, sameText<textOf<&Environment::platform>>},
-    {"screen depth", depth, sameText<depth>},
-    {"X server", textOf<&Environment::xServer>, sameText<textOf<&Environment::xServer>>},
-    {"compositor", textOf<&Environment::compositor>, sameText<textOf<&Environment::compositor>>},
-    {"refresh rate", hz,
-     [](const Environment &a, const Environment &b) {
-         return a.refreshHz.has_value() == b.refreshHz.has_value() &&
-                (!a.refreshHz || std::abs(*a.refreshHz - *b.refreshHz) <= 0.5);
+// The fields that change scores, each as a text that is the same for results that do not
+// differ in it; empty where a result does not know it (older files), which then differs
+// from none. Refresh rates count to the nearest hertz: 59.94 is 60.
+using FieldText = QString (*)(const Environment &);
+constexpr std::pair<const char *, FieldText> kFields[] = {
+    {"platform", [](const Environment &e) { return e.platform; }},
+    {"screen depth",
+     [](const Environment &e) { return e.depth ? QString("%1 bits").arg(e.depth) : QString(); }},
+    {"X server", [](const Environment &e) { return e.xServer; }},
+    {"compositor", [](const Environment &e) { return e.compositor; }},
+    {"refresh rate",
+     [](const Environment &e) {
+         return e.refreshHz ? QString("%1 Hz").arg(std::round(*e.refreshHz)) : QString("unknown");
      }},
-    {"CPU model", textOf<&Environment::cpuModel>, sameText<textOf<&Environment::cpuModel>>},
-    {"placement", placement, sameText<placement>},
+    {"CPU model", [](const Environment &e) { return e.cpuModel; }},
+    {"placement",
+     [](const Environment &e) { return QString(e.oneCpu ? "one processor" : "free"); }},
 };
 
 // "A", "A and B", "A, B and C".
@@ -86,26 +56,24 @@ QStringList environmentDifferences(const std::vector<const Environment *> &envir
                                    const QStringList &labels)
 {
     QStringList differences;
-    for (const ScoreField &f : kFields) {
+    for (const auto &[name, text] : kFields) {
         // Each value with the results that have it, in the order they first appear.
-        std::vector<std::pair<const Environment *, QStringList>> values;
+        QStringList values;
+        std::vector<QStringList> having;
         for (std::size_t i = 0; i < environments.size(); ++i) {
-            const Environment &e = *environments[i];
-            if (f.text(e).isEmpty())
+            const QString value = text(*environments[i]);
+            if (value.isEmpty())
                 continue;
-            const auto same = std::find_if(values.begin(), values.end(),
-                                           [&](const auto &v) { return f.same(*v.first, e); });
-            if (same == values.end())
-                values.push_back({&e, {labels[qsizetype(i)]}});
-            else
-                same->second.append(labels[qsizetype(i)]);
+            if (!values.contains(value)) {
+                values.append(value);
+                having.emplace_back();
+            }
+            having[std::size_t(values.indexOf(value))].append(labels[qsizetype(i)]);
         }
-        if (values.size() < 2)
-            continue;
-        QStringList parts;
-        for (const auto &[e, names] : values)
-            parts.append(f.text(*e) + " in " + listed(names));
-        differences.append(QString(f.name) + ": " + parts.join(", "));
+        for (qsizetype v = 0; v < values.size(); ++v)
+            values[v] += " in " + listed(having[std::size_t(v)]);
+        if (values.size() > 1)
+            differences.append(QString(name) + ": " + values.join(", "));
     }
     return differences;
 }

@@ -257,20 +257,13 @@ std::vector<PlovexRun> runsFrom(const QJsonObject &root)
 
 QByteArray toJson(const BenchResult &r, const Verdict &verdict)
 {
-    QJsonArray runs;
-    for (const PlovexRun &run : r.runs) {
-        QJsonObject o = toObject<PlovexRun>(run, kRunFields);
-        // For readers of the file; not read back.
-        o.insert("pipelined", run.waited ? QJsonValue(run.frames - *run.waited) : QJsonValue());
-        runs.append(o);
-    }
     QJsonObject root = toObject<BenchResult>(r, kResultFields);
     for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QJsonValue>>{
              {"schema", kResultSchema},
              {"schema_version", kResultSchemaVersion},
              {"environment", toObject<Environment>(r.environment, kEnvironmentFields)},
              {"warnings", QJsonArray::fromStringList(r.warnings)},
-             {"runs", runs},
+             {"runs", toArray<PlovexRun>(r.runs, kRunFields)},
              {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
              {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
              {"ended_by", kEndings[std::size_t(r.endedBy)]},

@@ -59,18 +59,18 @@ private slots:
         QCOMPARE(summary["median"].toDouble(), 4376.0);
         QCOMPARE(summary["limit_fps_median"].toDouble(), (13281.2 + 12990.0) / 2);
         QCOMPARE(summary["one_cpu_limit_fps_median"].toDouble(), 16084.0);
-        QCOMPARE(root["runs"].toArray()[0].toObject()["pipelined"].toInteger(),
-                 r.runs[0].frames - 120);
     }
 
     // Files of plovex-bench before this one: they load, and written again they hold every
-    // field they held with the same value, but for the figures worked out anew.
+    // field they held with the same value, but for the sentence worked out anew and the
+    // frames that did not wait, which were written for readers under an older name.
     void filesOfTheLandedVersionLoadUnchanged_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("reworked");
         QTest::newRow("before the serial limit")
-            << "landed-result.json" << QStringList{".summary.limited_by.text"};
+            << "landed-result.json"
+            << QStringList{".runs[0].pipelined", ".runs[1].pipelined", ".summary.limited_by.text"};
     }
     void filesOfTheLandedVersionLoadUnchanged()
     {
