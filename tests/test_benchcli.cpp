@@ -128,6 +128,9 @@ private slots:
         QTest::newRow("three results, the third failing")
             << QStringList{"A", "three", "slower", "--fail-if-slower", "5"} << 3
             << "slower than --fail-if-slower allows";
+        QTest::newRow("a file of the landed version")
+            << QStringList{PLOVEX_TEST_DATA "/landed-3095d71.json", "A", "--force"} << 0
+            << "B: no significant difference from A at 5 %";
         QTest::newRow("refused environments")
             << QStringList{"A", "xorg", "--fail-if-slower", "5"} << 1 << "--force compares";
     }

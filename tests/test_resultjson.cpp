@@ -71,6 +71,11 @@ private slots:
         QTest::newRow("before the serial limit")
             << "landed-result.json"
             << QStringList{".runs[0].pipelined", ".runs[1].pipelined", ".summary.limited_by.text"};
+        // The overlapped figure for context is measured no longer.
+        QTest::newRow("3095d71, with the overlapped figure")
+            << "landed-3095d71.json"
+            << QStringList{".pipelined_limit_runs", ".runs[0].pipelined", ".runs[1].pipelined",
+                           ".summary.limited_by.text", ".summary.pipelined_limit_fps_median"};
     }
     void filesOfTheLandedVersionLoadUnchanged()
     {
