@@ -164,8 +164,8 @@ private slots:
         QTest::newRow("normal, 5 % apart")
             << Draw([](std::mt19937 &g) { return std::normal_distribution<double>(4400, 220)(g); });
         // A long tail of fast runs; the median is exp(mu).
-        QTest::newRow("log-normal, 8 % apart") << Draw([](std::mt19937 &g) {
-            return std::lognormal_distribution<double>(std::log(4400), 0.08)(g);
+        QTest::newRow("log-normal, 4 % apart") << Draw([](std::mt19937 &g) {
+            return std::lognormal_distribution<double>(std::log(4400), 0.04)(g);
         });
         // One run in ten 10 % slower and one 10 % faster: the median stays.
         QTest::newRow("disturbed runs either way") << Draw([](std::mt19937 &g) {
@@ -206,7 +206,7 @@ private slots:
               "numbers of runs fixed in advance: %.1f %%); %.1f runs on average, %.0f %% pinned",
               QTest::currentDataTag(), coverage * 100, fixedCoverage * 100, runs / kSeries,
               100.0 * pinned / kSeries);
-        QVERIFY2(coverage >= 0.9, qPrintable(QString::number(coverage)));
+        QVERIFY2(coverage >= 0.92, qPrintable(QString::number(coverage)));
         QVERIFY2(fixedCoverage >= 0.94, qPrintable(QString::number(fixedCoverage)));
     }
 
