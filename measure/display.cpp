@@ -87,16 +87,11 @@ void gatherManagers(Environment &e, Display *d)
 
 pid_t serverProcess(Display *d)
 {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
+    // Only a local socket has a peer process; over TCP the query fails.
     ucred peer{};
-    socklen_t peerLength = sizeof peer;
-    const int fd = ConnectionNumber(d);
-    if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
-        address.ss_family == AF_UNIX &&
-        getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) == 0)
-        return peer.pid;
-    return 0;
+    socklen_t length = sizeof peer;
+    return getsockopt(ConnectionNumber(d), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 ? peer.pid
+                                                                                         : 0;
 }
 
 QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid)

@@ -78,7 +78,7 @@ QString runsTable(const BenchResult &r)
     return out;
 }
 
-QString summaryLines(const BenchResult &r, const Verdict &v, const Levels &l)
+QString summaryLines(const BenchResult &r, const Verdict &v)
 {
     const Summary &s = v.score;
     QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n"
@@ -90,10 +90,10 @@ QString summaryLines(const BenchResult &r, const Verdict &v, const Levels &l)
                       .arg(s.interval.low)
                       .arg(s.interval.high)
                       .arg(percent(s.interval.confidence));
-    if (s.interval.confidence < l.confidence)
+    if (s.interval.confidence < kConfidenceLevel)
         out += QString(" (%1 needs at least %2 runs)")
-                   .arg(level(l.confidence))
-                   .arg(fewestRunsFor(l.confidence));
+                   .arg(level(kConfidenceLevel))
+                   .arg(fewestRunsFor(kConfidenceLevel));
     const double reach = std::max(s.median - s.interval.low, s.interval.high - s.median);
     const QString within = QString("within ±%1 %").arg(r.precisionPercent.value_or(0));
     const QString ended[] = {
@@ -109,10 +109,10 @@ QString summaryLines(const BenchResult &r, const Verdict &v, const Levels &l)
     if (v.unstable)
         out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
                        "would pin the median to within %4 (--precision %5 runs until then)\n")
-                   .arg(fixed(s.cv * 100, 1), level(l.unstableCv))
+                   .arg(fixed(s.cv * 100, 1), level(kUnstableCv))
                    .arg(v.runsNeeded)
-                   .arg(level(l.unstableCv / 2))
-                   .arg(l.unstableCv * 50);
+                   .arg(level(kUnstableCv / 2))
+                   .arg(kUnstableCv * 50);
     return out;
 }
 
@@ -156,11 +156,10 @@ PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &
 
 } // namespace
 
-QString resultTable(const BenchResult &r, const Verdict &v, const Levels &levels)
+QString resultTable(const BenchResult &r, const Verdict &v)
 {
     QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n' +
-                  summaryLines(r, v, levels) + limitLines(r, v) + "limited:  " + v.limited.text +
-                  '\n';
+                  summaryLines(r, v) + limitLines(r, v) + "limited:  " + v.limited.text + '\n';
     for (const QString &w : r.warnings)
         out += "warning:  " + w + '\n';
     return out;

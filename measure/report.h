@@ -2,7 +2,7 @@
 // either as a picture. Each reads the verdicts worked out once (verdict.h, comparison.h).
 #pragma once
 
-#include "comparison.h"
+#include "verdict.h"
 
 #include <QString>
 
@@ -11,7 +11,7 @@
 // The environment, the runs, how sure the median is and what ended the runs, the limit,
 // Plovex and the limit side by side, what a frame is made of, what limited the score, and
 // the warnings.
-QString resultTable(const BenchResult &result, const Verdict &verdict, const Levels &levels = {});
+QString resultTable(const BenchResult &result, const Verdict &verdict);
 
 // A row per result, the environments' differences once, each later result's verdict against
 // the first, and the gate's.

@@ -137,20 +137,20 @@ int fewestRunsFor(double level)
     return n;
 }
 
-int runsNeeded(double cv, const Levels &levels)
+int runsNeeded(double cv)
 {
     // The two-sided normal quantile of the level, by halving: erfc falls as z grows.
     double low = 0, high = 10;
     for (int i = 0; i < 60; ++i) {
         const double z = (low + high) / 2;
-        if (std::erfc(z / std::numbers::sqrt2) > 1 - levels.confidence)
+        if (std::erfc(z / std::numbers::sqrt2) > 1 - kConfidenceLevel)
             low = z;
         else
             high = z;
     }
     // For normal scores the median's variance is pi/2 times the mean's.
-    const double n = std::numbers::pi / 2 * std::pow(low * cv / (levels.unstableCv / 2), 2);
-    return std::max(fewestRunsFor(levels.confidence), int(std::ceil(n)));
+    const double n = std::numbers::pi / 2 * std::pow(low * cv / (kUnstableCv / 2), 2);
+    return std::max(fewestRunsFor(kConfidenceLevel), int(std::ceil(n)));
 }
 
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)

@@ -29,14 +29,6 @@ constexpr double kUnstableCv = 0.05;
 constexpr double kConfidenceLevel = 0.95;
 constexpr double kSignificance = 0.05;
 
-// The levels a report judges by, the constants above unless a caller asks for others.
-struct Levels
-{
-    double confidence = kConfidenceLevel;
-    double significance = kSignificance;
-    double unstableCv = kUnstableCv;
-};
-
 // values must not be empty. The median's interval is the narrowest between order
 // statistics, symmetric about the middle, that reaches `level`; with too few values for
 // that (fewer than fewestRunsFor(level)), min to max with the confidence it does have.
@@ -48,10 +40,10 @@ int fewestRunsFor(double level);
 // for 2.5 %) of the median: the rule on which runs stop when a precision is asked for.
 bool medianPinned(const Summary &s, double precision, double level = kConfidenceLevel);
 
-// Runs after which the median's interval at `levels.confidence` spans about half the
-// unstable threshold either side of it, for a series that varies by cv, so that a
-// difference of the threshold between two machines shows. At least fewestRunsFor.
-int runsNeeded(double cv, const Levels &levels = {});
+// Runs after which the median's 95 % interval spans about half the unstable threshold
+// either side of it, for a series that varies by cv, so that a difference of the threshold
+// between two machines shows. At least fewestRunsFor.
+int runsNeeded(double cv);
 
 struct RankTest
 {

@@ -1,8 +1,8 @@
 #include "watch.h"
 
 #include "child.h"
-#include "cputime.h"
 #include "display.h"
+#include "environment.h"
 #include "layout.h"
 #include "limitreport.h"
 #include "presentreport.h"

@@ -38,50 +38,43 @@ private slots:
     {
         QTest::addColumn<QList<Scores>>("results");
         QTest::addColumn<bool>("otherServer"); // for B
-        QTest::addColumn<double>("significance");
         QTest::addColumn<QStringList>("says");
         QTest::addColumn<QStringList>("never");
-        QTest::newRow("B faster") << QList<Scores>{kLow, kHigh} << false << kSignificance
+        QTest::newRow("B faster") << QList<Scores>{kLow, kHigh} << false
                                   << QStringList{"B is 12 % faster than A (p = 0.008, exact "
                                                  "Mann-Whitney test)"}
                                   << QStringList{"no significant", "Holm"};
-        QTest::newRow("B slower") << QList<Scores>{kHigh, kLow} << false << kSignificance
+        QTest::newRow("B slower") << QList<Scores>{kHigh, kLow} << false
                                   << QStringList{"B is 11 % slower than A (p = 0.008"}
                                   << QStringList{"no significant"};
         QTest::newRow("identical three runs")
-            << QList<Scores>{kThree, kThree} << false << kSignificance
+            << QList<Scores>{kThree, kThree} << false
             << QStringList{"B: no significant difference from A at 5 % (B's median is 0.0 % "
                            "higher; p = 1.000",
                            "with 3 and 3 runs no difference can reach 5 % (the smallest possible "
                            "p is 0.100); measure at least 4 runs each"}
             << QStringList{"faster", "slower"};
-        QTest::newRow("identical three runs at 1 %")
-            << QList<Scores>{kThree, kThree} << false << 0.01
-            << QStringList{"no significant difference from A at 1 % (B's",
-                           "no difference can reach 1 % (the smallest possible p is 0.100); "
-                           "measure at least 5 runs each"}
-            << QStringList{"at 5 %"};
         QTest::newRow("ties, four runs each")
-            << QList<Scores>{{100, 102, 102, 104}, {102, 104, 106, 108}} << false << kSignificance
+            << QList<Scores>{{100, 102, 102, 104}, {102, 104, 106, 108}} << false
             << QStringList{"B: no significant difference from A at 5 % (B's median is 2.9 % "
                            "higher; p = 0.200"}
             << QStringList{"can reach"};
         // B alone would be significant (2 of 56 splits); corrected for two comparisons not.
         QTest::newRow("Holm's correction")
-            << QList<Scores>{kLow, {4900, 5050, 4980}, kThree} << false << kSignificance
+            << QList<Scores>{kLow, {4900, 5050, 4980}, kThree} << false
             << QStringList{"B: no significant difference from A at 5 % (B's median is 11.9 % "
                            "higher; p = 0.036; p = 0.071 after Holm's correction for 2 "
                            "comparisons",
                            "C: no significant difference from A at 5 %"}
             << QStringList{"faster"};
         QTest::newRow("Holm's correction, both apart")
-            << QList<Scores>{kLow, kHigh, kHigh} << false << kSignificance
+            << QList<Scores>{kLow, kHigh, kHigh} << false
             << QStringList{"B is 12 % faster than A (p = 0.008; p = 0.016 after Holm's "
                            "correction for 2 comparisons",
                            "C is 12 % faster than A"}
             << QStringList{"no significant"};
         QTest::newRow("different X servers refused")
-            << QList<Scores>{kLow, kHigh} << true << kSignificance
+            << QList<Scores>{kLow, kHigh} << true
             << QStringList{"different environments (X server: Xvfb, The X.Org Foundation 12101007 "
                            "in A, Xorg, The X.Org Foundation 12101007 in B); --force"}
             << QStringList{"faster"};
@@ -90,7 +83,6 @@ private slots:
     {
         QFETCH(QList<Scores>, results);
         QFETCH(bool, otherServer);
-        QFETCH(double, significance);
         QFETCH(QStringList, says);
         QFETCH(QStringList, never);
         std::vector<BenchResult> rs;
@@ -98,10 +90,8 @@ private slots:
             rs.push_back(sampleResult(s));
         if (otherServer)
             rs[1].environment.xServer = "Xorg, The X.Org Foundation 12101007";
-        Levels levels;
-        levels.significance = significance;
         const Comparison c = compareResults(rs, QStringList{"a", "b", "c"}.mid(0, results.size()),
-                                            false, std::nullopt, levels);
+                                            false, std::nullopt);
         QCOMPARE(c.refused, otherServer);
         const QString text = comparisonTable(c);
         for (const QString &s : says)
@@ -139,31 +129,27 @@ private slots:
     void tableSaysHowSureTheMedianIsAndWhatEndedTheRuns_data()
     {
         QTest::addColumn<Scores>("scores");
-        QTest::addColumn<double>("confidence");
         QTest::addColumn<int>("ended");
         QTest::addColumn<QString>("says");
         QTest::addColumn<bool>("unstable");
         const auto runs = int(EndedBy::Runs), precision = int(EndedBy::Precision);
-        QTest::newRow("4 % apart") << kThree << kConfidenceLevel << runs
+        QTest::newRow("4 % apart") << kThree << runs
                                    << "with 75 % confidence (95 % needs at least 6 runs)\n"
                                       "          the runs ended after the 3 asked for"
                                    << false;
         // Variation 8.04 %: pi/2 x (1.96 x 8.04 / 2.5)^2 = 62.4.
         QTest::newRow("12 % apart")
-            << Scores{4000, 4400, 4700} << kConfidenceLevel << runs
+            << Scores{4000, 4400, 4700} << runs
             << "UNSTABLE: the runs vary by 8.0 %, more than 5 %; about 63 runs would pin the "
                "median to within 2.5 % (--precision 2.5 runs until then)"
             << true;
-        QTest::newRow("at 99 %") << kThree << 0.99 << runs
-                                 << "with 75 % confidence (99 % needs at least 8 runs)" << false;
         // 100 to 105 about 102.5: 2.44 % either side at most.
-        QTest::newRow("pinned") << Scores{100, 101, 102, 103, 104, 105} << kConfidenceLevel
-                                << precision
+        QTest::newRow("pinned") << Scores{100, 101, 102, 103, 104, 105} << precision
                                 << "the runs ended when the median was pinned to within ±2.5 % "
                                    "(±2.4 %), after 6"
                                 << false;
         QTest::newRow("the most runs")
-            << kThree << kConfidenceLevel << int(EndedBy::MaxRuns)
+            << kThree << int(EndedBy::MaxRuns)
             << "the runs ended at the most allowed, 3, before the median was pinned to within "
                "±2.5 %\n"
             << false;
@@ -171,17 +157,14 @@ private slots:
     void tableSaysHowSureTheMedianIsAndWhatEndedTheRuns()
     {
         QFETCH(Scores, scores);
-        QFETCH(double, confidence);
         QFETCH(int, ended);
         QFETCH(QString, says);
         QFETCH(bool, unstable);
-        Levels levels;
-        levels.confidence = confidence;
         BenchResult r = sampleResult(scores);
         r.endedBy = EndedBy(ended);
         if (r.endedBy != EndedBy::Runs)
             r.precisionPercent = 2.5;
-        const QString table = resultTable(r, judge(r, levels), levels);
+        const QString table = resultTable(r, judge(r));
         QVERIFY2(table.contains(says), qPrintable(table));
         QCOMPARE(table.contains("UNSTABLE"), unstable);
     }
