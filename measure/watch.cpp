@@ -251,39 +251,38 @@ LimitRun Session::measureLimit(const QString &limit, bool oneCpu)
         throw LimitUnavailable(e.what());
     }
     Child program(limit, {}, m_environment, cpuFor(oneCpu));
-    std::optional<Sample> start;
-    Sample end;
-    std::optional<LimitReport> report;
-    const auto startBy = Clock::now() + kStartLimit;
-    while (!report) {
-        heartbeat();
-        program.readOutput(kPoll);
-        if (!start && program.line(kLimitStarted.data()))
-            start = sample(program.pid(), m_serverPid);
-        if (const auto line = start ? program.line(kLimitReported.data()) : std::nullopt) {
-            end = sample(program.pid(), m_serverPid);
-            pinned.reset();
-            if (!(report = LimitReport::parse(line->toStdString())))
-                fail("plovex-limit's report cannot be read: " + QString::fromLatin1(*line));
-        } else if (const auto status = program.exitStatus()) {
-            if (*status == int(LimitStatus::Unavailable))
+    // Its first line as the timed loop starts, and its report as the loop ends.
+    const auto awaitLine = [&](std::string_view prefix, Clock::time_point by) {
+        for (;;) {
+            heartbeat();
+            program.readOutput(kPoll);
+            const std::optional<int> status = program.exitStatus(); // with the last output
+            if (const auto line = program.line(prefix.data()))
+                return *line;
+            if (status == int(LimitStatus::Unavailable))
                 throw LimitUnavailable(program.tail().toStdString());
-            fail(
-                QString("plovex-limit ended with status %1 (%2)").arg(*status).arg(program.tail()));
-        } else if (Clock::now() >
-                   (start ? start->at + milliseconds(kFinishMs) + kFinishLimit : startBy)) {
-            fail("plovex-limit did not finish in time");
+            program.throwIfEnded("plovex-limit ended");
+            if (Clock::now() > by)
+                fail("plovex-limit did not finish in time");
         }
-    }
+    };
+    awaitLine(kLimitStarted, Clock::now() + kStartLimit);
+    const Sample start = sample(program.pid(), m_serverPid);
+    const QByteArray line =
+        awaitLine(kLimitReported, start.at + milliseconds(kFinishMs) + kFinishLimit);
+    const Sample end = sample(program.pid(), m_serverPid);
+    pinned.reset();
+    const std::optional<LimitReport> report = LimitReport::parse(line.toStdString());
+    if (!report)
+        fail("plovex-limit's report cannot be read: " + QString::fromLatin1(line));
     if (program.waitForExit(milliseconds(5000)) != int(LimitStatus::Measured))
         fail("plovex-limit failed after its run: " + program.tail());
-    LimitRun run{std::round(report->fps() * 10) / 10,
-                 report->frames,
-                 report->waited,
-                 report->cpuUs,
-                 microsecondsPerFrame(start->server, end.server, report->frames),
-                 otherBusyPercent(*start, end),
-                 report->drawUs,
-                 report->waitUs};
-    return run;
+    return {std::round(report->fps() * 10) / 10,
+            report->frames,
+            report->waited,
+            report->cpuUs,
+            microsecondsPerFrame(start.server, end.server, report->frames),
+            otherBusyPercent(start, end),
+            report->drawUs,
+            report->waitUs};
 }
