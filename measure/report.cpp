@@ -123,7 +123,8 @@ QString limitLines(const BenchResult &r, const Verdict &v)
     QString out = "limit:    " +
                   (r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable);
     if (v.limitFps)
-        out = QString("limit:    median %1 fps over %2 serial run(s); the score is %3 of it")
+        out = QString("limit:    median %1 fps over %2 serial run(s); the score is %3 of this "
+                      "machine's limit")
                   .arg(fixed(*v.limitFps, 0))
                   .arg(r.limitRuns.size())
                   .arg(percent(v.score.median / *v.limitFps));

@@ -37,7 +37,7 @@ fi
 [[ $(processors "$server") == "$before" ]] || fail "the X server's processors were not given back"
 grep -q $'\r' "$out/table.txt" && fail "progress was shown on standard error, not a terminal"
 grep -q "^score: *median [0-9]" "$out/table.txt" || fail "the table has no median"
-grep -q "the score is [0-9.]* % of it" "$out/table.txt" || fail "the table gives no share of the limit"
+grep -q "the score is [0-9.]* % of this machine's limit" "$out/table.txt" || fail "the table gives no share of the limit"
 grep -q "^  plovex-limit, one processor " "$out/table.txt" || fail "no limit on one processor"
 grep -q "^frame: .* us at the median score: drawing" "$out/table.txt" || fail "no parts of a frame"
 grep -q "dominates:" "$out/table.txt" || fail "the table does not say which part dominates"
