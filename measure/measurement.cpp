@@ -139,6 +139,9 @@ void limitRunsAfter(int i, const MeasureOptions &o, Session &session, Progress &
                 r.runs.back().limitFps = run.fps;
         } catch (const LimitUnavailable &e) {
             unavailable = (oneCpu ? "" : "not measured: ") + QString::fromStdString(e.what());
+            if (oneCpu)
+                warn(progress, "the limit on one processor is not measured: " + unavailable);
+            return;
         }
     }
 }
@@ -162,6 +165,9 @@ BenchResult measureResult(const MeasureOptions &o)
     for (const QString &w : r.warnings)
         warn(progress, w);
     r.oneCpuUnavailable = o.limitRuns > 0 ? session.oneCpuRefusal() : QString("no limit runs");
+    if (o.handover && !r.oneCpuUnavailable.isEmpty())
+        warn(progress,
+             "--handover: the limit on one processor is not measured: " + r.oneCpuUnavailable);
     const SpriteSheets &sheets = builtInSheets();
     QString stage; // what runs, for a failure's message
     try {
