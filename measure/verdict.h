@@ -1,7 +1,9 @@
-// What plovex-bench concludes from one result, worked out once and read by the table, the
-// JSON and the picture: how sure the median is, how close it comes to the serial limit,
+// What plovex-bench concludes, worked out once and read by the table, the JSON and the
+// picture. From one result: how sure the median is, how close it comes to the serial limit,
 // Plovex and the limit program side by side, what a frame is made of, and what held the
-// score down.
+// score down. From several: each later one against the first, by the exact rank test on the
+// runs' scores with Holm's correction for the number of comparisons, and a gate that fails
+// a result slower than the first by more than allowed.
 #pragma once
 
 #include "result.h"
