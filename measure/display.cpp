@@ -13,49 +13,33 @@
 
 namespace {
 
-// The refresh rate of one output's mode, when it is lit and its mode has timings.
-std::optional<double> outputRefresh(Display *d, XRRScreenResources *res, RROutput output)
-{
-    std::optional<double> hz;
-    XRROutputInfo *info = XRRGetOutputInfo(d, res, output);
-    XRRCrtcInfo *crtc = info && info->crtc ? XRRGetCrtcInfo(d, res, info->crtc) : nullptr;
-    for (int m = 0; crtc && crtc->mode && m < res->nmode; ++m) {
-        const XRRModeInfo &mode = res->modes[m];
-        if (mode.id != crtc->mode || !mode.dotClock || !mode.hTotal || !mode.vTotal)
-            continue;
-        double lines = mode.vTotal;
-        if (mode.modeFlags & RR_DoubleScan)
-            lines *= 2;
-        if (mode.modeFlags & RR_Interlace)
-            lines /= 2;
-        hz = double(mode.dotClock) / (double(mode.hTotal) * lines);
-    }
-    if (crtc)
-        XRRFreeCrtcInfo(crtc);
-    if (info)
-        XRRFreeOutputInfo(info);
-    return hz;
-}
-
-// The primary output's refresh rate, or the first lit output's.
+// The refresh rate of the output that shows the screen's centre, where Plovex opens its
+// window, when its mode has timings.
 std::optional<double> refreshRate(Display *d)
 {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XRRQueryExtension(d, &eventBase, &errorBase) || !XRRQueryVersion(d, &major, &minor) ||
-        (major == 1 && minor < 2))
+        (major == 1 && minor < 3))
         return std::nullopt;
-    const Window root = DefaultRootWindow(d);
-    XRRScreenResources *res = XRRGetScreenResourcesCurrent(d, root);
-    if (!res)
-        return std::nullopt;
-    std::vector<RROutput> outputs;
-    if (const RROutput primary = XRRGetOutputPrimary(d, root))
-        outputs.push_back(primary);
-    outputs.insert(outputs.end(), res->outputs, res->outputs + res->noutput);
+    const int x = DisplayWidth(d, DefaultScreen(d)) / 2, y = DisplayHeight(d, DefaultScreen(d)) / 2;
+    XRRScreenResources *res = XRRGetScreenResourcesCurrent(d, DefaultRootWindow(d));
     std::optional<double> hz;
-    for (std::size_t i = 0; i < outputs.size() && !hz; ++i)
-        hz = outputRefresh(d, res, outputs[i]);
-    XRRFreeScreenResources(res);
+    for (int c = 0; res && c < res->ncrtc && !hz; ++c) {
+        XRRCrtcInfo *crtc = XRRGetCrtcInfo(d, res, res->crtcs[c]);
+        const bool shows = crtc && crtc->mode && x >= crtc->x && y >= crtc->y &&
+                           x < crtc->x + int(crtc->width) && y < crtc->y + int(crtc->height);
+        for (int m = 0; shows && m < res->nmode; ++m) {
+            const XRRModeInfo &mode = res->modes[m];
+            const double scans = mode.modeFlags & RR_DoubleScan ? 2 : 1;
+            const double fields = mode.modeFlags & RR_Interlace ? 2 : 1;
+            if (mode.id == crtc->mode && mode.dotClock && mode.hTotal && mode.vTotal)
+                hz = double(mode.dotClock) * fields / (double(mode.hTotal) * mode.vTotal * scans);
+        }
+        if (crtc)
+            XRRFreeCrtcInfo(crtc);
+    }
+    if (res)
+        XRRFreeScreenResources(res);
     return hz;
 }
 
