@@ -6,10 +6,6 @@
 #include <QtGlobal>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -83,18 +79,13 @@ QString powerSource()
 // utime + stime of a process in clock ticks, from /proc/PID/stat.
 std::optional<long long> cpuTicks(pid_t pid)
 {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    const std::string stat{std::istreambuf_iterator<char>(file), {}};
-    // The command name may hold spaces and parentheses; the fields follow the last ')'.
-    const std::size_t close = stat.rfind(')');
-    if (pid <= 0 || close == std::string::npos)
-        return std::nullopt;
+    // The command name may hold spaces and parentheses; the fields follow the last ')':
     // state .. cmajflt (fields 3 to 13 of stat), then utime and stime.
-    long long user = 0, system = 0;
-    if (std::sscanf(stat.c_str() + close + 1,
-                    " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld", &user, &system) != 2)
+    const QString stat = readLine(QString("/proc/%1/stat").arg(pid));
+    const QStringList fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (pid <= 0 || stat.isEmpty() || fields.size() < 13)
         return std::nullopt;
-    return user + system;
+    return fields[11].toLongLong() + fields[12].toLongLong();
 }
 
 } // namespace
@@ -150,19 +141,14 @@ QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample)
 
 ProcessorTimes processorTimes()
 {
-    std::ifstream file("/proc/stat");
-    std::string cpu;
-    double t[8] = {};
-    if (!(file >> cpu) || cpu != "cpu")
+    // cpu user nice system idle iowait irq softirq steal; guest time is inside user already.
+    const QStringList t = readLine("/proc/stat").split(' ', Qt::SkipEmptyParts);
+    if (t.size() < 9 || t[0] != "cpu")
         return {};
-    for (double &v : t)
-        if (!(file >> v))
-            return {};
-    // user nice system idle iowait irq softirq steal; guest time is inside user already.
     ProcessorTimes times;
-    for (double v : t)
-        times.total += v;
-    times.busy = times.total - t[3] - t[4];
+    for (int i = 1; i <= 8; ++i)
+        times.total += t[i].toDouble();
+    times.busy = times.total - t[4].toDouble() - t[5].toDouble();
     return times;
 }
 
