@@ -1,18 +1,42 @@
 #include "child.h"
 
+#include <QDir>
 #include <QString>
 
+#include <cerrno>
 #include <csignal>
-#include <stdexcept>
+#include <cstring>
 #include <sys/prctl.h>
+#include <unistd.h>
 
-Child::Child(const QString &program, const QStringList &arguments, const QStringList &environment)
+namespace {
+
+volatile std::sig_atomic_t interruptedBy = 0;
+
+cpu_set_t only(int cpu)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    return set;
+}
+
+} // namespace
+
+Child::Child(const QString &program, const QStringList &arguments, const QStringList &environment,
+             std::optional<int> cpu)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setEnvironment(environment);
-    // Killed with plovex-bench, however that ends, so that no server or window is left.
-    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_process.setChildProcessModifier([cpu] {
+        // Ended with plovex-bench however that ends, and never by the terminal's Ctrl-C
+        // alone: plovex-bench ends its programs itself, in order.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        setpgid(0, 0);
+        if (const cpu_set_t one = only(cpu.value_or(0)); cpu)
+            sched_setaffinity(0, sizeof one, &one);
+    });
     m_process.start(program, arguments);
     if (!m_process.waitForStarted())
         throw std::runtime_error("cannot start " + program.toStdString() + ": " +
@@ -22,7 +46,7 @@ Child::Child(const QString &program, const QStringList &arguments, const QString
 
 Child::~Child()
 {
-    kill();
+    end();
 }
 
 void Child::readOutput(std::chrono::milliseconds wait)
@@ -65,18 +89,84 @@ void Child::throwIfEnded(const QString &what)
 
 std::optional<int> Child::waitForExit(std::chrono::milliseconds limit)
 {
-    if (!exitStatus() && !m_process.waitForFinished(int(limit.count()))) {
-        kill();
-        return std::nullopt;
+    const auto by = std::chrono::steady_clock::now() + limit;
+    while (!exitStatus()) {
+        throwIfInterrupted();
+        if (std::chrono::steady_clock::now() > by) {
+            end();
+            return std::nullopt;
+        }
+        m_process.waitForFinished(50);
     }
     return exitStatus();
 }
 
-void Child::kill()
+void Child::end()
 {
     if (exitStatus())
         return;
-    m_process.kill();
-    m_process.waitForFinished();
+    m_process.terminate();
+    if (!m_process.waitForFinished(2000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
     exitStatus();
+}
+
+void catchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = [](int signal) { interruptedBy = signal; };
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+bool interrupted()
+{
+    return interruptedBy != 0;
+}
+
+void throwIfInterrupted()
+{
+    if (interrupted())
+        throw Interrupted();
+}
+
+std::vector<int> allowedCpus()
+{
+    cpu_set_t set;
+    std::vector<int> cpus;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &set))
+                cpus.push_back(cpu);
+    return cpus;
+}
+
+PinnedProcess::PinnedProcess(pid_t pid, int cpu)
+{
+    const cpu_set_t one = only(cpu);
+    for (const QString &task : QDir(QString("/proc/%1/task").arg(pid)).entryList(QDir::Dirs)) {
+        cpu_set_t before;
+        const pid_t thread = task.toInt();
+        if (thread <= 0 || sched_getaffinity(thread, sizeof before, &before) != 0)
+            continue; // not a thread, or one that has ended meanwhile
+        if (sched_setaffinity(thread, sizeof one, &one) != 0) {
+            const int error = errno;
+            restore(); // what was changed already
+            throw std::runtime_error(error == EPERM ? "moving the X server to another processor "
+                                                      "is not permitted (it runs as another "
+                                                      "user; its owner or root may)"
+                                                    : std::strerror(error));
+        }
+        m_before.push_back({thread, before});
+    }
+}
+
+void PinnedProcess::restore()
+{
+    for (const auto &[thread, before] : m_before)
+        sched_setaffinity(thread, sizeof before, &before);
+    m_before.clear();
 }

@@ -1,5 +1,8 @@
 // A program plovex-bench starts and watches: its output through a pipe, its exit without
-// blocking, and its end with plovex-bench's, so no server or window is left behind.
+// blocking, and its polite end with plovex-bench's, so that no server or window is left
+// behind; the interrupt (Ctrl-C, SIGTERM) that ends plovex-bench the same way; and the
+// processors a program runs on, which plovex-bench changes to see what the hand-over
+// between processors costs a frame.
 #pragma once
 
 #include <QByteArray>
@@ -8,15 +11,20 @@
 
 #include <chrono>
 #include <optional>
-#include <sys/types.h>
+#include <sched.h>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 class Child
 {
 public:
     // Starts `program` with `arguments` in `environment` ("NAME=value" entries), standard
-    // output and error into one pipe. Throws std::runtime_error when it cannot start.
-    Child(const QString &program, const QStringList &arguments, const QStringList &environment);
-    ~Child(); // kills the program if it still runs
+    // output and error into one pipe, on processor `cpu` alone when one is given. Throws
+    // std::runtime_error when it cannot start.
+    Child(const QString &program, const QStringList &arguments, const QStringList &environment,
+          std::optional<int> cpu = std::nullopt);
+    ~Child(); // ends the program if it still runs
     Child(const Child &) = delete;
     Child &operator=(const Child &) = delete;
 
@@ -34,13 +42,44 @@ public:
     std::optional<int> exitStatus();
     // Once it has ended, throws std::runtime_error "`what` with status N (its output)".
     void throwIfEnded(const QString &what);
-    // Waits up to `limit` for the end; kills the program after that.
+    // Waits up to `limit` for the end; ends the program after that.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
 
 private:
-    void kill();
+    // SIGTERM, then SIGKILL if it has not ended after a short grace.
+    void end();
 
     QProcess m_process;
     pid_t m_pid = -1;
     QByteArray m_output;
+};
+
+// Thrown where plovex-bench notices an interrupt, so that everything it started is ended
+// on the way out.
+struct Interrupted : std::runtime_error
+{
+    Interrupted() : std::runtime_error("interrupted") {}
+};
+// From now on Ctrl-C, SIGTERM and SIGHUP only mark plovex-bench interrupted.
+void catchInterrupts();
+bool interrupted();
+void throwIfInterrupted();
+
+// The processors this process may run on.
+std::vector<int> allowedCpus();
+
+// Every thread of `pid` on processor `cpu` alone while this lives; then each gets back the
+// processors it had. Throws std::runtime_error when that is not permitted.
+class PinnedProcess
+{
+public:
+    PinnedProcess(pid_t pid, int cpu);
+    ~PinnedProcess() { restore(); }
+    PinnedProcess(const PinnedProcess &) = delete;
+    PinnedProcess &operator=(const PinnedProcess &) = delete;
+
+private:
+    void restore();
+
+    std::vector<std::pair<pid_t, cpu_set_t>> m_before;
 };

@@ -9,54 +9,37 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
-#include <stdexcept>
 #include <sys/socket.h>
 
 namespace {
 
-// The refresh rate of one output's mode, when it is lit and its mode has timings.
-std::optional<double> outputRefresh(Display *d, XRRScreenResources *res, RROutput output)
-{
-    std::optional<double> hz;
-    XRROutputInfo *info = XRRGetOutputInfo(d, res, output);
-    XRRCrtcInfo *crtc = info && info->crtc ? XRRGetCrtcInfo(d, res, info->crtc) : nullptr;
-    for (int m = 0; crtc && crtc->mode && m < res->nmode; ++m) {
-        const XRRModeInfo &mode = res->modes[m];
-        if (mode.id != crtc->mode || !mode.dotClock || !mode.hTotal || !mode.vTotal)
-            continue;
-        double lines = mode.vTotal;
-        if (mode.modeFlags & RR_DoubleScan)
-            lines *= 2;
-        if (mode.modeFlags & RR_Interlace)
-            lines /= 2;
-        hz = double(mode.dotClock) / (double(mode.hTotal) * lines);
-    }
-    if (crtc)
-        XRRFreeCrtcInfo(crtc);
-    if (info)
-        XRRFreeOutputInfo(info);
-    return hz;
-}
-
-// The primary output's refresh rate, or the first lit output's.
+// The refresh rate of the output that shows the screen's centre, where Plovex opens its
+// window, when its mode has timings.
 std::optional<double> refreshRate(Display *d)
 {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XRRQueryExtension(d, &eventBase, &errorBase) || !XRRQueryVersion(d, &major, &minor) ||
-        (major == 1 && minor < 2))
+        (major == 1 && minor < 3))
         return std::nullopt;
-    const Window root = DefaultRootWindow(d);
-    XRRScreenResources *res = XRRGetScreenResourcesCurrent(d, root);
-    if (!res)
-        return std::nullopt;
-    std::vector<RROutput> outputs;
-    if (const RROutput primary = XRRGetOutputPrimary(d, root))
-        outputs.push_back(primary);
-    outputs.insert(outputs.end(), res->outputs, res->outputs + res->noutput);
+    const int x = DisplayWidth(d, DefaultScreen(d)) / 2, y = DisplayHeight(d, DefaultScreen(d)) / 2;
+    XRRScreenResources *res = XRRGetScreenResourcesCurrent(d, DefaultRootWindow(d));
     std::optional<double> hz;
-    for (std::size_t i = 0; i < outputs.size() && !hz; ++i)
-        hz = outputRefresh(d, res, outputs[i]);
-    XRRFreeScreenResources(res);
+    for (int c = 0; res && c < res->ncrtc && !hz; ++c) {
+        XRRCrtcInfo *crtc = XRRGetCrtcInfo(d, res, res->crtcs[c]);
+        const bool shows = crtc && crtc->mode && x >= crtc->x && y >= crtc->y &&
+                           x < crtc->x + int(crtc->width) && y < crtc->y + int(crtc->height);
+        for (int m = 0; shows && m < res->nmode; ++m) {
+            const XRRModeInfo &mode = res->modes[m];
+            const double scans = mode.modeFlags & RR_DoubleScan ? 2 : 1;
+            const double fields = mode.modeFlags & RR_Interlace ? 2 : 1;
+            if (mode.id == crtc->mode && mode.dotClock && mode.hTotal && mode.vTotal)
+                hz = double(mode.dotClock) * fields / (double(mode.hTotal) * mode.vTotal * scans);
+        }
+        if (crtc)
+            XRRFreeCrtcInfo(crtc);
+    }
+    if (res)
+        XRRFreeScreenResources(res);
     return hz;
 }
 
@@ -86,37 +69,22 @@ void gatherManagers(Environment &e, Display *d)
 
 } // namespace
 
-Watcher openWatcher(const QString &display, const QStringList &environment)
+pid_t serverProcess(Display *d)
 {
-    const QByteArray name = display.toLocal8Bit();
-    Watcher w;
-    w.display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
-    if (!w.display)
-        fail(display.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY")
-                 ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
-                 : "cannot open the X display " + QString(XDisplayName(name.constData())));
-    xwindow::ignoreErrors();
-    w.environment = environment;
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
+    // Only a local socket has a peer process; over TCP the query fails.
     ucred peer{};
-    socklen_t peerLength = sizeof peer;
-    const int fd = ConnectionNumber(w.display);
-    if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
-        address.ss_family == AF_UNIX &&
-        getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) == 0)
-        w.serverPid = peer.pid;
-    return w;
+    socklen_t length = sizeof peer;
+    return getsockopt(ConnectionNumber(d), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 ? peer.pid
+                                                                                         : 0;
 }
 
-QStringList gatherDisplay(Environment &e, const Watcher &watcher)
+QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid)
 {
-    Display *d = watcher.display;
     QStringList warnings;
     e.platform = "xcb";
     QString program;
-    if (QFile comm(QString("/proc/%1/comm").arg(watcher.serverPid));
-        watcher.serverPid > 0 && comm.open(QIODevice::ReadOnly))
+    if (QFile comm(QString("/proc/%1/comm").arg(serverPid));
+        serverPid > 0 && comm.open(QIODevice::ReadOnly))
         program = QString::fromUtf8(comm.readAll()).trimmed() + ", ";
     e.xServer = QString("%1%2 %3").arg(program, ServerVendor(d)).arg(VendorRelease(d));
     // Asked by name: the extension's own query complains on standard error when it is missing.

@@ -1,23 +1,19 @@
-// The X display plovex-bench measures on, watched from outside: the connection it watches
-// through, the server's process, and the display's facts that change scores.
+// The X display plovex-bench measures on, seen from outside: the server's process and the
+// display's facts that change scores.
 #pragma once
 
 #include "result.h"
-#include "xwindow.h"
 
 #include <QStringList>
 
-struct Watcher
-{
-    Display *display = nullptr;
-    pid_t serverPid = 0;     // 0 when the server is not a local process
-    QStringList environment; // for the programs started, "NAME=value"
-};
+#include <sys/types.h>
 
-// Connects to `display` (empty: $DISPLAY) and finds the X server's process from the peer
-// of the connection's local socket. Throws std::runtime_error when it cannot connect.
-Watcher openWatcher(const QString &display, const QStringList &environment);
+typedef struct _XDisplay Display;
+
+// The X server's process, from the peer of the connection's local socket; 0 when the server
+// is not a local process.
+pid_t serverProcess(Display *d);
 
 // Fills the display's fields of `e` (server, MIT-SHM, window manager, compositor, screen,
 // refresh rate, scale) and returns warnings about it.
-QStringList gatherDisplay(Environment &e, const Watcher &watcher);
+QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid);

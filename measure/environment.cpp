@@ -1,7 +1,5 @@
 #include "environment.h"
 
-#include "cputime.h"
-
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
@@ -78,6 +76,18 @@ QString powerSource()
     return discharging ? "battery" : battery ? "mains" : "no battery";
 }
 
+// utime + stime of a process in clock ticks, from /proc/PID/stat.
+std::optional<long long> cpuTicks(pid_t pid)
+{
+    // The command name may hold spaces and parentheses; the fields follow the last ')':
+    // state .. cmajflt (fields 3 to 13 of stat), then utime and stime.
+    const QString stat = readLine(QString("/proc/%1/stat").arg(pid));
+    const QStringList fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (pid <= 0 || stat.isEmpty() || fields.size() < 13)
+        return std::nullopt;
+    return fields[11].toLongLong() + fields[12].toLongLong();
+}
+
 } // namespace
 
 QString scaleSettings(const QString &xftDpi)
@@ -127,4 +137,41 @@ QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample)
                             .arg(e.busyBeforePercent, 0, 'f', 0)
                             .arg(e.loadAverage, 0, 'f', 2));
     return warnings;
+}
+
+ProcessorTimes processorTimes()
+{
+    // cpu user nice system idle iowait irq softirq steal; guest time is inside user already.
+    const QStringList t = readLine("/proc/stat").split(' ', Qt::SkipEmptyParts);
+    if (t.size() < 9 || t[0] != "cpu")
+        return {};
+    ProcessorTimes times;
+    for (int i = 1; i <= 8; ++i)
+        times.total += t[i].toDouble();
+    times.busy = times.total - t[4].toDouble() - t[5].toDouble();
+    return times;
+}
+
+Sample sample(pid_t client, pid_t server)
+{
+    return {std::chrono::steady_clock::now(), cpuTicks(client), cpuTicks(server), processorTimes()};
+}
+
+std::optional<double> otherBusyPercent(const Sample &from, const Sample &to)
+{
+    const double total = to.machine.total - from.machine.total;
+    if (!from.client || !to.client || !from.server || !to.server || total <= 0)
+        return std::nullopt;
+    const double ours = double(*to.client - *from.client + *to.server - *from.server);
+    const double other = std::max(0.0, to.machine.busy - from.machine.busy - ours);
+    return std::round(other / total * 1000) / 10;
+}
+
+std::optional<double> microsecondsPerFrame(const std::optional<long long> &from,
+                                           const std::optional<long long> &to, long long frames)
+{
+    if (!from || !to || frames <= 0)
+        return std::nullopt;
+    const double us = double(*to - *from) * 1e6 / double(sysconf(_SC_CLK_TCK)) / double(frames);
+    return std::round(us * 10) / 10; // clock ticks are 10 ms: more digits would be noise
 }

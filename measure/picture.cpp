@@ -1,8 +1,9 @@
 #include "picture.h"
 
+#include "presentreport.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -12,11 +13,10 @@ constexpr double kTop = 64;                // the first row's band
 constexpr double kRowHeight = 76;
 constexpr double kNoteHeight = 20;
 
-std::string number(double v, const char *format = "%.1f")
+// Coordinates with one decimal; figures as they read back exactly (plainNumber).
+std::string number(double v, int decimals = 1)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, format, v);
-    return text;
+    return plainNumber(v, decimals);
 }
 
 std::string escaped(const std::string &text)
@@ -71,25 +71,25 @@ std::string rowSvg(const PictureRow &row, const Scale &s, double y)
            escaped(row.name) + "</text>\n";
     out += "<rect class=\"interval\" x=\"" + number(s.x(row.low)) + "\" y=\"" + number(y - 8) +
            "\" width=\"" + number(std::max(1.0, s.x(row.high) - s.x(row.low))) +
-           "\" height=\"16\" fill=\"#9ecae1\" data-low=\"" + number(row.low, "%g") +
-           "\" data-high=\"" + number(row.high, "%g") + "\" data-confidence=\"" +
-           number(row.confidence, "%g") + "\"/>\n";
+           "\" height=\"16\" fill=\"#9ecae1\" data-low=\"" + plainNumber(row.low) +
+           "\" data-high=\"" + plainNumber(row.high) + "\" data-confidence=\"" +
+           plainNumber(row.confidence) + "\"/>\n";
     out += "<line class=\"median\" x1=\"" + number(s.x(row.median)) + "\" x2=\"" +
            number(s.x(row.median)) + "\" y1=\"" + number(y - 12) + "\" y2=\"" + number(y + 12) +
-           "\" stroke=\"#08519c\" stroke-width=\"3\" data-median=\"" + number(row.median, "%g") +
+           "\" stroke=\"#08519c\" stroke-width=\"3\" data-median=\"" + plainNumber(row.median) +
            "\"/>\n";
     for (std::size_t k = 0; k < row.scores.size(); ++k) // equal scores side by side
         out += "<circle class=\"run\" cx=\"" + number(s.x(row.scores[k])) + "\" cy=\"" +
                number(y + 4.0 * double(int(k % 5) - 2)) +
                "\" r=\"4\" fill=\"#333\" fill-opacity=\"0.7\" data-score=\"" +
-               number(row.scores[k], "%g") + "\"/>\n";
+               plainNumber(row.scores[k]) + "\"/>\n";
     if (row.limit)
         out += "<line class=\"limit\" x1=\"" + number(s.x(*row.limit)) + "\" x2=\"" +
                number(s.x(*row.limit)) + "\" y1=\"" + number(y - 16) + "\" y2=\"" + number(y + 16) +
                "\" stroke=\"#d62728\" stroke-dasharray=\"4 3\" data-fps=\"" +
-               number(*row.limit, "%g") + "\"/>\n<text class=\"limit-label\" x=\"" +
+               plainNumber(*row.limit) + "\"/>\n<text class=\"limit-label\" x=\"" +
                number(s.x(*row.limit) - 4) + "\" y=\"" + number(y - 20) +
-               "\" text-anchor=\"end\" fill=\"#d62728\">limit " + number(*row.limit, "%.0f") +
+               "\" text-anchor=\"end\" fill=\"#d62728\">limit " + number(*row.limit, 0) +
                " fps</text>\n";
     return out + "</g>\n";
 }
@@ -100,7 +100,7 @@ std::string axisSvg(const Scale &s, double y)
                       "\" y1=\"" + number(y) + "\" y2=\"" + number(y) + "\" stroke=\"#666\"/>\n";
     for (double v = s.from; v <= s.to + s.step / 2; v += s.step)
         out += "<text class=\"tick\" x=\"" + number(s.x(v)) + "\" y=\"" + number(y + 16) +
-               "\" text-anchor=\"middle\">" + number(v, "%.0f") + "</text>\n";
+               "\" text-anchor=\"middle\">" + number(v, 0) + "</text>\n";
     return out + "<text x=\"" + number(kRight) + "\" y=\"" + number(y + 32) +
            "\" text-anchor=\"end\">score (frames per second)</text>\n";
 }
@@ -115,7 +115,7 @@ std::string pictureSvg(const std::string &title, const std::vector<PictureRow> &
     const double height = axisY + 56 + kNoteHeight * double(notes.size());
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      number(kWidth, "%.0f") + "\" height=\"" + number(height, "%.0f") +
+                      number(kWidth, 0) + "\" height=\"" + number(height, 0) +
                       "\" font-family=\"sans-serif\" font-size=\"12\">\n<title>" + escaped(title) +
                       "</title>\n<rect width=\"100%\" height=\"100%\" " +
                       "fill=\"white\"/>\n<text class=\"title\" x=\"" + number(kLeft) +

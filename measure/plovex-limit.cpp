@@ -5,18 +5,12 @@
 // to a 512 x 293 window cut to Plovex's ellipse; like Plovex, it is on the screen before
 // the next frame is drawn. No toolkit and no event loop in between.
 //
-// --pipeline instead draws the next frame into a second image while the server still
-// reads the first: more frames than a serial program can show, printed for context only.
-//
-// Runs 8.8 s, like a Plovex run. Prints "measuring ..." as the timed loop starts, then
-//   frames=N ms=T fps=F waited=W cpu_us=C
-// waited: frames that had to wait for the server (serial: for their own put's completion;
-// pipelined: for the image they were to be drawn into); cpu_us: this program's processor
-// time per frame.
-// Exit status: 0 measured, 1 failed, 2 bad arguments, 3 this display cannot take the
-// images (no MIT-SHM, or pixels not laid out as 32-bit RGB).
+// Runs 8.8 s, like a Plovex run, on $DISPLAY. Prints "measuring ..." as the timed loop
+// starts, then its report, with the time it spent drawing a frame beside the time a frame
+// waited for the server; the report and the exit statuses are limitreport.h's.
 #include "fieldbitmap.h"
 #include "layout.h"
+#include "limitreport.h"
 #include "runstate.h"
 #include "spritefield.h"
 #include "spritesheet.h"
@@ -28,7 +22,6 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -43,10 +36,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kUnavailable = 3;
-constexpr std::string_view kUsage = "usage: plovex-limit [--pipeline]   (runs 8.8 s on $DISPLAY)\n"
-                                    "  --pipeline  overlap drawing with the server's reads: a "
-                                    "figure for context, not the serial limit\n";
+constexpr std::string_view kUsage = "usage: plovex-limit   (runs 8.8 s on $DISPLAY)\n";
 
 bool xFailed = false;
 
@@ -153,165 +143,80 @@ private:
     Window m_window = 0;
 };
 
-// Plovex's own way: one image, each frame on the screen before the next is drawn.
-class SerialLoop
+// Plovex's run as it draws and presents it for 8.8 s: one image, each frame on the screen
+// before the next is drawn.
+LimitReport timedRun(XShmPresenter &presenter, LimitWindow &window)
 {
-public:
-    explicit SerialLoop(std::unique_ptr<XShmConnection> connection)
-        : m_presenter(XShmPresenter::over(std::move(connection), [] {
-              throw std::runtime_error("the connection to the X server broke");
-          }))
-    {
-        m_field.useStore(m_presenter->pixels(), FieldBitmap::StoreContent::Undefined);
-        m_field.setBrushColor(clBlack); // Plovex clears the field black during a run
-    }
-    void frame(const SpriteSheets &sheets)
-    {
-        SpriteStep(m_field, sheets);
-        m_presenter->present(kMainWindowHeight);
-    }
-    long long waited() const { return (long long)m_presenter->stats().waitedFrames; }
-    void finish() {}
-
-private:
-    std::unique_ptr<XShmPresenter> m_presenter;
-    FieldBitmap m_field;
-};
-
-// For context only: two images taking turns, the next frame drawn into one while the
-// server still reads the other. Plovex never presents this way.
-class PipelinedLoop
-{
-public:
-    explicit PipelinedLoop(std::unique_ptr<XShmConnection> connection)
-        : m_connection(std::move(connection))
-    {
-        for (int i = 0; i < 2; ++i) {
-            m_fields[i].useStore(m_connection->pixels(i), FieldBitmap::StoreContent::Undefined);
-            m_fields[i].setBrushColor(clBlack);
-        }
-    }
-    void frame(const SpriteSheets &sheets)
-    {
-        if (const std::optional<std::uint32_t> last = m_lastPut[m_next]; last && awaited(*last))
-            ++m_waited;
-        SpriteStep(m_fields[m_next], sheets);
-        m_lastPut[m_next] = m_connection->sendPutOf(m_next, kMainWindowHeight);
-        if (m_connection->broken())
-            throw std::runtime_error("the connection to the X server broke");
-        m_next ^= 1;
-    }
-    long long waited() const { return m_waited; }
-    void finish()
-    {
-        if (!m_connection->roundTrip())
-            throw std::runtime_error("the connection to the X server broke");
-    }
-
-private:
-    // Returns once the server has finished `put`, and whether that had to be waited for.
-    bool awaited(std::uint32_t put)
-    {
-        take(m_connection->pollCompletion(std::chrono::milliseconds(0)));
-        if (finished(put))
-            return false;
-        const auto giveUp = Clock::now() + XShmPresenter::kCompletionWait;
-        while (!finished(put) && Clock::now() < giveUp && !m_connection->broken())
-            take(m_connection->pollCompletion(XShmPresenter::kCompletionWait));
-        if (!finished(put)) {
-            finish(); // a reply comes once the server has handled the put
-            m_finished = put;
-        }
-        return true;
-    }
-    void take(std::optional<std::uint32_t> completion)
-    {
-        if (completion && (!m_finished || laterRequest(*completion, *m_finished)))
-            m_finished = completion;
-    }
-    bool finished(std::uint32_t put) const { return m_finished && !laterRequest(put, *m_finished); }
-
-    std::unique_ptr<XShmConnection> m_connection;
-    std::array<FieldBitmap, 2> m_fields;
-    std::array<std::optional<std::uint32_t>, 2> m_lastPut;
-    std::optional<std::uint32_t> m_finished;
-    int m_next = 0;
-    long long m_waited = 0;
-};
-
-// Plovex's run as the loop draws it for 8.8 s, with its figures printed.
-template <class Loop> void timedRun(Loop &loop, LimitWindow &window, bool pipelined)
-{
-    // The clear Plovex would take on this machine.
-    chooseClearMethod();
+    FieldBitmap field;
+    field.useStore(presenter.pixels(), FieldBitmap::StoreContent::Undefined);
+    field.setBrushColor(clBlack); // Plovex clears the field black during a run
+    chooseClearMethod();          // the clear Plovex would take on this machine
     const SpriteSheets &sheets = builtInSheets();
     SeedFromClock();
     ScatterSprites();
-    std::printf(pipelined ? "measuring pipelined frames, for context only, for %.1f s\n"
-                          : "measuring the serial limit for %.1f s\n",
-                kFinishMs / 1000.0);
+    std::printf("%s the serial limit for 8.8 s\n", kLimitStarted.data());
     std::fflush(stdout);
-    long long frames = 0;
+    LimitReport report;
+    Clock::duration drawing{};
     const std::clock_t cpu0 = std::clock();
     const auto start = Clock::now();
     const auto end = start + std::chrono::milliseconds(kFinishMs);
-    Clock::time_point now;
-    while ((now = Clock::now()) < end) {
-        loop.frame(sheets);
-        ++frames;
+    auto now = start;
+    for (; now < end; ++report.frames) {
+        SpriteStep(field, sheets);
+        const auto drawn = Clock::now();
+        drawing += drawn - now;
+        presenter.present(kMainWindowHeight);
+        now = Clock::now();
     }
-    const double elapsedMs = std::chrono::duration<double, std::milli>(now - start).count();
-    const double cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
-    loop.finish();
     if (!window.stillThere())
         throw std::runtime_error("the window went away during the measurement");
-    std::printf("frames=%lld ms=%.1f fps=%.1f waited=%lld cpu_us=%.1f\n", frames, elapsedMs,
-                double(frames) * 1000.0 / elapsedMs, loop.waited(), cpu * 1e6 / double(frames));
+    const auto perFrame = [&](double us) {
+        return std::round(us / double(report.frames) * 10) / 10;
+    };
+    report.waited = (long long)presenter.stats().waitedFrames;
+    report.cpuUs = perFrame(double(std::clock() - cpu0) * 1e6 / CLOCKS_PER_SEC);
+    report.drawUs = perFrame(std::chrono::duration<double, std::micro>(drawing).count());
+    report.waitUs = perFrame(double(presenter.stats().waitedUs));
+    report.ms =
+        std::round(std::chrono::duration<double, std::milli>(now - start).count() * 10) / 10;
+    return report;
 }
 
-int measure(bool pipelined)
+LimitStatus measure()
 {
     XShmConnection::Refusal refusal{};
     std::unique_ptr<XShmConnection> connection =
-        XShmConnection::open(kFieldWidth, kFieldHeight, pipelined ? 2 : 1, &refusal);
+        XShmConnection::open(kFieldWidth, kFieldHeight, 1, &refusal);
     if (!connection) {
         const std::string_view why = XShmConnection::describe(refusal);
         std::fprintf(stderr, "plovex-limit: %.*s\n", int(why.size()), why.data());
-        return refusal == XShmConnection::Refusal::NoDisplay ? 1 : kUnavailable;
+        return refusal == XShmConnection::Refusal::NoDisplay ? LimitStatus::Failed
+                                                             : LimitStatus::Unavailable;
     }
     LimitWindow window;
     if (!connection->setWindow(window.id()))
         throw std::runtime_error("the presenter cannot reach the window");
-    if (pipelined) {
-        PipelinedLoop loop(std::move(connection));
-        timedRun(loop, window, true);
-    } else {
-        SerialLoop loop(std::move(connection));
-        timedRun(loop, window, false);
-    }
-    return 0;
+    const std::unique_ptr<XShmPresenter> presenter = XShmPresenter::over(std::move(connection), [] {
+        throw std::runtime_error("the connection to the X server broke");
+    });
+    std::printf("%s\n", timedRun(*presenter, window).format().c_str());
+    return LimitStatus::Measured;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    bool pipelined = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--pipeline") == 0) {
-            pipelined = true;
-        } else if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage.data(), stdout);
-            return 0;
-        } else {
-            std::fputs(kUsage.data(), stderr);
-            return 2;
-        }
+    if (argc > 1) {
+        const bool help = argc == 2 && std::strcmp(argv[1], "--help") == 0;
+        std::fputs(kUsage.data(), help ? stdout : stderr);
+        return int(help ? LimitStatus::Measured : LimitStatus::BadUse);
     }
     try {
-        return measure(pipelined);
+        return int(measure());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "plovex-limit: %s\n", e.what());
-        return 1;
+        return int(LimitStatus::Failed);
     }
 }

@@ -1,6 +1,5 @@
 #include "report.h"
 
-#include "limiter.h"
 #include "picture.h"
 
 #include <QStringList>
@@ -34,200 +33,176 @@ QString environmentLines(const Environment &e)
 {
     return QString("Plovex %1, Qt %2 (%3) on %4: %5, MIT-SHM %6\n"
                    "screen %7, refresh rate %8, compositor %9, window manager %10, scale %11\n"
-                   "%12 (%13 cores), governor %14, power %15, %16\n"
-                   "before the first run: load average %17, %18 of the processor busy\n")
+                   "%12 (%13 cores), governor %14, power %15, %16%17\n"
+                   "before the first run: load average %18, %19 of the processor busy\n")
         .arg(e.plovexVersion, e.qtVersion, e.platform, e.display, e.xServer,
              e.mitShm ? "yes" : "no",
              e.screen + (e.depth ? QString(" at %1 bits").arg(e.depth) : ""),
              orUnknown(e.refreshHz, 1, " Hz"), e.compositor)
         .arg(e.windowManager, e.scale, e.cpuModel, QString::number(e.cores), e.governor, e.power,
-             e.kernel, fixed(e.loadAverage, 2), fixed(e.busyBeforePercent, 1) + " %");
+             e.kernel, e.oneCpu ? "; every run on one processor" : "", fixed(e.loadAverage, 2))
+        .arg(fixed(e.busyBeforePercent, 1) + " %");
 }
 
-// One row of the runs' table: each cell right-aligned to its column's heading, the last
-// cell as it is.
-QString tableRow(const QStringList &cells)
+// One row of a table: each cell aligned to its column's width (to the left where it is
+// negative), the last cell as it is.
+QString tableRow(const QStringList &cells, std::initializer_list<int> widths)
 {
-    static constexpr int kWidths[] = {3, 6, 10, 9, 11, 13, 7};
     QString row;
-    for (std::size_t c = 0; c < std::size(kWidths); ++c)
-        row += cells[qsizetype(c)].rightJustified(kWidths[c]) + ' ';
+    for (qsizetype c = 0; const int width : widths)
+        row +=
+            (width < 0 ? cells[c++].leftJustified(-width) : cells[c++].rightJustified(width)) + ' ';
     return row + ' ' + cells.back() + '\n';
 }
 
 QString runsTable(const BenchResult &r)
 {
+    static constexpr std::initializer_list<int> kWidths{3, 6, 10, 9, 11, 13, 7};
     QString out = "CPU: processor time per frame; others: what other programs took during the "
-                  "run, of all cores\n";
-    out += tableRow({"run", "score", "limit fps", "of limit", "Plovex CPU", "X server CPU",
-                     "others", "frames that waited for the server"});
-    for (std::size_t i = 0; i < r.runs.size(); ++i) {
-        const PlovexRun &run = r.runs[i];
+                  "run, of all cores\n" +
+                  tableRow({"run", "score", "limit fps", "of limit", "Plovex CPU", "X server CPU",
+                            "others", "frames that waited for the server"},
+                           kWidths);
+    for (int i = 0; const PlovexRun &run : r.runs) {
         QString waited =
             run.waited ? QString("%1 of %2").arg(*run.waited).arg(run.frames) : QString("unknown");
         if (run.waitUsPerFrame)
             waited += QString(", %1 us a frame").arg(*run.waitUsPerFrame, 0, 'f', 1);
-        out += tableRow({QString::number(i + 1), QString::number(run.score),
+        out += tableRow({QString::number(++i), QString::number(run.score),
                          run.limitFps ? fixed(*run.limitFps, 0) : QString("-"),
                          run.limitFps ? percent(run.score / *run.limitFps) : QString("-"),
                          orUnknown(run.plovexCpuUs, 1, " us"), orUnknown(run.serverCpuUs, 1, " us"),
-                         orUnknown(run.otherBusyPercent, 0, " %"), waited});
+                         orUnknown(run.otherBusyPercent, 0, " %"), waited},
+                        kWidths);
     }
     return out;
 }
 
-QString limitLine(const BenchResult &r, const Summary &s)
+QString summaryLines(const BenchResult &r, const Verdict &v)
 {
-    const std::optional<double> limit = medianFps(r.limitRuns);
-    if (!limit)
-        return "limit:    " +
-               (r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable) + '\n';
-    double client = 0, server = 0;
-    int known = 0;
-    for (const LimitRun &run : r.limitRuns) {
-        if (run.clientCpuUs && run.serverCpuUs) {
-            client += *run.clientCpuUs;
-            server += *run.serverCpuUs;
-            ++known;
-        }
-    }
-    QString cpu;
-    if (known)
-        cpu = QString("; it used %1 us per frame, the X server %2 us")
-                  .arg(fixed(client / known, 1), fixed(server / known, 1));
-    QString line = QString("limit:    median %1 fps over %2 serial run(s)%3\n"
-                           "          the score is %4 of this machine's limit\n")
-                       .arg(fixed(*limit, 0))
-                       .arg(r.limitRuns.size())
-                       .arg(cpu, percent(s.median / *limit));
-    if (const std::optional<double> pipelined = medianFps(r.pipelinedRuns))
-        line += QString("context:  with frames overlapped the limit program reaches %1 fps "
-                        "(%2 run(s)); Plovex presents serially, so this is no limit of its "
-                        "score\n")
-                    .arg(fixed(*pipelined, 0))
-                    .arg(r.pipelinedRuns.size());
-    return line;
-}
-
-QString summaryLines(const Summary &s, const Levels &l)
-{
-    QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n")
+    const Summary &s = v.score;
+    QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n"
+                          "          %5 to %6 holds the median with %7 confidence")
                       .arg(s.median)
                       .arg(s.min)
                       .arg(s.max)
-                      .arg(fixed(s.cv * 100, 1));
-    out += QString("          %1 to %2 holds the median with %3 confidence")
-               .arg(s.interval.low)
-               .arg(s.interval.high)
-               .arg(percent(s.interval.confidence));
-    if (s.interval.confidence < l.confidence)
+                      .arg(fixed(s.cv * 100, 1))
+                      .arg(s.interval.low)
+                      .arg(s.interval.high)
+                      .arg(percent(s.interval.confidence));
+    if (s.interval.confidence < kConfidenceLevel)
         out += QString(" (%1 needs at least %2 runs)")
-                   .arg(level(l.confidence))
-                   .arg(fewestRunsFor(l.confidence));
-    out += '\n';
-    if (s.cv > l.unstableCv)
+                   .arg(level(kConfidenceLevel))
+                   .arg(fewestRunsFor(kConfidenceLevel));
+    const double reach = std::max(s.median - s.interval.low, s.interval.high - s.median);
+    const QString within = QString("within ±%1 %").arg(r.precisionPercent.value_or(0));
+    const QString ended[] = {
+        QString("after the %1 asked for").arg(s.runs),
+        QString("when the median was pinned to %1 (±%2 %), after %3")
+            .arg(within, fixed(100 * reach / s.median, 1))
+            .arg(s.runs),
+        QString("at the most allowed, %1, before the median was pinned to %2")
+            .arg(s.runs)
+            .arg(within),
+    };
+    out += "\n          the runs ended " + ended[int(r.endedBy)] + '\n';
+    if (v.unstable)
         out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
-                       "would pin the median to within %4\n")
-                   .arg(fixed(s.cv * 100, 1), level(l.unstableCv))
-                   .arg(runsNeeded(s.cv, l))
-                   .arg(level(l.unstableCv / 2));
+                       "would pin the median to within %4 (--precision %5 runs until then)\n")
+                   .arg(fixed(s.cv * 100, 1), level(kUnstableCv))
+                   .arg(v.runsNeeded)
+                   .arg(level(kUnstableCv / 2))
+                   .arg(kUnstableCv * 50);
     return out;
 }
 
-PictureRow pictureRow(const QString &name, const BenchResult &r)
+// The limit, Plovex and the limit side by side with the machine named, and what a frame
+// is made of.
+QString limitLines(const BenchResult &r, const Verdict &v)
 {
-    const Summary s = summarise(scores(r));
-    return {name.toStdString(),    scores(r),       s.median,
-            s.interval.low,        s.interval.high, s.interval.confidence,
-            medianFps(r.limitRuns)};
+    QString out = "limit:    " +
+                  (r.limitUnavailable.isEmpty() ? QString("not measured") : r.limitUnavailable);
+    if (v.limitFps)
+        out = QString("limit:    median %1 fps over %2 serial run(s); the score is %3 of this "
+                      "machine's limit")
+                  .arg(fixed(*v.limitFps, 0))
+                  .arg(r.limitRuns.size())
+                  .arg(percent(v.score.median / *v.limitFps));
+    static constexpr std::initializer_list<int> kWidths{-38, 6, 10};
+    out += '\n' + tableRow({QString("per frame on %1 (%2 cores):")
+                                .arg(r.environment.cpuModel)
+                                .arg(r.environment.cores),
+                            "fps", "its CPU", "X server CPU"},
+                           kWidths);
+    for (const ProgramFigures &p : v.programs)
+        out += tableRow({"  " + p.what, fixed(p.fps, 0), orUnknown(p.clientUs, 1, " us"),
+                         orUnknown(p.serverUs, 1, " us")},
+                        kWidths);
+    if (!v.frame)
+        return out + "frame:    what it is made of is " + v.frameText + '\n';
+    const FrameParts &f = *v.frame;
+    return out + QString("frame:    %1 us at the median score: drawing %2 us, Plovex's other work "
+                         "%3 us, the X server %4 us, the hand-over between processors %5 us\n"
+                         "          %6\n")
+                     .arg(fixed(f.frameUs, 0), fixed(f.drawingUs, 0), fixed(f.otherUs, 0),
+                          fixed(f.serverUs, 0), fixed(f.handoverUs, 0), v.frameText);
 }
 
-QString rankTestName(const RankTest &t)
+PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &v)
 {
-    return t.exact ? "exact Mann-Whitney test" : "Mann-Whitney test, normal approximation";
-}
-
-QString pValue(double p)
-{
-    return p < 0.001 ? QString("p < 0.001") : "p = " + fixed(p, 3);
-}
-
-// The rank test's verdict on B against A, and what more runs could tell when it can say
-// nothing at these sizes.
-std::pair<QString, QString> verdict(const std::vector<double> &sa, const std::vector<double> &sb,
-                                    double change, double significance)
-{
-    const RankTest test = mannWhitney(sa, sb);
-    if (test.p < significance) {
-        // The rank test decides the direction: B's runs rank above A's when A's U is small.
-        const bool faster = test.u < double(sa.size()) * double(sb.size()) / 2;
-        return {QString("B is %1 % %2 (%3, %4)")
-                    .arg(fixed(std::abs(change) * 100, 0), faster ? "faster" : "slower",
-                         pValue(test.p), rankTestName(test)),
-                {}};
-    }
-    const QString line =
-        QString("no significant difference at %1 (B's median is %2 % %3; %4, %5)")
-            .arg(level(significance), fixed(std::abs(change) * 100, 1),
-                 change >= 0 ? "higher" : "lower", pValue(test.p), rankTestName(test));
-    const double smallest = smallestRankTestP(int(sa.size()), int(sb.size()));
-    if (smallest < significance)
-        return {line, {}};
-    return {line, QString("with %1 and %2 runs no difference can reach %3 (the smallest possible "
-                          "p is %4); measure at least %5 runs each\n")
-                      .arg(sa.size())
-                      .arg(sb.size())
-                      .arg(level(significance), fixed(smallest, 3))
-                      .arg(fewestRunsToReach(significance))};
+    const Summary &s = v.score;
+    return {name.toStdString(),    scores(r), s.median, s.interval.low, s.interval.high,
+            s.interval.confidence, v.limitFps};
 }
 
 } // namespace
 
-QString resultTable(const BenchResult &r, const Levels &levels)
+QString resultTable(const BenchResult &r, const Verdict &v)
 {
-    QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n';
-    if (r.runs.empty())
-        return out;
-    const Summary s = summarise(scores(r), levels.confidence);
-    out += summaryLines(s, levels) + limitLine(r, s);
-    out += "limited:  " + whatLimited(r).text + '\n';
+    QString out = environmentLines(r.environment) + '\n' + runsTable(r) + '\n' +
+                  summaryLines(r, v) + limitLines(r, v) + "limited:  " + v.limited.text + '\n';
     for (const QString &w : r.warnings)
         out += "warning:  " + w + '\n';
     return out;
 }
 
-Comparison compareResults(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                          const QString &nameB, bool force, const Levels &levels)
+QString comparisonTable(const Comparison &c)
 {
-    Comparison c;
-    const QStringList differences = environmentDifferences(a.environment, b.environment);
-    if (!differences.isEmpty() && !force) {
-        c.refused = true;
-        c.text = QString("the results were measured in different environments (%1); "
-                         "--force compares them anyway")
-                     .arg(differences.join("; "));
-        return c;
+    if (c.refused)
+        return QString("the results were measured in different environments (%1); --force "
+                       "compares them anyway\n")
+            .arg(c.differences.join("; "));
+    static constexpr std::initializer_list<int> kWidths{-2, 8, 30, 5, 9, 9, 6};
+    QString out = tableRow({"", "median", "interval (its confidence)", "runs", "variation",
+                            "limit fps", "ratio", "result"},
+                           kWidths);
+    for (const ComparedResult &r : c.results) {
+        const Summary &s = r.verdict.score;
+        out += tableRow({r.label, QString::number(s.median),
+                         QString("%1 to %2 (%3)")
+                             .arg(s.interval.low)
+                             .arg(s.interval.high)
+                             .arg(percent(s.interval.confidence)),
+                         QString::number(s.runs), fixed(s.cv * 100, 1) + " %",
+                         r.verdict.limitFps ? fixed(*r.verdict.limitFps, 0) : QString("-"),
+                         fixed(r.ratio, 2), r.name + ", " + r.result.created},
+                        kWidths);
     }
-    const std::vector<double> sa = scores(a), sb = scores(b);
-    const Summary ma = summarise(sa, levels.confidence), mb = summarise(sb, levels.confidence);
-    for (const auto &[name, r, m] : {std::tuple(nameA, &a, ma), std::tuple(nameB, &b, mb)})
-        c.text += QString("%1: median %2 over %3 run(s), variation %4 %, %5\n")
-                      .arg(name)
-                      .arg(m.median)
-                      .arg(m.runs)
-                      .arg(fixed(m.cv * 100, 1), r->created);
-    for (const QString &d : differences)
-        c.text += "note: the environments differ in " + d + '\n';
-    const double change = ma.median > 0 ? mb.median / ma.median - 1 : 0;
-    const auto [line, more] = verdict(sa, sb, change, levels.significance);
-    c.verdict = line;
-    c.text += line + '\n' + more;
-    return c;
+    for (const QString &d : c.differences)
+        out += "note: the environments differ in " + d + '\n';
+    for (const ComparedResult &r : c.results)
+        out += r.line;
+    if (c.failIfSlower)
+        out += QString("gate: %1 (a result significantly slower than A by more than %2 % "
+                       "fails it)\n")
+                   .arg(c.failed ? "FAILED" : "passed")
+                   .arg(*c.failIfSlower);
+    return out;
 }
 
-std::string resultPicture(const BenchResult &r, const QString &name)
+std::string resultPicture(const BenchResult &r, const Verdict &v, const QString &name)
 {
-    const Summary s = summarise(scores(r));
+    const Summary &s = v.score;
     const QString title = QString("Plovex: median %1 over %2 run(s), %3 to %4 with %5 confidence")
                               .arg(s.median)
                               .arg(s.runs)
@@ -237,17 +212,25 @@ std::string resultPicture(const BenchResult &r, const QString &name)
     std::vector<std::string> notes;
     for (const QString &w : r.warnings)
         notes.push_back("warning: " + w.toStdString());
-    return pictureSvg(title.toStdString(), {pictureRow(name, r)}, notes);
+    return pictureSvg(title.toStdString(), {pictureRow(name, r, v)}, notes);
 }
 
-std::string comparisonPicture(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                              const QString &nameB, const Comparison &comparison)
+std::string comparisonPicture(const Comparison &c)
 {
+    // With two results the one verdict is the title; with more, each is a note.
+    QString title = QString("Plovex: %1 results against A").arg(c.results.size());
     std::vector<std::string> notes;
-    for (const QString &d : environmentDifferences(a.environment, b.environment))
+    std::vector<PictureRow> rows;
+    for (const ComparedResult &r : c.results) {
+        rows.push_back(pictureRow(r.label + " = " + r.name, r.result, r.verdict));
+        if (c.results.size() == 2 && !r.line.isEmpty())
+            title = r.line.section('\n', 0, 0);
+        else if (!r.line.isEmpty())
+            notes.push_back(r.line.section('\n', 0, 0).toStdString());
+    }
+    for (const QString &d : c.differences)
         notes.push_back("the environments differ in " + d.toStdString());
-    if (notes.empty())
+    if (c.differences.isEmpty())
         notes.push_back("the environments do not differ in what changes scores");
-    return pictureSvg(comparison.verdict.toStdString(),
-                      {pictureRow(nameA, a), pictureRow(nameB, b)}, notes);
+    return pictureSvg(title.toStdString(), rows, notes);
 }

@@ -1,30 +1,22 @@
-// What plovex-bench prints: a result as a readable table, the comparison of two, and
-// either as a picture.
+// What plovex-bench prints: a result as a readable table, a comparison of several, and
+// either as a picture. Each reads the verdicts worked out once (verdict.h, comparison.h).
 #pragma once
 
-#include "result.h"
+#include "verdict.h"
 
 #include <QString>
 
 #include <string>
 
-// The environment, the runs, the summary with how sure it is, what limited the score,
-// and the warnings.
-QString resultTable(const BenchResult &result, const Levels &levels = {});
+// The environment, the runs, how sure the median is and what ended the runs, the limit,
+// Plovex and the limit side by side, what a frame is made of, what limited the score, and
+// the warnings.
+QString resultTable(const BenchResult &result, const Verdict &verdict);
 
-struct Comparison
-{
-    bool refused = false; // the environments differ in what changes scores
-    QString verdict;      // the rank test's, in one line
-    QString text;
-};
+// A row per result, the environments' differences once, each later result's verdict against
+// the first, and the gate's.
+QString comparisonTable(const Comparison &comparison);
 
-// The difference of the medians, judged by a two-sided Mann-Whitney test on the runs.
-// Refuses results whose environments differ (naming the differences) unless `force`.
-Comparison compareResults(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                          const QString &nameB, bool force, const Levels &levels = {});
-
-// The SVG of one result, and of a comparison with its verdict and the differences.
-std::string resultPicture(const BenchResult &result, const QString &name);
-std::string comparisonPicture(const BenchResult &a, const QString &nameA, const BenchResult &b,
-                              const QString &nameB, const Comparison &comparison);
+// The SVG of one result, and of a comparison with a row per result.
+std::string resultPicture(const BenchResult &result, const Verdict &verdict, const QString &name);
+std::string comparisonPicture(const Comparison &comparison);

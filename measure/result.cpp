@@ -1,6 +1,37 @@
 #include "result.h"
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// The fields that change scores, each as a text that is the same for results that do not
+// differ in it; empty where a result does not know it (older files), which then differs
+// from none. Refresh rates count to the nearest hertz: 59.94 is 60.
+using FieldText = QString (*)(const Environment &);
+constexpr std::pair<const char *, FieldText> kFields[] = {
+    {"platform", [](const Environment &e) { return e.platform; }},
+    {"screen depth",
+     [](const Environment &e) { return e.depth ? QString("%1 bits").arg(e.depth) : QString(); }},
+    {"X server", [](const Environment &e) { return e.xServer; }},
+    {"compositor", [](const Environment &e) { return e.compositor; }},
+    {"refresh rate",
+     [](const Environment &e) {
+         return e.refreshHz ? QString("%1 Hz").arg(std::round(*e.refreshHz)) : QString("unknown");
+     }},
+    {"CPU model", [](const Environment &e) { return e.cpuModel; }},
+    {"placement",
+     [](const Environment &e) { return QString(e.oneCpu ? "one processor" : "free"); }},
+};
+
+// "A", "A and B", "A, B and C".
+QString listed(QStringList names)
+{
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last : names.join(", ") + " and " + last;
+}
+
+} // namespace
 
 std::vector<double> scores(const BenchResult &result)
 {
@@ -10,38 +41,39 @@ std::vector<double> scores(const BenchResult &result)
     return v;
 }
 
-std::optional<double> medianFps(const std::vector<LimitRun> &runs)
+std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
+                               std::optional<double> precision, int maxRuns)
 {
-    if (runs.empty())
-        return std::nullopt;
-    std::vector<double> v;
-    for (const LimitRun &run : runs)
-        v.push_back(run.fps);
-    return summarise(v).median;
+    const int done = int(scores.size());
+    if (!precision)
+        return done >= runs ? std::optional(EndedBy::Runs) : std::nullopt;
+    if (done >= runs && medianPinned(summarise(scores), *precision / 100))
+        return EndedBy::Precision;
+    return done >= maxRuns ? std::optional(EndedBy::MaxRuns) : std::nullopt;
 }
 
-QStringList environmentDifferences(const Environment &a, const Environment &b)
+QStringList environmentDifferences(const std::vector<const Environment *> &environments,
+                                   const QStringList &labels)
 {
-    auto hz = [](const std::optional<double> &v) {
-        return v ? QString::number(*v, 'f', 1) + " Hz" : QString("unknown");
-    };
-    const bool refreshDiffers = a.refreshHz.has_value() != b.refreshHz.has_value() ||
-                                (a.refreshHz && std::abs(*a.refreshHz - *b.refreshHz) > 0.5);
-    // A depth a file does not know differs from none.
-    auto depth = [&](const Environment &e) {
-        return a.depth && b.depth ? QString("%1 bits").arg(e.depth) : QString();
-    };
-    const std::pair<const char *, std::pair<QString, QString>> fields[] = {
-        {"platform", {a.platform, b.platform}},
-        {"screen depth", {depth(a), depth(b)}},
-        {"X server", {a.xServer, b.xServer}},
-        {"compositor", {a.compositor, b.compositor}},
-        {"refresh rate", {hz(a.refreshHz), refreshDiffers ? hz(b.refreshHz) : hz(a.refreshHz)}},
-        {"CPU model", {a.cpuModel, b.cpuModel}},
-    };
     QStringList differences;
-    for (const auto &[name, values] : fields)
-        if (values.first != values.second)
-            differences.append(QString("%1: %2 vs %3").arg(name, values.first, values.second));
+    for (const auto &[name, text] : kFields) {
+        // Each value with the results that have it, in the order they first appear.
+        QStringList values;
+        std::vector<QStringList> having;
+        for (std::size_t i = 0; i < environments.size(); ++i) {
+            const QString value = text(*environments[i]);
+            if (value.isEmpty())
+                continue;
+            if (!values.contains(value)) {
+                values.append(value);
+                having.emplace_back();
+            }
+            having[std::size_t(values.indexOf(value))].append(labels[qsizetype(i)]);
+        }
+        for (qsizetype v = 0; v < values.size(); ++v)
+            values[v] += " in " + listed(having[std::size_t(v)]);
+        if (values.size() > 1)
+            differences.append(QString(name) + ": " + values.join(", "));
+    }
     return differences;
 }

@@ -1,5 +1,5 @@
 // A bench result: the machine it was measured on and every run, as plovex-bench measures,
-// saves (resultjson.h), judges (limiter.h) and compares them.
+// saves (resultjson.h), judges (verdict.h) and compares them (comparison.h).
 #pragma once
 
 #include "statistics.h"
@@ -39,6 +39,9 @@ struct Environment
     double busyBeforePercent = 0; // of all cores, in the second before the first run
     QString power;                // "mains", "battery" or "no battery"
     QString kernel;
+    // Plovex, the limit program and the X server shared one processor in every run (--one-cpu,
+    // or a machine with one); false in older files.
+    bool oneCpu = false;
 
     bool operator==(const Environment &) const = default;
 };
@@ -70,9 +73,16 @@ struct LimitRun
     std::optional<double> clientCpuUs;
     std::optional<double> serverCpuUs;
     std::optional<double> otherBusyPercent;
+    // Per frame: the program's drawing, and its wait for the server; unknown in older files.
+    std::optional<double> drawUs;
+    std::optional<double> waitUs;
 
     bool operator==(const LimitRun &) const = default;
 };
+
+// What ended a measurement: the runs asked for, the median pinned to the precision asked
+// for, or the most runs allowed before that.
+enum class EndedBy { Runs, Precision, MaxRuns };
 
 struct BenchResult
 {
@@ -82,14 +92,26 @@ struct BenchResult
     std::vector<PlovexRun> runs;
     std::vector<LimitRun> limitRuns; // serial, like Plovex: the limit the score is held to
     QString limitUnavailable;        // why there are no limit runs, when they were wanted
-    // With the server copying one frame while the next is drawn: context, not a limit.
-    std::vector<LimitRun> pipelinedRuns;
+    // The limit with its X server on the limit program's processor: what a frame costs
+    // without the hand-over between processors.
+    std::vector<LimitRun> oneCpuLimitRuns;
+    QString oneCpuUnavailable;              // why there are none
+    std::optional<double> precisionPercent; // the ± per cent the runs went on until
+    EndedBy endedBy = EndedBy::Runs;
 
     bool operator==(const BenchResult &) const = default;
 };
 
 std::vector<double> scores(const BenchResult &result);
-std::optional<double> medianFps(const std::vector<LimitRun> &runs);
 
-// Fields that change scores and in which two results differ, as "name: A vs B".
-QStringList environmentDifferences(const Environment &a, const Environment &b);
+// What ends the runs once these `scores` are measured: the `runs` asked for; or, with a
+// `precision` (per cent), the median pinned to it from `runs` on, or `maxRuns`. Nothing
+// while they go on.
+std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
+                               std::optional<double> precision, int maxRuns);
+
+// Fields that change scores and in which results differ, one line a field with each value
+// and the results that have it: "X server: Xvfb ... in A and C, Xorg ... in B". `labels`
+// names the results in the order of `environments`.
+QStringList environmentDifferences(const std::vector<const Environment *> &environments,
+                                   const QStringList &labels);

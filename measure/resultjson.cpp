@@ -1,8 +1,7 @@
 #include "resultjson.h"
 
-#include "limiter.h"
-#include "result.h"
 #include "scorereader.h"
+#include "verdict.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -10,6 +9,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -34,7 +34,7 @@ template <class T> struct Field
 };
 
 using E = Environment;
-constexpr std::array<Field<E>, 19> kEnvironmentFields{{
+constexpr std::array<Field<E>, 20> kEnvironmentFields{{
     {"plovex_version", &E::plovexVersion},
     {"qt_version", &E::qtVersion},
     {"platform", &E::platform},
@@ -54,6 +54,7 @@ constexpr std::array<Field<E>, 19> kEnvironmentFields{{
     {"busy_before_percent", &E::busyBeforePercent},
     {"power", &E::power},
     {"kernel", &E::kernel},
+    {"one_cpu", &E::oneCpu, true},
 }};
 using P = PlovexRun;
 constexpr std::array<Field<P>, 10> kRunFields{{
@@ -69,14 +70,28 @@ constexpr std::array<Field<P>, 10> kRunFields{{
     {"wait_us_per_frame", &P::waitUsPerFrame, true},
 }};
 using L = LimitRun;
-constexpr std::array<Field<L>, 6> kLimitFields{{
+constexpr std::array<Field<L>, 8> kLimitFields{{
     {"fps", &L::fps},
     {"frames", &L::frames},
     {"waited", &L::waited},
     {"client_cpu_us_per_frame", &L::clientCpuUs},
     {"server_cpu_us_per_frame", &L::serverCpuUs},
     {"other_busy_percent", &L::otherBusyPercent},
+    {"draw_us_per_frame", &L::drawUs, true},
+    {"wait_us_per_frame", &L::waitUs, true},
 }};
+
+using R = BenchResult;
+constexpr std::array<Field<R>, 4> kResultFields{{
+    {"created", &R::created},
+    {"limit_unavailable", &R::limitUnavailable},
+    {"one_cpu_limit_unavailable", &R::oneCpuUnavailable, true},
+    {"precision_percent", &R::precisionPercent, true},
+}};
+
+// What ended the runs, one word each in the order of EndedBy.
+constexpr std::array<const char *, 3> kEndings{"runs", "precision", "max-runs"};
+static_assert(std::size_t(EndedBy::MaxRuns) == kEndings.size() - 1);
 
 template <class V> QJsonValue jsonValue(const std::optional<V> &v)
 {
@@ -181,12 +196,28 @@ std::vector<T> fromArray(const QJsonObject &root, const QString &key,
     return values;
 }
 
-QJsonObject summaryJson(const BenchResult &r)
+QJsonValue frameJson(const std::optional<FrameParts> &f)
 {
-    const Summary s = summarise(scores(r));
-    const Limiter limiter = whatLimited(r);
+    if (!f)
+        return QJsonValue();
+    return QJsonObject{{"frame", f->frameUs},
+                       {"drawing", f->drawingUs},
+                       {"plovex_other_work", f->otherUs},
+                       {"x_server", f->serverUs},
+                       {"handover", f->handoverUs}};
+}
+
+// The verdict, for readers of the file; never read back.
+QJsonObject summaryJson(const Verdict &v)
+{
     static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
-    const std::optional<double> limit = medianFps(r.limitRuns);
+    const Summary &s = v.score;
+    QJsonArray programs;
+    for (const ProgramFigures &p : v.programs)
+        programs.append(QJsonObject{{"what", p.what},
+                                    {"fps", p.fps},
+                                    {"cpu_us_per_frame", jsonValue(p.clientUs)},
+                                    {"server_cpu_us_per_frame", jsonValue(p.serverUs)}});
     return {
         {"runs", s.runs},
         {"median", s.median},
@@ -194,15 +225,16 @@ QJsonObject summaryJson(const BenchResult &r)
         {"max", s.max},
         {"mean", s.mean},
         {"cv_percent", s.cv * 100},
-        {"median_interval", QJsonObject{{"low", s.interval.low},
-                                        {"high", s.interval.high},
-                                        {"confidence_percent", s.interval.confidence * 100}}},
-        {"unstable", s.cv > kUnstableCv},
-        {"runs_needed", s.cv > kUnstableCv ? QJsonValue(runsNeeded(s.cv)) : QJsonValue()},
-        {"limit_fps_median", jsonValue(limit)},
-        {"percent_of_limit", limit ? QJsonValue(s.median / *limit * 100) : QJsonValue()},
-        {"pipelined_limit_fps_median", jsonValue(medianFps(r.pipelinedRuns))},
-        {"limited_by", QJsonObject{{"kind", kinds[int(limiter.kind)]}, {"text", limiter.text}}},
+        {"median_interval", intervalJson(s.interval)},
+        {"unstable", v.unstable},
+        {"runs_needed", v.unstable ? QJsonValue(v.runsNeeded) : QJsonValue()},
+        {"limit_fps_median", jsonValue(v.limitFps)},
+        {"percent_of_limit", v.limitFps ? QJsonValue(s.median / *v.limitFps * 100) : QJsonValue()},
+        {"one_cpu_limit_fps_median", jsonValue(v.oneCpuLimitFps)},
+        {"programs", programs},
+        {"frame_us", frameJson(v.frame)},
+        {"frame_text", v.frameText},
+        {"limited_by", QJsonObject{{"kind", kinds[int(v.limited.kind)]}, {"text", v.limited.text}}},
     };
 }
 
@@ -223,28 +255,20 @@ std::vector<PlovexRun> runsFrom(const QJsonObject &root)
 
 } // namespace
 
-QByteArray toJson(const BenchResult &r)
+QByteArray toJson(const BenchResult &r, const Verdict &verdict)
 {
-    QJsonArray runs;
-    for (const PlovexRun &run : r.runs) {
-        QJsonObject o = toObject<PlovexRun>(run, kRunFields);
-        // For readers of the file; not read back.
-        o.insert("pipelined", run.waited ? QJsonValue(run.frames - *run.waited) : QJsonValue());
-        runs.append(o);
-    }
-    QJsonObject root{
-        {"schema", kResultSchema},
-        {"schema_version", kResultSchemaVersion},
-        {"created", r.created},
-        {"environment", toObject<Environment>(r.environment, kEnvironmentFields)},
-        {"warnings", QJsonArray::fromStringList(r.warnings)},
-        {"runs", runs},
-        {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
-        {"limit_unavailable", r.limitUnavailable},
-        {"pipelined_limit_runs", toArray<LimitRun>(r.pipelinedRuns, kLimitFields)},
-    };
-    if (!r.runs.empty())
-        root.insert("summary", summaryJson(r));
+    QJsonObject root = toObject<BenchResult>(r, kResultFields);
+    for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QJsonValue>>{
+             {"schema", kResultSchema},
+             {"schema_version", kResultSchemaVersion},
+             {"environment", toObject<Environment>(r.environment, kEnvironmentFields)},
+             {"warnings", QJsonArray::fromStringList(r.warnings)},
+             {"runs", toArray<PlovexRun>(r.runs, kRunFields)},
+             {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
+             {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
+             {"ended_by", kEndings[std::size_t(r.endedBy)]},
+             {"summary", summaryJson(verdict)}})
+        root.insert(key, value);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -264,8 +288,7 @@ BenchResult resultFromJson(const QByteArray &json)
                  .arg(version)
                  .arg(kResultSchemaVersion));
 
-    BenchResult r;
-    read(root.value("created"), "created", r.created);
+    BenchResult r = fromObject<BenchResult>(root, "", kResultFields);
     r.environment =
         fromObject<Environment>(root.value("environment"), "environment", kEnvironmentFields);
     for (const QJsonValue v : array(root, "warnings")) {
@@ -275,9 +298,18 @@ BenchResult resultFromJson(const QByteArray &json)
     }
     r.runs = runsFrom(root);
     r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
-    read(root.value("limit_unavailable"), "limit_unavailable", r.limitUnavailable);
-    if (root.contains("pipelined_limit_runs")) // since the serial limit
-        r.pipelinedRuns = fromArray<LimitRun>(root, "pipelined_limit_runs", kLimitFields);
+    if (!root.contains("ended_by")) // older files: the runs asked for, nothing on one processor
+        return r;
+    r.oneCpuLimitRuns = fromArray<LimitRun>(root, "one_cpu_limit_runs", kLimitFields);
+    QString ended;
+    read(root.value("ended_by"), "ended_by", ended);
+    const auto *word = std::find_if(kEndings.begin(), kEndings.end(),
+                                    [&](const char *w) { return ended == QLatin1String(w); });
+    if (word == kEndings.end())
+        fail("ended_by is not one of runs, precision, max-runs");
+    r.endedBy = EndedBy(word - kEndings.begin());
+    if (r.endedBy != EndedBy::Runs && !r.precisionPercent)
+        fail("ended_by says precision without a precision_percent");
     return r;
 }
 
@@ -298,4 +330,14 @@ void saveFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
         fail("cannot write " + path + ": " + file.errorString());
+}
+
+QJsonObject intervalJson(const MedianInterval &i)
+{
+    return {{"low", i.low}, {"high", i.high}, {"confidence_percent", i.confidence * 100}};
+}
+
+QJsonValue jsonNumber(const std::optional<double> &figure)
+{
+    return figure ? QJsonValue(*figure) : QJsonValue();
 }

@@ -3,17 +3,26 @@
 
 #include "result.h"
 
+#include <QJsonObject>
+
+struct Verdict;
+
 inline constexpr char kResultSchema[] = "plovex-bench-result";
 // Raise when a field changes meaning or goes away; readers refuse versions they do not know.
 // Fields added later are optional, so that older files still load.
 constexpr int kResultSchemaVersion = 1;
 
-QByteArray toJson(const BenchResult &result);
+// The result with the verdict on it as its "summary", for readers of the file.
+QByteArray toJson(const BenchResult &result, const Verdict &verdict);
 
 // Throws std::runtime_error with a one-line reason on anything that is not a result of a
 // schema version this program knows, or whose figures no run could give.
 BenchResult resultFromJson(const QByteArray &json);
 BenchResult readResultFile(const QString &path);
+// For what is written for readers: a median's interval, and a figure that may be unknown.
+QJsonObject intervalJson(const MedianInterval &interval);
+QJsonValue jsonNumber(const std::optional<double> &figure);
+
 // Through a temporary file renamed at the end, so that an interruption leaves no half a
 // file. Throws std::runtime_error when it cannot write.
 void saveFile(const QString &path, const QByteArray &bytes);

@@ -123,6 +123,12 @@ Summary summarise(std::vector<double> values, double level)
     return s;
 }
 
+bool medianPinned(const Summary &s, double precision, double level)
+{
+    return s.interval.confidence >= level && s.median - s.interval.low <= precision * s.median &&
+           s.interval.high - s.median <= precision * s.median;
+}
+
 int fewestRunsFor(double level)
 {
     int n = 1;
@@ -131,20 +137,20 @@ int fewestRunsFor(double level)
     return n;
 }
 
-int runsNeeded(double cv, const Levels &levels)
+int runsNeeded(double cv)
 {
     // The two-sided normal quantile of the level, by halving: erfc falls as z grows.
     double low = 0, high = 10;
     for (int i = 0; i < 60; ++i) {
         const double z = (low + high) / 2;
-        if (std::erfc(z / std::numbers::sqrt2) > 1 - levels.confidence)
+        if (std::erfc(z / std::numbers::sqrt2) > 1 - kConfidenceLevel)
             low = z;
         else
             high = z;
     }
     // For normal scores the median's variance is pi/2 times the mean's.
-    const double n = std::numbers::pi / 2 * std::pow(low * cv / (levels.unstableCv / 2), 2);
-    return std::max(fewestRunsFor(levels.confidence), int(std::ceil(n)));
+    const double n = std::numbers::pi / 2 * std::pow(low * cv / (kUnstableCv / 2), 2);
+    return std::max(fewestRunsFor(kConfidenceLevel), int(std::ceil(n)));
 }
 
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
@@ -171,6 +177,20 @@ RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
         smallerIsA ? ranks.sumA2 : (long long)total * (total + 1) - ranks.sumA2;
     test.p = exactP(ranks.rank2, smallerIsA ? n1 : n2, observed);
     return test;
+}
+
+std::vector<double> holm(const std::vector<double> &p)
+{
+    std::vector<std::size_t> order(p.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](auto l, auto r) { return p[l] < p[r]; });
+    std::vector<double> corrected(p.size());
+    double highest = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        highest = std::max(highest, std::min(1.0, double(p.size() - k) * p[order[k]]));
+        corrected[order[k]] = highest;
+    }
+    return corrected;
 }
 
 double smallestRankTestP(int n1, int n2)

@@ -29,14 +29,6 @@ constexpr double kUnstableCv = 0.05;
 constexpr double kConfidenceLevel = 0.95;
 constexpr double kSignificance = 0.05;
 
-// The levels a report judges by, the constants above unless a caller asks for others.
-struct Levels
-{
-    double confidence = kConfidenceLevel;
-    double significance = kSignificance;
-    double unstableCv = kUnstableCv;
-};
-
 // values must not be empty. The median's interval is the narrowest between order
 // statistics, symmetric about the middle, that reaches `level`; with too few values for
 // that (fewer than fewestRunsFor(level)), min to max with the confidence it does have.
@@ -44,10 +36,14 @@ Summary summarise(std::vector<double> values, double level = kConfidenceLevel);
 // The fewest runs whose min to max reaches `level`: six at 95 %.
 int fewestRunsFor(double level);
 
-// Runs after which the median's interval at `levels.confidence` spans about half the
-// unstable threshold either side of it, for a series that varies by cv, so that a
-// difference of the threshold between two machines shows. At least fewestRunsFor.
-int runsNeeded(double cv, const Levels &levels = {});
+// Whether the median's interval reaches `level` and lies within ±`precision` (a share, 0.025
+// for 2.5 %) of the median: the rule on which runs stop when a precision is asked for.
+bool medianPinned(const Summary &s, double precision, double level = kConfidenceLevel);
+
+// Runs after which the median's 95 % interval spans about half the unstable threshold
+// either side of it, for a series that varies by cv, so that a difference of the threshold
+// between two machines shows. At least fewestRunsFor.
+int runsNeeded(double cv);
 
 struct RankTest
 {
@@ -61,6 +57,12 @@ struct RankTest
 // b's sizes, how often the first group's rank sum (midranks for ties) lies as far from its
 // mean as a's does. Both samples must be non-empty.
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b);
+
+// Holm's correction of the p-values of several tests against one reference: the smallest p
+// times the number of tests, the next times one fewer, and so on, never below an earlier
+// one nor above 1. A test whose corrected p is below the significance level is significant
+// with the whole family's error held to that level.
+std::vector<double> holm(const std::vector<double> &p);
 
 // The smallest two-sided p the exact test can reach for these sizes: below 5 % only from
 // four runs each, or three against five.

@@ -1,89 +1,90 @@
 #include "watch.h"
 
-#include "cputime.h"
-#include "plovexwindow.h"
-#include "result.h"
+#include "child.h"
+#include "display.h"
+#include "environment.h"
+#include "layout.h"
+#include "limitreport.h"
+#include "presentreport.h"
 #include "runstate.h"
 #include "scorereader.h"
 #include "xwindow.h"
 
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
 #include <X11/Xlib.h>
 
 #include <cmath>
-#include <cstdio>
+#include <poll.h>
+#include <thread>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr auto kStartLimit = milliseconds(20000);  // for a window or a first line to show
+constexpr auto kStartLimit = milliseconds(20000);  // for a server, a window or a first line
 constexpr auto kFinishLimit = milliseconds(20000); // past the 8.8 s a run lasts
-// Plovex has finished when it has used no processor time for this long past 8.8 s.
-constexpr auto kIdleAfterRun = milliseconds(250);
+// How often a wait looks at the programs and the interrupt between the X events it awaits.
+constexpr milliseconds kPoll{50};
 // How much earlier than 8.8 s after its window appeared a run can finish: the window is
 // seen a little after it is made, and the run's clock starts a little after that.
 constexpr auto kReportMargin = milliseconds(500);
-constexpr int kLimitBadUse = 2;      // plovex-limit's status for arguments it does not take
-constexpr int kLimitUnavailable = 3; // and when the display cannot take its images
 
-// Watches a started run's window until its finish: the report appearing on the window, or,
-// from a Plovex that does not report, its processor time no longer growing past 8.8 s.
-Sample awaitFinish(Display *d, Window window, Child &program, const Watcher &watcher,
-                   const Sample &start)
+// A private Xvfb, 1280 x 1024 at 24 bits with SHAPE, as scripts/with-xvfb.sh starts one, on
+// a free display number that the server picks and writes to our pipe. No pointer: Xvfb
+// draws it itself and redraws it over every frame it overlaps, at a cost that depends on
+// where it is and whether a program has made it show yet; without it every program is
+// measured alike, as under a desktop's hardware pointer.
+std::unique_ptr<Child> startXvfb(QString &display, std::optional<int> cpu)
 {
-    const Atom present = xwindow::atom(d, std::string(kPresentProperty).c_str());
-    const auto runEnd = start.at + milliseconds(kFinishMs);
-    Sample lastChange;
-    for (;;) {
-        program.readOutput();
-        program.throwIfEnded("Plovex ended during its run");
-        if (Clock::now() > runEnd + kFinishLimit)
-            fail("Plovex's run did not finish within 20 s of its 8.8 s");
-        if (xwindow::waitForEvent(d, kPoll)) {
-            XEvent event;
-            XNextEvent(d, &event);
-            if (event.type == DestroyNotify && event.xdestroywindow.window == window) {
-                const auto status = program.waitForExit(milliseconds(2000));
-                fail(QString("Plovex's window went away during the run (%1; %2)")
-                         .arg(status ? QString("status %1").arg(*status) : "still running")
-                         .arg(program.tail()));
-            }
-            // A report long before 8.8 s is not the finish's; the run goes on then.
-            if (event.type == PropertyNotify && event.xproperty.atom == present &&
-                event.xproperty.state == PropertyNewValue && Clock::now() > runEnd - kReportMargin)
-                return sample(program.pid(), watcher.serverPid);
-            continue;
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    if (xvfb.isEmpty())
+        fail("--xvfb needs Xvfb (Debian: apt-get install xvfb)");
+    auto server = std::make_unique<Child>(
+        xvfb,
+        QStringList{"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-ac",
+                    "+extension", "SHAPE", "-nocursor"},
+        QProcessEnvironment::systemEnvironment().toStringList(), cpu);
+    const QRegularExpression number(R"(^(\d+)\s*$)", QRegularExpression::MultilineOption);
+    for (const auto by = Clock::now() + kStartLimit; Clock::now() < by;) {
+        throwIfInterrupted();
+        server->readOutput(kPoll);
+        server->throwIfEnded("Xvfb ended");
+        if (const auto match = number.match(QString::fromLatin1(server->output()));
+            match.hasMatch()) {
+            display = ":" + match.captured(1);
+            return server;
         }
-        if (Clock::now() < runEnd)
-            continue;
-        const Sample now = sample(program.pid(), watcher.serverPid);
-        if (!now.client)
-            fail("cannot read Plovex's processor time from /proc");
-        if (now.client != lastChange.client)
-            lastChange = now;
-        else if (now.at - lastChange.at >= kIdleAfterRun)
-            return lastChange;
     }
+    fail("Xvfb did not start within 20 s: " + server->tail());
 }
 
-// The run's score and frames from the tiles and the report: with Plovex's count the
-// digits above the tiles are settled, without it a score of 10000 or more reads as its
-// lowest four digits.
-void scoreAndFrames(PlovexRun &run, int tiles, const std::optional<PresentReport> &report)
+// Plovex's main window among the windows created on the root: its size, and the process
+// id it carries where it already carries one.
+bool isPlovexWindow(Display *d, const XEvent &event, pid_t pid)
 {
-    run.score = tiles;
-    run.framesCounted = report.has_value();
-    if (!report) {
-        run.presentPath = "unknown";
-        run.frames = std::llround(tiles * (kFinishMs / 1000.0));
-        return;
-    }
-    run.presentPath = QString::fromStdString(report->path);
-    run.frames = (long long)report->frames;
-    if (report->waited)
-        run.waited = (long long)*report->waited;
-    if (const std::optional<double> us = report->waitUsPerFrame())
+    const XCreateWindowEvent &created = event.xcreatewindow;
+    if (event.type != CreateNotify || created.width != kMainWindowWidth ||
+        created.height != kMainWindowHeight)
+        return false;
+    const auto owner = xwindow::numbers(d, created.window, xwindow::atom(d, "_NET_WM_PID"));
+    return owner.empty() || pid_t(owner.front()) == pid;
+}
+
+// The run's score and frames from the tiles and the report: Plovex's count settles the
+// digits above the four tiles.
+PlovexRun runOf(int tiles, const PresentReport &report)
+{
+    PlovexRun run;
+    run.framesCounted = true;
+    run.presentPath = QString::fromStdString(report.path);
+    run.frames = (long long)report.frames;
+    if (report.waited)
+        run.waited = (long long)*report.waited;
+    if (const std::optional<double> us = report.waitUsPerFrame())
         run.waitUsPerFrame = std::round(*us * 10) / 10;
     const std::optional<int> score = scoreFromTiles(tiles, run.frames);
     if (!score)
@@ -91,74 +92,200 @@ void scoreAndFrames(PlovexRun &run, int tiles, const std::optional<PresentReport
                  .arg(tiles, 4, 10, QChar('0'))
                  .arg(run.frames));
     run.score = *score;
+    return run;
 }
 
 } // namespace
 
-PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const SpriteSheets &sheets)
+Session::Session(const Options &o, std::function<void()> whileWaiting, Environment &e,
+                 QStringList &warnings)
+    : m_whileWaiting(std::move(whileWaiting)), m_oneCpu(o.oneCpu)
 {
-    Display *d = watcher.display;
-    const Window root = DefaultRootWindow(d);
-    // Watched before the start, so that the window's creation cannot be missed.
-    XSelectInput(d, root, SubstructureNotifyMask);
-    XSync(d, False);
-    Child program(plovex, {}, watcher.environment);
-    const Window window = awaitPlovexWindow(d, program, kStartLimit);
-    // The run starts as its window is made: take the first processor times then.
-    const Sample start = sample(program.pid(), watcher.serverPid);
-    XSelectInput(d, root, NoEventMask);
-    XSelectInput(d, window, PropertyChangeMask | StructureNotifyMask);
-    XSync(d, False);
-    const Sample end = awaitFinish(d, window, program, watcher, start);
+    const std::vector<int> cpus = allowedCpus();
+    m_cpu = cpus.empty() ? 0 : cpus.back();
+    if (cpus.size() <= 1) {
+        m_oneCpu = true;
+        m_oneCpuRefusal = "plovex-bench has one processor: Plovex and the X server share it in "
+                          "every run, and no hand-over between processors takes place";
+    } else if (m_oneCpu) {
+        m_oneCpuRefusal = "every run shares one processor (--one-cpu)";
+    } else if (!o.privateXvfb && !o.handover) {
+        m_oneCpuRefusal = "on the display in DISPLAY only with --handover, which moves its X "
+                          "server to the limit's processor for those runs";
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The score is read through X, so Plovex runs on X even in a Wayland session.
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QString display;
+    if (o.privateXvfb) {
+        m_xvfb = startXvfb(display, cpuFor(false));
+        env.insert("DISPLAY", display);
+        env.insert("XDG_RUNTIME_DIR", m_runtime.path());
+        env.remove("WAYLAND_DISPLAY");
+    }
+    m_environment = env.toStringList();
+    const QByteArray name = display.toLocal8Bit();
+    m_display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
+    if (!m_display)
+        fail(!o.privateXvfb && qEnvironmentVariableIsEmpty("DISPLAY")
+                 ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
+                 : "cannot open the X display " + QString(XDisplayName(name.constData())));
+    xwindow::ignoreErrors();
+    m_serverPid = serverProcess(m_display);
+    if (!m_serverPid && m_oneCpuRefusal.isEmpty())
+        m_oneCpuRefusal = "the X server is not a process of this machine";
+    e.display = o.privateXvfb ? QString("private Xvfb") : QString(DisplayString(m_display));
+    e.oneCpu = m_oneCpu;
+    warnings += gatherDisplay(e, m_display, m_serverPid);
+}
 
-    PlovexRun run;
-    scoreAndFrames(run, readScoreFromWindow(d, window, sheets), readPresentReport(d, window));
+Session::~Session()
+{
+    XCloseDisplay(m_display);
+}
+
+std::optional<int> Session::cpuFor(bool oneCpu) const
+{
+    return m_oneCpu || oneCpu ? std::optional(m_cpu) : std::nullopt;
+}
+
+void Session::heartbeat()
+{
+    throwIfInterrupted();
+    m_whileWaiting();
+}
+
+// The next X event, looking at the program and the interrupt while none comes. Throws when
+// the program ends, or at `by` with `late`.
+XEvent Session::nextEvent(Child &program, Clock::time_point by, const QString &late)
+{
+    for (;;) {
+        heartbeat();
+        program.readOutput();
+        program.throwIfEnded("Plovex ended");
+        if (Clock::now() > by)
+            fail(late);
+        pollfd pfd{ConnectionNumber(m_display), POLLIN, 0};
+        if (XPending(m_display) || (poll(&pfd, 1, int(kPoll.count())) > 0 && XPending(m_display))) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            return event;
+        }
+    }
+}
+
+PlovexRun Session::measurePlovex(const QString &plovex, const SpriteSheets &sheets)
+{
+    const Window root = DefaultRootWindow(m_display);
+    // Watched before the start, so that the window's creation cannot be missed.
+    XSelectInput(m_display, root, SubstructureNotifyMask);
+    XSync(m_display, False);
+    Child program(plovex, {}, m_environment, cpuFor(false));
+    XEvent event;
+    const auto startBy = Clock::now() + kStartLimit;
+    do
+        event = nextEvent(program, startBy, "no Plovex window appeared within 20 s");
+    while (!isPlovexWindow(m_display, event, program.pid()));
+    const Window window = event.xcreatewindow.window;
+    // The run starts as its window is made: take the first processor times then.
+    const Sample start = sample(program.pid(), m_serverPid);
+    XSelectInput(m_display, root, NoEventMask);
+    XSelectInput(m_display, window, PropertyChangeMask | StructureNotifyMask);
+    XSync(m_display, False);
+
+    // Plovex leaves its report on the window at the finish; one long before 8.8 s is not
+    // the finish's, and the run goes on then.
+    const Atom present = xwindow::atom(m_display, kPresentProperty.data());
+    const auto runEnd = Clock::now() + milliseconds(kFinishMs);
+    do {
+        event = nextEvent(program, runEnd + kFinishLimit,
+                          "Plovex's run did not finish within 20 s of its 8.8 s");
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window)
+            fail("Plovex's window went away during the run (" + program.tail() + ")");
+    } while (event.type != PropertyNotify || event.xproperty.atom != present ||
+             event.xproperty.state != PropertyNewValue || Clock::now() < runEnd - kReportMargin);
+    const Sample end = sample(program.pid(), m_serverPid);
+
+    const QByteArray text = xwindow::text(m_display, window, present);
+    const std::optional<PresentReport> report = PresentReport::parse(text.toStdString());
+    if (!report)
+        fail("Plovex left no report of its frames on its window: \"" + text + "\"");
+    PlovexRun run = runOf(readScore(window, sheets), *report);
     run.plovexCpuUs = microsecondsPerFrame(start.client, end.client, run.frames);
     run.serverCpuUs = microsecondsPerFrame(start.server, end.server, run.frames);
     run.otherBusyPercent = otherBusyPercent(start, end);
-    closePlovex(d, window, program);
+
+    // The close request a desktop sends, and a clean quit.
+    XSelectInput(m_display, window, NoEventMask);
+    xwindow::sendClose(m_display, window);
+    if (const auto status = program.waitForExit(milliseconds(5000)); status != 0)
+        fail(status ? QString("Plovex quit with status %1 (%2)").arg(*status).arg(program.tail())
+                    : QString("Plovex did not quit within 5 s of a close request"));
     return run;
 }
 
-LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelined)
+// The score on the digit tiles, giving the last frame up to 3 s to reach the window.
+int Session::readScore(Window window, const SpriteSheets &sheets)
 {
-    const QString name = pipelined ? "plovex-limit --pipeline" : "plovex-limit";
-    Child program(limit, pipelined ? QStringList{"--pipeline"} : QStringList{},
-                  watcher.environment);
-    std::optional<Sample> start;
-    Sample end;
-    const auto startBy = Clock::now() + kStartLimit;
-    std::optional<QByteArray> result;
-    for (;;) {
-        program.readOutput(kPoll);
-        if (!start && program.line("measuring"))
-            start = sample(program.pid(), watcher.serverPid);
-        if (start && (result = program.line("frames="))) {
-            end = sample(program.pid(), watcher.serverPid);
-            break;
-        }
-        if (const auto status = program.exitStatus()) {
-            if (*status == kLimitUnavailable)
-                throw LimitUnavailable(program.tail().toStdString());
-            if (*status == kLimitBadUse && pipelined) // one from before the serial limit
-                throw LimitUnavailable("this plovex-limit takes no --pipeline");
-            fail(
-                QString("%1 ended with status %2 (%3)").arg(name).arg(*status).arg(program.tail()));
-        }
-        if (Clock::now() > (start ? start->at + milliseconds(kFinishMs) + kFinishLimit : startBy))
-            fail(name + " did not finish in time");
+    for (const auto by = Clock::now() + milliseconds(3000);;) {
+        heartbeat();
+        QRgb kept = 0;
+        const QImage image =
+            xwindow::image(m_display, window, kMainWindowWidth, kMainWindowHeight, &kept);
+        const TileReading reading = readScoreTiles(image, QPoint(0, 0), sheets, kept);
+        if (reading.ok())
+            return reading.score;
+        if (Clock::now() > by)
+            fail("cannot read the score from Plovex's window (is it covered or off the "
+                 "screen?): " +
+                 QString::fromStdString(reading.problem));
+        std::this_thread::sleep_for(milliseconds(100));
     }
-    if (program.waitForExit(milliseconds(5000)) != 0)
-        fail(name + " failed after its run: " + program.tail());
+}
 
-    LimitRun run;
-    double ms = 0, cpuUs = 0;
-    if (std::sscanf(result->constData(), "frames=%lld ms=%lf fps=%lf waited=%lld cpu_us=%lf",
-                    &run.frames, &ms, &run.fps, &run.waited, &cpuUs) == 5)
-        run.clientCpuUs = cpuUs;
-    run.serverCpuUs = microsecondsPerFrame(start->server, end.server, run.frames);
-    run.otherBusyPercent = otherBusyPercent(*start, end);
-    if (run.fps <= 0 || run.frames <= 0)
-        fail(name + " printed no figures: " + QString::fromLatin1(*result));
-    return run;
+LimitRun Session::measureLimit(const QString &limit, bool oneCpu)
+{
+    // The server joins the limit program on its processor for this run alone.
+    std::optional<PinnedProcess> pinned;
+    try {
+        if (oneCpu && !m_oneCpu)
+            pinned.emplace(m_serverPid, m_cpu);
+    } catch (const std::runtime_error &e) {
+        throw LimitUnavailable(e.what());
+    }
+    Child program(limit, {}, m_environment, cpuFor(oneCpu));
+    // Its first line as the timed loop starts, and its report as the loop ends.
+    const auto awaitLine = [&](std::string_view prefix, Clock::time_point by) {
+        for (;;) {
+            heartbeat();
+            program.readOutput(kPoll);
+            const std::optional<int> status = program.exitStatus(); // with the last output
+            if (const auto line = program.line(prefix.data()))
+                return *line;
+            if (status == int(LimitStatus::Unavailable))
+                throw LimitUnavailable(program.tail().toStdString());
+            program.throwIfEnded("plovex-limit ended");
+            if (Clock::now() > by)
+                fail("plovex-limit did not finish in time");
+        }
+    };
+    awaitLine(kLimitStarted, Clock::now() + kStartLimit);
+    const Sample start = sample(program.pid(), m_serverPid);
+    const QByteArray line =
+        awaitLine(kLimitReported, start.at + milliseconds(kFinishMs) + kFinishLimit);
+    const Sample end = sample(program.pid(), m_serverPid);
+    pinned.reset();
+    const std::optional<LimitReport> report = LimitReport::parse(line.toStdString());
+    if (!report)
+        fail("plovex-limit's report cannot be read: " + QString::fromLatin1(line));
+    if (program.waitForExit(milliseconds(5000)) != int(LimitStatus::Measured))
+        fail("plovex-limit failed after its run: " + program.tail());
+    return {std::round(report->fps() * 10) / 10,
+            report->frames,
+            report->waited,
+            report->cpuUs,
+            microsecondsPerFrame(start.server, end.server, report->frames),
+            otherBusyPercent(start, end),
+            report->drawUs,
+            report->waitUs};
 }

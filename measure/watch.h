@@ -1,22 +1,70 @@
-// The runs plovex-bench measures, watched from outside as a user would: one whole Plovex
-// run from its start to its quit, and one run of the limit program.
+// The X display plovex-bench measures on, and the protocol with the programs it runs there.
+// Plovex is watched from outside as a user would: its window found as it is made, the
+// score read from its digit tiles, the report it leaves on the window at the finish, the
+// close request a desktop sends. The limit program reports itself (limitreport.h). One
+// owner for the connection, the private Xvfb and the server's place on the processors.
 #pragma once
 
-#include "display.h"
 #include "result.h"
 
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
 #include <stdexcept>
 
+class Child;
 struct SpriteSheets;
+typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
 
-// Throws std::runtime_error with what went wrong.
-PlovexRun measurePlovex(const QString &plovex, const Watcher &watcher, const SpriteSheets &sheets);
-
-// One run of the limit program, serial or with its frames overlapped (`pipelined`).
-// Throws LimitUnavailable when this display cannot take its images (or, for `pipelined`,
-// when the program has no --pipeline), std::runtime_error when it fails.
+// Thrown when the limit program cannot run as asked: the display takes no images of it, or
+// its server may not be moved to another processor.
 struct LimitUnavailable : std::runtime_error
 {
     using std::runtime_error::runtime_error;
 };
-LimitRun measureLimit(const QString &limit, const Watcher &watcher, bool pipelined);
+
+class Session
+{
+public:
+    struct Options
+    {
+        bool privateXvfb = false; // a private Xvfb rather than the display in DISPLAY
+        bool oneCpu = false;      // with it: Plovex, the limit and the server on one processor
+        bool handover = false;    // the display's own server may be moved for the limit
+    };
+    // Connects to the display, or starts the private Xvfb, and fills the display's fields of
+    // `e`, adding warnings about it. `whileWaiting` is called often while a run goes on.
+    // Throws std::runtime_error when it cannot connect.
+    Session(const Options &options, std::function<void()> whileWaiting, Environment &e,
+            QStringList &warnings);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    // Why the limit cannot also run with its X server on its processor; empty when it can.
+    const QString &oneCpuRefusal() const { return m_oneCpuRefusal; }
+
+    // One whole run of `plovex`. Throws std::runtime_error with what went wrong.
+    PlovexRun measurePlovex(const QString &plovex, const SpriteSheets &sheets);
+    // One run of the limit program, placed as Plovex's runs are, or with the X server on its
+    // processor (`oneCpu`, where oneCpuRefusal() is empty).
+    LimitRun measureLimit(const QString &limit, bool oneCpu);
+
+private:
+    std::optional<int> cpuFor(bool oneCpu) const;
+    void heartbeat();
+    XEvent nextEvent(Child &program, std::chrono::steady_clock::time_point by, const QString &late);
+    int readScore(unsigned long window, const SpriteSheets &sheets);
+
+    std::function<void()> m_whileWaiting;
+    QTemporaryDir m_runtime;
+    std::unique_ptr<Child> m_xvfb;
+    Display *m_display = nullptr;
+    pid_t m_serverPid = 0;     // 0 when the server is not a local process
+    QStringList m_environment; // for the programs started, "NAME=value"
+    bool m_oneCpu = false;
+    int m_cpu = 0; // the one processor, when the runs share one
+    QString m_oneCpuRefusal;
+};

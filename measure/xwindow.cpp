@@ -5,7 +5,6 @@
 #include <X11/Xutil.h>
 
 #include <bit>
-#include <poll.h>
 
 namespace xwindow {
 
@@ -110,15 +109,6 @@ void sendClose(Display *d, Window w)
     ev.xclient.data.l[1] = CurrentTime;
     XSendEvent(d, w, False, NoEventMask, &ev);
     XSync(d, False);
-}
-
-bool waitForEvent(Display *d, std::chrono::milliseconds limit)
-{
-    if (XPending(d))
-        return true;
-    pollfd pfd{ConnectionNumber(d), POLLIN, 0};
-    poll(&pfd, 1, int(limit.count()));
-    return XPending(d) > 0;
 }
 
 void ignoreErrors()

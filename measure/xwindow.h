@@ -1,6 +1,5 @@
 // What plovex-bench and the end-to-end inspector both ask of X about a window another
-// program owns: atoms, its properties and name, its picture, a close request, and a wait
-// for the next event that gives up in time.
+// program owns: atoms, its properties and name, its picture, and a close request.
 #pragma once
 
 #include <QByteArray>
@@ -12,7 +11,6 @@ typedef struct _XDisplay Display;
 typedef unsigned long Window;
 typedef unsigned long Atom;
 
-#include <chrono>
 #include <vector>
 
 namespace xwindow {
@@ -30,8 +28,6 @@ QString name(Display *d, Window w);
 QImage image(Display *d, Window w, int width, int height, QRgb *kept = nullptr);
 // WM_DELETE_WINDOW, as a desktop sends it when the user closes a window.
 void sendClose(Display *d, Window w);
-// Whether an event is queued within `limit`.
-bool waitForEvent(Display *d, std::chrono::milliseconds limit);
 // From now on X errors end no request of this process: a window that vanishes while it is
 // looked at, or one another client owns, is expected.
 void ignoreErrors();

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <charconv>
-#include <cstdio>
 
 namespace {
 
@@ -53,11 +52,8 @@ std::string PresentReport::format() const
         text += " waited=" + std::to_string(*waited);
     if (waitUs) {
         text += " wait_us=" + std::to_string(*waitUs);
-        if (const std::optional<double> perFrame = waitUsPerFrame()) {
-            char buffer[32];
-            std::snprintf(buffer, sizeof buffer, "%.1f", *perFrame);
-            text += std::string(" wait_us_per_frame=") + buffer;
-        }
+        if (const std::optional<double> perFrame = waitUsPerFrame())
+            text += " wait_us_per_frame=" + plainNumber(*perFrame, 1);
     }
     if (!clear.empty())
         text += " clear=" + clear;
@@ -107,4 +103,18 @@ std::optional<PresentReport> PresentReport::parse(std::string_view text)
     report.frames = *frames;
     report.puts = puts.value_or(0);
     return report;
+}
+
+std::string plainNumber(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+std::string plainNumber(double value, int decimals)
+{
+    char text[64];
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return error == std::errc() ? std::string(text, end) : plainNumber(value);
 }

@@ -38,3 +38,9 @@ struct PresentReport
 
 // The name of the window property that carries the report.
 inline constexpr std::string_view kPresentProperty = "_PLOVEX_PRESENT";
+
+// Numbers for other programs and files, in the one form all of them read whatever the
+// user's locale ("4633.1", never "4633,1"): the shortest text that reads back exactly, or
+// `decimals` digits after the point.
+std::string plainNumber(double value);
+std::string plainNumber(double value, int decimals);

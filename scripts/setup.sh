@@ -16,7 +16,7 @@ packages=(
 )
 if [[ ${1:-} == --tests ]]; then
     packages+=(
-        libxdamage-dev libbenchmark-dev libgtest-dev x11-utils openbox python3
+        libxdamage-dev libbenchmark-dev libgtest-dev x11-utils openbox python3 locales
         fonts-dejavu-core fonts-vlgothic weston qt6-wayland xwayland
         lintian appstream desktop-file-utils
         g++-mingw-w64-x86-64-posix wine64 nsis googletest

@@ -1,8 +1,11 @@
-// A complete bench result with the given scores, for the tests of results and reports.
+// Bench results made up for the tests of results, verdicts, reports and the command.
 #pragma once
 
 #include "result.h"
 
+#include <cmath>
+
+// A complete result with the given scores, each run's frames those of its score.
 inline BenchResult sampleResult(const std::vector<double> &scores)
 {
     BenchResult r;
@@ -33,5 +36,31 @@ inline BenchResult sampleResult(const std::vector<double> &scores)
         run.frames = std::llround(s * 8.8);
         r.runs.push_back(run);
     }
+    return r;
+}
+
+// Every optional field both set and unset somewhere, every text distinct from its default.
+inline BenchResult fullResult()
+{
+    BenchResult r = sampleResult({4376, 4295, 4603});
+    r.warnings = {"the machine runs on battery, which may slow the processor down"};
+    r.runs[0].limitFps = 13281.2;
+    r.runs[0].plovexCpuUs = 133.1;
+    r.runs[0].serverCpuUs = 67.4;
+    r.runs[0].framesCounted = true;
+    r.runs[0].presentPath = "shm";
+    r.runs[0].waited = 120;
+    r.runs[0].waitUsPerFrame = 10.8;
+    r.runs[0].otherBusyPercent = 3.5;
+    r.runs[1].presentPath = "qt";
+    r.runs[2].presentPath = "unknown";
+    r.limitRuns.push_back({13281.2, 116874, 1003, 75.2, 50.1, 0.5, 38.2, 61.0});
+    r.limitRuns.push_back(
+        {12990.0, 114312, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+    r.oneCpuLimitRuns.push_back({16084.0, 141539, 0, 61.5, 32.3, std::nullopt, 30.1, 2.5});
+    r.oneCpuUnavailable = "not measured after the first run";
+    r.precisionPercent = 2.5;
+    r.endedBy = EndedBy::MaxRuns;
+    r.environment.refreshHz.reset();
     return r;
 }

@@ -1,10 +1,20 @@
 // How sure a series is and whether two differ, on fixed data whose figures were worked out
-// by hand or by enumerating every split of the pooled runs.
+// by hand or by enumerating every split of the pooled runs; and what stopping the runs once
+// the median is pinned does to its interval's coverage, on distributions whose median is
+// known.
+#include "result.h"
 #include "statistics.h"
 
 #include <QTest>
 
+#include <array>
+#include <functional>
+#include <random>
+
 using Values = std::vector<double>;
+// A distribution to draw scores from.
+using Draw = std::function<double(std::mt19937 &)>;
+Q_DECLARE_METATYPE(Draw)
 
 class TestStatistics : public QObject
 {
@@ -94,6 +104,110 @@ private slots:
         QVERIFY(t.exact);
         QVERIFY2(std::abs(t.p - p) < 1e-9, qPrintable(QString::number(t.p)));
         QTEST(t.u, "u");
+    }
+
+    void holmCorrectsForTheNumberOfComparisons_data()
+    {
+        QTest::addColumn<Values>("p");
+        QTest::addColumn<Values>("corrected");
+        QTest::newRow("one test keeps its p") << Values{0.03} << Values{0.03};
+        // 0.01 x 3; 0.03 x 2; 0.04 x 1 would fall below the 0.06 before it.
+        QTest::newRow("three, in any order")
+            << Values{0.04, 0.01, 0.03} << Values{0.06, 0.03, 0.06};
+        QTest::newRow("never above 1") << Values{0.5, 0.6} << Values{1.0, 1.0};
+    }
+    void holmCorrectsForTheNumberOfComparisons()
+    {
+        QFETCH(Values, p);
+        QFETCH(Values, corrected);
+        const Values got = holm(p);
+        QCOMPARE(got.size(), corrected.size());
+        for (std::size_t i = 0; i < got.size(); ++i)
+            QVERIFY2(std::abs(got[i] - corrected[i]) < 1e-12, qPrintable(QString::number(got[i])));
+    }
+
+    void runsEndWhenTheMedianIsPinned_data()
+    {
+        QTest::addColumn<Values>("scores");
+        QTest::addColumn<int>("runs");                  // asked for
+        QTest::addColumn<double>("precision");          // 0: none asked for
+        QTest::addColumn<int>("ended");                 // -1: the runs go on
+        const Values six{100, 101, 102, 103, 104, 105}; // 100 to 105 at 96.9 %, median 102.5
+        QTest::newRow("the runs asked for")
+            << Values{1, 2, 3, 4, 5} << 5 << 0.0 << int(EndedBy::Runs);
+        QTest::newRow("fewer than asked") << Values{1, 2, 3, 4} << 5 << 0.0 << -1;
+        QTest::newRow("within 2.5 %: 2.5 of 102.5") << six << 5 << 2.5 << int(EndedBy::Precision);
+        QTest::newRow("not within 2 %") << six << 5 << 2.0 << -1;
+        // Five equal runs: no spread, but min to max holds the median with 93.75 % only.
+        QTest::newRow("no interval reaches 95 % yet") << Values(5, 4000.0) << 5 << 2.5 << -1;
+        QTest::newRow("pinned before the runs asked for") << Values(6, 4000.0) << 7 << 2.5 << -1;
+        QTest::newRow("the most runs")
+            << Values{1, 9, 1, 9, 1, 9, 1, 9, 1, 9} << 5 << 2.5 << int(EndedBy::MaxRuns);
+    }
+    void runsEndWhenTheMedianIsPinned()
+    {
+        QFETCH(Values, scores);
+        QFETCH(int, runs);
+        QFETCH(double, precision);
+        const auto end =
+            endedBy(scores, runs, precision > 0 ? std::optional(precision) : std::nullopt, 10);
+        QTEST(end ? int(*end) : -1, "ended");
+    }
+
+    // Stopping once the interval is narrow enough picks samples that happen to lie close
+    // together: the coverage of the last interval falls below what a fixed number of runs
+    // gives. Measured here, with plovex-bench's default start of 5 runs, ±2.5 % and at most
+    // 30 runs, over 4000 series each.
+    void stoppingOnTheDataKeepsMostOfTheCoverage_data()
+    {
+        QTest::addColumn<Draw>("draw"); // each with the median 4400
+        QTest::newRow("normal, 5 % apart")
+            << Draw([](std::mt19937 &g) { return std::normal_distribution<double>(4400, 220)(g); });
+        // A long tail of fast runs; the median is exp(mu).
+        QTest::newRow("log-normal, 4 % apart") << Draw([](std::mt19937 &g) {
+            return std::lognormal_distribution<double>(std::log(4400), 0.04)(g);
+        });
+        // One run in ten 10 % slower and one 10 % faster: the median stays.
+        QTest::newRow("disturbed runs either way") << Draw([](std::mt19937 &g) {
+            const double shift = std::array{-440, 440, 0, 0, 0, 0, 0, 0, 0, 0}[g() % 10];
+            return std::normal_distribution<double>(4400, 88)(g) + shift;
+        });
+    }
+    void stoppingOnTheDataKeepsMostOfTheCoverage()
+    {
+        QFETCH(Draw, draw);
+        constexpr double median = 4400;
+        std::mt19937 generator(20261209);
+        constexpr int kSeries = 4000;
+        int covered = 0, coveredFixed = 0, pinned = 0;
+        double runs = 0;
+        for (int k = 0; k < kSeries; ++k) {
+            Values scores;
+            std::optional<EndedBy> end;
+            while (!(end = endedBy(scores, 5, 2.5, 30)))
+                scores.push_back(draw(generator));
+            const Summary s = summarise(scores);
+            covered += s.interval.low <= median && median <= s.interval.high;
+            pinned += *end == EndedBy::Precision;
+            runs += double(scores.size());
+            if (*end == EndedBy::Precision)
+                QVERIFY2(s.interval.confidence >= kConfidenceLevel,
+                         "stopped before the interval reached 95 %");
+            // The same number of runs fixed in advance: the interval's own coverage.
+            Values fixed;
+            for (std::size_t i = 0; i < scores.size(); ++i)
+                fixed.push_back(draw(generator));
+            const Summary f = summarise(fixed);
+            coveredFixed += f.interval.low <= median && median <= f.interval.high;
+        }
+        const double coverage = double(covered) / kSeries,
+                     fixedCoverage = double(coveredFixed) / kSeries;
+        qInfo("%s: stopping on the data covered the median in %.1f %% of series (the same "
+              "numbers of runs fixed in advance: %.1f %%); %.1f runs on average, %.0f %% pinned",
+              QTest::currentDataTag(), coverage * 100, fixedCoverage * 100, runs / kSeries,
+              100.0 * pinned / kSeries);
+        QVERIFY2(coverage >= 0.92, qPrintable(QString::number(coverage)));
+        QVERIFY2(fixedCoverage >= 0.94, qPrintable(QString::number(fixedCoverage)));
     }
 
     void largeSamplesUseTheNormalApproximation()
