@@ -6,11 +6,12 @@
 #include "presenter.h"
 #include "winapi.h"
 
+#include <optional>
+
 class GdiPresenter final : public Presenter
 {
 public:
     GdiPresenter(HWND window, int width, int height);
-    ~GdiPresenter() override;
     GdiPresenter(const GdiPresenter &) = delete;
     GdiPresenter &operator=(const GdiPresenter &) = delete;
 
@@ -24,8 +25,9 @@ private:
 
     HWND m_window;
     int m_width;
-    HDC m_memory = nullptr;
+    // Destroyed in reverse: the bitmap is let go by the memory context before it is deleted.
+    MemoryDC m_memory;
     GdiObject<HBITMAP> m_dib;
-    HGDIOBJ m_previous = nullptr;
+    std::optional<Selected> m_selected;
     std::uint32_t *m_bits = nullptr;
 };

@@ -2,7 +2,8 @@
 # plovex.exe under Wine on an X server of its own (scripts/with-xvfb.sh), driven by xdotool
 # and judged by screenshots and the X server's view of the windows (plovex-inspect): the
 # window's shape and place, a whole run to its score, the blink, a drag, the menu at its
-# offsets, the score table, the about box, re-measure and quit with status 0.
+# offsets, a right press while a left press holds a button down, the score table, the about
+# box, re-measure and quit with status 0.
 # Environment: PLOVEX_EXE, PLOVEX_INSPECT, PLOVEX_WINEPREFIX (prepared by
 # scripts/wine-prefix.sh), E2E_ARTIFACTS (screenshots, kept when a check fails).
 set -uo pipefail
@@ -181,6 +182,12 @@ check_score_table() { # check_score_table WID T_SHOWN
         fail "band $band's label red pixels: $r0 then $r1, expected 0 then at least 20"
 }
 
+# wait_down FRAME_X FRAME_Y MS / wait_up FRAME_X FRAME_Y MS: until the button on that frame
+# shows sunk (the frame's gray along its top) or at rest (along its bottom) on the screen.
+wait_down() { in_window wait "$3" count :screen $(($1 + 51)) $(($2 + 3)) 1 1 gray 1 >/dev/null; }
+wait_up() { in_window wait "$3" count :screen $(($1 + 51)) $(($2 + 25)) 1 1 gray 1 >/dev/null; }
+# The button's lowest middle pixel, which a menu opened from it leaves uncovered.
+bottom_of() { in_window pixel :screen $(($1 + 51)) $(($2 + 25)); }
 # ---- the session -------------------------------------------------------------------------
 
 T_LAUNCH=$(now)
@@ -263,6 +270,39 @@ if open_menu "${SHU[@]}" 30 12 180 quit; then
     else
         fail "バージョン情報 showed no about box: $about"
     fi
+fi
+
+# A right press while the left holds re-measure down: the menu opens where it does for the
+# sunk button and the button stays down; the left release, which goes to the menu's loop,
+# brings it back and clicks nothing.
+xdotool mousemove $((WX + SAI[0] + 50)) $((WY + SAI[1] + 13)) mousedown 1
+if wait_down "${SAI[@]}" 3000; then
+    log "ok: a left press sank re-measure"
+    xdotool mousedown 3
+    MENU=$("$I" wait 3000 find --class "$CLASS" --override 2>&1 | head -1)
+    if [[ $MENU == 0x* ]]; then
+        read -r MX MY _ < <("$I" geometry "$MENU")
+        ((MX == WX + 48 + 85 && MY == WY + 11 + 140)) && log "ok: the menu opened for the sunk button" ||
+            fail "menu at $MX,$MY for a press at 48,11 of the sunk button (window $WX,$WY)"
+        xdotool mouseup 3
+        shot pressed-menu
+        below=$(bottom_of "${SAI[@]}")
+        [[ $below != "#808080" ]] && log "ok: re-measure stays down with the menu open" ||
+            fail "re-measure came back while its left press was held and the menu opened"
+        # Beside the menu, over the button itself.
+        xdotool mousemove $((WX + SAI[0] + 95)) $((WY + SAI[1] + 20)) mouseup 1
+        wait_up "${SAI[@]}" 3000 && log "ok: re-measure came back at the left release" ||
+            fail "re-measure stays down after the left release: bottom $(bottom_of "${SAI[@]}")"
+        xdotool key Escape
+        wait_gone "$MENU" 3000 || fail "the menu did not close on Escape"
+        check "the left release after the menu clicked nothing (the score still shows)" in_window score :screen
+    else
+        xdotool mouseup 3 mouseup 1
+        fail "a right press during a left press on re-measure opened no menu: $MENU"
+    fi
+else
+    xdotool mouseup 1
+    fail "a left press did not sink re-measure"
 fi
 
 # Re-measure: the window stays, a new run starts and finishes.
