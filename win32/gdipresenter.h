@@ -19,6 +19,8 @@ public:
     void present(int visibleHeight) override;
     void represent(int visibleHeight) override;
     std::string_view path() const override { return "gdi"; }
+    // The copy is made before BitBlt and GdiFlush return: there is no completion to wait for.
+    bool measuresWaits() const override { return false; }
 
 private:
     void put(int visibleHeight);

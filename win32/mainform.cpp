@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "guard.h"
+#include "presentreport.h"
 #include "runstate.h"
 #include "spritesheet.h"
 #include "texts.h"
@@ -9,6 +10,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 TMainForm *MainForm = nullptr;
@@ -243,6 +245,18 @@ void TMainForm::installIdleHook()
 void TMainForm::beep()
 {
     MessageBeep(0);
+}
+
+void TMainForm::runFinished()
+{
+    // For whoever compares runs, what the X11 program leaves on its window: which way the
+    // frames reached the screen and which clear the run took. A desktop program has no
+    // console; the line goes to the standard error it was started with, if any.
+    const PresentReport report =
+        PresentReport::of(std::uint64_t(std::max(FrameCount, 0)), *m_presenter);
+    std::fprintf(stderr, "%.*s %s\n", int(kPresentProperty.size()), kPresentProperty.data(),
+                 report.format().c_str());
+    std::fflush(stderr);
 }
 
 TPanel &TMainForm::panel(MainControl which) const

@@ -70,8 +70,7 @@ private:
     FieldBitmap &frameField() override;
     void installIdleHook() override;
     void beep() override;
-    // Nothing reads how the frames went on Windows: the score is what the window shows.
-    void runFinished() override {}
+    void runFinished() override;
 
     // What the finish controls show through.
     LabelColours labelColours(MainControl label) const override;

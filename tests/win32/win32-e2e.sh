@@ -3,7 +3,7 @@
 # and judged by screenshots and the X server's view of the windows (plovex-inspect): the
 # window's shape and place, a whole run to its score, the blink, a drag, the menu at its
 # offsets, a right press while a left press holds a button down, the score table, the about
-# box, re-measure and quit with status 0.
+# box, the run's report with the clear it took, re-measure and quit with status 0.
 # Environment: PLOVEX_EXE, PLOVEX_INSPECT, PLOVEX_WINEPREFIX (prepared by
 # scripts/wine-prefix.sh), E2E_ARTIFACTS (screenshots, kept when a check fails).
 set -uo pipefail
@@ -215,6 +215,10 @@ timed_shot rest $((T_FINISH + 300)) $((T_FINISH + 50)) $((T_FINISH + 950)) || ab
 timed_shot highlight $((T_FINISH + 1300)) $((T_FINISH + 1050)) $((T_FINISH + 1800)) ||
     abort "the blink cannot be judged"
 check_finished "$A/rest.png" "finished run"
+# The run's report on standard error, as the X11 program leaves it on its window.
+report=$(grep -a '^_PLOVEX_PRESENT ' "$A/plovex.log" | tr -d '\r')
+[[ $report =~ ^_PLOVEX_PRESENT\ path=gdi\ frames=[1-9][0-9]*\ puts=[0-9]+\ clear=(plain|streaming)$ ]] &&
+    log "ok: the run's report: $report" || fail "the run's report on standard error: '$report'"
 check "rest phase: re-measure silver with maroon text" \
     in_window blend "$A/rest.png" $((SAI[0] + 25)) $((SAI[1] + 8)) 50 11 silver maroon 20
 check "rest phase: quit silver with green text" \
