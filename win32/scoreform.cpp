@@ -163,7 +163,8 @@ void TScoreForm::Show()
 {
     if (!IsWindowVisible(handle()))
         FormShow();
-    ShowWindow(handle(), SW_SHOW);
+    // Shown, or open but covered by another window: to the front, and active.
+    SetWindowPos(handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(handle());
 }
 

@@ -4,6 +4,8 @@
 # window's shape and place, a whole run to its score, the blink, a drag, the menu at its
 # offsets, a right press while a left press holds a button down, the score table, the about
 # box, the run's report with the clear it took, re-measure and quit with status 0.
+#   win32-e2e.sh                  that session
+#   win32-e2e.sh window_manager   the covered score table brought to the front (needs --wm)
 # Environment: PLOVEX_EXE, PLOVEX_INSPECT, PLOVEX_WINEPREFIX (prepared by
 # scripts/wine-prefix.sh), E2E_ARTIFACTS (screenshots, kept when a check fails).
 set -uo pipefail
@@ -188,6 +190,61 @@ wait_down() { in_window wait "$3" count :screen $(($1 + 51)) $(($2 + 3)) 1 1 gra
 wait_up() { in_window wait "$3" count :screen $(($1 + 51)) $(($2 + 25)) 1 1 gray 1 >/dev/null; }
 # The button's lowest middle pixel, which a menu opened from it leaves uncovered.
 bottom_of() { in_window pixel :screen $(($1 + 51)) $(($2 + 25)); }
+# wait_on_top WID MS: until the window manager stacks WID above the program's other windows.
+wait_on_top() {
+    local deadline=$(($(now) + $2)) id
+    while :; do
+        id=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*, //; s/.*# //')
+        (($(printf '%d' "$id") == $(printf '%d' "$1"))) && return 0
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+}
+
+# Under a window manager: choosing 成績表 while the table is open but covered brings it to
+# the front, as it is, without a reset.
+window_manager_case() {
+    wine "$PLOVEX_EXE" >"$A/plovex.log" 2>&1 &
+    pid=$!
+    MAIN=$("$I" wait 15000 find --class "$CLASS" --title Plovex 2>&1 | head -1)
+    [[ $MAIN == 0x* ]] || abort "no main window titled Plovex: $MAIN"
+    read_position
+    wait_button_face 20000 silver || abort "the buttons did not appear within 20 s"
+    SCORE=$(in_window score :screen) || abort "score tiles unreadable: $SCORE"
+    open_menu "${SAI[@]}" 30 12 140 re-measure || abort "no menu"
+    menu_table
+    local table tx ty band=8 other=7 colours=(x red fuchsia lime green aqua blue purple black)
+    table=$("$I" wait 3000 find --class "$CLASS" --title "$TABLE_TITLE" 2>&1 | head -1)
+    [[ $table == 0x* ]] || abort "成績表 opened no score table: $table"
+    read -r tx ty _ < <("$I" geometry "$table")
+    ((10#$SCORE < 350)) && band=$(((10#$SCORE) / 50 + 1))
+    ((band == other)) && other=6
+    local t=(--at "$tx,$ty")
+    # From the first tick on, the band's label shows its comment in red.
+    "$I" "${t[@]}" wait 3000 count :screen 88 $((25 + 30 * (8 - band))) 110 15 red 20 >/dev/null ||
+        abort "band $band's label did not turn red in the score table"
+    # The body left of the table: the window manager raises the main window over it.
+    click_at $((WX + 100)) $((WY + 146))
+    wait_on_top "$MAIN" 3000 && log "ok: a click on the body raised the main window over the table" ||
+        abort "the main window did not come over the score table"
+    read_position
+    shot covered
+    open_menu "${SAI[@]}" 30 12 140 re-measure-again || abort "no menu the second time"
+    menu_table
+    wait_on_top "$table" 3000 && log "ok: 成績表 brought the open table to the front" ||
+        fail "the score table stayed behind after 成績表"
+    shot raised
+    check "the raised table shows band $other's ${colours[$other]} ellipse" \
+        "$I" "${t[@]}" count "$A/raised.png" 24 $((27 + 30 * (8 - other))) 33 11 "${colours[$other]}" 300
+    check "the raised table still shows band $band's comment in red (not reset)" \
+        "$I" "${t[@]}" count "$A/raised.png" 88 $((25 + 30 * (8 - band))) 110 15 red 20
+}
+
+if [[ ${1:-session} == window_manager ]]; then
+    window_manager_case
+    finish
+fi
+
 # ---- the session -------------------------------------------------------------------------
 
 T_LAUNCH=$(now)
