@@ -84,8 +84,31 @@ bool TPanel::event(QEvent *event)
     return QWidget::event(event);
 }
 
+bool TPanel::eventFilter(QObject *, QEvent *event)
+{
+    // The popup's, or whoever's it is: the left button is up, and the held press is over.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        m_pointer = mapFromGlobal(static_cast<QMouseEvent *>(event)->globalPosition()).toPoint();
+        endHeldPress();
+    }
+    return false;
+}
+
+void TPanel::watchForRelease(bool watch)
+{
+    if (watch == m_watchingRelease)
+        return;
+    m_watchingRelease = watch;
+    if (watch)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
 void TPanel::endHeldPress()
 {
+    watchForRelease(false);
     if (!m_leftHeld)
         return;
     m_leftHeld = false;
@@ -132,9 +155,9 @@ void TPanel::mousePressEvent(QMouseEvent *event)
     if (OnMouseDown)
         guarded([&] { OnMouseDown(this, *code, at.x(), at.y()); });
     // A popup the handler opened (the context menu) has taken the pointer: the release of
-    // a left button still held will go there.
-    if (QApplication::activePopupWidget())
-        endHeldPress();
+    // a left button still held will go there, and the press lasts until then.
+    if (m_leftHeld && QApplication::activePopupWidget())
+        watchForRelease(true);
 }
 
 void TPanel::mouseDoubleClickEvent(QMouseEvent *event)
@@ -166,7 +189,10 @@ void TPanel::mouseReleaseEvent(QMouseEvent *event)
     const QPoint at = event->position().toPoint();
     bool clicked = false;
     if (*code == TMouseButton::Left) {
-        clicked = m_leftHeld && rect().contains(at);
+        // Its press ended already (at a popup's release, say), or was never made here.
+        if (!m_leftHeld)
+            return;
+        clicked = rect().contains(at);
         m_leftHeld = false;
     }
     if (clicked && OnClick)

@@ -19,8 +19,8 @@ int centredLeft(const RunLabel &label)
 
 } // namespace
 
-MeasurementRun::MeasurementRun(RunView &view, const SpriteSheets &sheets)
-    : m_view(view), m_sheets(sheets)
+MeasurementRun::MeasurementRun(RunView &view, const SpriteSheets &sheets, FinishControls &finish)
+    : m_view(view), m_sheets(sheets), m_finish(finish)
 {
 }
 
@@ -118,15 +118,13 @@ void MeasurementRun::scoreAndRating(FieldBitmap &field)
 void MeasurementRun::finishSequence()
 {
     m_view.beep();
-    ButtonBlink = false;
-    m_view.showButtonColors(false);
-    m_view.startBlinkTimer();
+    m_finish.startBlink();
     RunLabel &rating = m_view.ratingLabel();
     RunLabel &status = m_view.statusLabel();
     rating.setTransparent(false);
     status.setTransparent(false);
     rating.setVisible(true);
     status.setVisible(true);
-    m_view.revealButtons();
+    m_finish.reveal();
     m_view.runFinished();
 }

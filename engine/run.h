@@ -5,6 +5,7 @@
 
 #include "colour.h"
 #include "fieldbitmap.h"
+#include "finishcontrols.h"
 #include "marquee.h"
 #include "spritesheet.h"
 
@@ -52,10 +53,6 @@ public:
     // A run's last step: frames come from the idle passes from now on.
     virtual void installIdleHook() = 0;
     virtual void beep() = 0; // the desktop's default beep
-    virtual void showButtonColors(bool highlight) = 0;
-    virtual void startBlinkTimer() = 0;
-    // The buttons and their frames: cut to ellipses, then shown.
-    virtual void revealButtons() = 0;
     // Once a run, after all of its finish: the view may tell how it showed the frames.
     virtual void runFinished() = 0;
 
@@ -66,7 +63,8 @@ protected:
 class MeasurementRun
 {
 public:
-    MeasurementRun(RunView &view, const SpriteSheets &sheets);
+    // The run's finish hands over to `finish`, the buttons it reveals.
+    MeasurementRun(RunView &view, const SpriteSheets &sheets, FinishControls &finish);
 
     // Shape, fresh field and sprites, start tick, the first frame, then the idle hook.
     void start();
@@ -83,5 +81,6 @@ private:
 
     RunView &m_view;
     const SpriteSheets &m_sheets;
+    FinishControls &m_finish;
     std::optional<std::pair<std::int32_t, std::string>> m_rating; // last composed score and text
 };

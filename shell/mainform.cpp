@@ -34,7 +34,7 @@ QRect placeRect(MainControl control)
 } // namespace
 
 TMainForm::TMainForm(QWidget *parent, FieldPath fieldPath)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_run(*this, builtInSheets())
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), MainFormRules(builtInSheets())
 {
     MainForm = this;
     if (Application)
@@ -148,27 +148,11 @@ void TMainForm::createButtons()
     saikeisoku = makeButton(SaiPanel, MainControl::saikeisoku, kRemeasureCaption,
                             styleOf(FinishButton::saikeisoku).restText);
     saikeisoku->hide();
-    saikeisoku->OnClick = [this] { saikeisokuClick(); };
-    saikeisoku->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
-        saikeisokuMouseDown(s, b, x, y);
-    };
-    saikeisoku->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) {
-        saikeisokuMouseUp(s, b, x, y);
-    };
-
     ShuPanel = makeFrame(MainControl::ShuPanel);
     shuuryou = makeButton(ShuPanel, MainControl::shuuryou, kQuitCaption,
                           styleOf(FinishButton::shuuryou).restText);
-    shuuryou->OnClick = [this] { shuuryouClick(); };
-    shuuryou->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
-        shuuryouMouseDown(s, b, x, y);
-    };
-    shuuryou->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) {
-        shuuryouMouseUp(s, b, x, y);
-    };
-
     Timer1 = new TTimer(this);
-    Timer1->OnTimer = [this] { Timer1Timer(); };
+    finishControls().wire(*saikeisoku, *shuuryou, *Timer1);
 }
 
 void TMainForm::createActions()
@@ -189,21 +173,6 @@ void TMainForm::createActions()
 QRegion TMainForm::windowShape(int width, int height)
 {
     return QRegion(0, 0, width, height, QRegion::Ellipse);
-}
-
-void TMainForm::FormCreate()
-{
-    m_run.start();
-}
-
-void TMainForm::AppOnIdle(TApplication *, bool &)
-{
-    m_run.idle();
-}
-
-void TMainForm::DrawFrame()
-{
-    m_run.drawFrame();
 }
 
 void TMainForm::applyWindowShape()
@@ -242,19 +211,6 @@ void TMainForm::beep()
     QApplication::beep();
 }
 
-void TMainForm::startBlinkTimer()
-{
-    Timer1->setEnabled(true);
-}
-
-void TMainForm::revealButtons()
-{
-    for (TPanel *control : {saikeisoku, shuuryou, SaiPanel, ShuPanel})
-        control->setEllipticRegion();
-    for (TPanel *control : {saikeisoku, shuuryou, SaiPanel, ShuPanel})
-        control->setVisible(true);
-}
-
 void TMainForm::runFinished()
 {
     // For whoever compares runs (xprop shows it): which way the frames reached the
@@ -278,79 +234,87 @@ void TMainForm::ShowCentred()
     useDesktopPointer(*this);
 }
 
-void TMainForm::ShowButtonColors(bool highlight)
+TPanel *TMainForm::panel(MainControl which) const
 {
-    const LabelColours label1{Label1->Color(), Label1->FontColor()};
-    const LabelColours label3{Label3->Color(), Label3->FontColor()};
-    const ButtonColours sai = buttonColours(FinishButton::saikeisoku, highlight, label1, label3);
-    const ButtonColours shu = buttonColours(FinishButton::shuuryou, highlight, label1, label3);
-    saikeisoku->setColor(sai.face);
-    saikeisoku->setFontColor(sai.text);
-    shuuryou->setColor(shu.face);
-    shuuryou->setFontColor(shu.text);
+    switch (which) {
+    case MainControl::SaiPanel:
+        return SaiPanel;
+    case MainControl::saikeisoku:
+        return saikeisoku;
+    case MainControl::ShuPanel:
+        return ShuPanel;
+    case MainControl::shuuryou:
+        return shuuryou;
+    default:
+        return nullptr;
+    }
 }
 
-void TMainForm::Timer1Timer()
+TPanel *TMainForm::button(FinishButton which) const
 {
-    Timer1->setInterval(kBlinkIntervalMs);
-    ButtonBlink = !ButtonBlink;
-    ShowButtonColors(ButtonBlink);
+    return panel(styleOf(which).control);
 }
 
-void TMainForm::saikeisokuClick()
+LabelColours TMainForm::labelColours(MainControl label) const
 {
-    FormCreate();
-    for (QWidget *control :
-         std::initializer_list<QWidget *>{saikeisoku, shuuryou, SaiPanel, ShuPanel, Label1, Label3})
-        control->setVisible(false);
-    Timer1->setEnabled(false);
+    const TLabel *shown = label == MainControl::Label1 ? Label1 : Label3;
+    return {shown->Color(), shown->FontColor()};
 }
 
-void TMainForm::shuuryouClick()
+void TMainForm::setButtonColours(FinishButton which, ButtonColours colours)
+{
+    button(which)->setColor(colours.face);
+    button(which)->setFontColor(colours.text);
+}
+
+void TMainForm::placeButton(FinishButton which, int left, int top)
+{
+    button(which)->setLeft(left);
+    button(which)->setTop(top);
+}
+
+void TMainForm::cutToEllipse(MainControl which)
+{
+    panel(which)->setEllipticRegion();
+}
+
+void TMainForm::setControlVisible(MainControl which, bool visible)
+{
+    switch (which) {
+    case MainControl::Label1:
+        Label1->setVisible(visible);
+        break;
+    case MainControl::Label3:
+        Label3->setVisible(visible);
+        break;
+    default:
+        panel(which)->setVisible(visible);
+    }
+}
+
+void TMainForm::setBlinkTimer(bool enabled)
+{
+    Timer1->setEnabled(enabled);
+}
+
+void TMainForm::setBlinkInterval(int ms)
+{
+    Timer1->setInterval(ms);
+}
+
+ScreenPoint TMainForm::windowOrigin() const
+{
+    return {x(), y()};
+}
+
+void TMainForm::popupMenu(ScreenPoint at)
+{
+    PopupMenu1->popup(QPoint(at.x, at.y));
+}
+
+void TMainForm::closeMainWindow()
 {
     close();
-}
-
-void TMainForm::pressButton(FinishButton which, TPanel *button, TMouseButton Button, int X, int Y)
-{
-    // Sunk to a fixed depth below its place at rest rather than by a step from wherever
-    // it stands, so no press or release that went astray can leave it displaced.
-    if (Button == TMouseButton::Left) {
-        button->setLeft(kPressDepth);
-        button->setTop(kPressDepth);
-    }
-    if (Button == TMouseButton::Right) {
-        const ScreenPoint at = menuPoint(which, x(), y(), X, Y);
-        PopupMenu1->popup(QPoint(at.x, at.y));
-    }
-}
-
-void TMainForm::releaseButton(TPanel *button, TMouseButton Button)
-{
-    if (Button == TMouseButton::Left) {
-        button->setLeft(0);
-        button->setTop(0);
-    }
-}
-
-void TMainForm::saikeisokuMouseDown(TPanel *, TMouseButton Button, int X, int Y)
-{
-    pressButton(FinishButton::saikeisoku, saikeisoku, Button, X, Y);
-}
-
-void TMainForm::saikeisokuMouseUp(TPanel *, TMouseButton Button, int, int)
-{
-    releaseButton(saikeisoku, Button);
-}
-
-void TMainForm::shuuryouMouseDown(TPanel *, TMouseButton Button, int X, int Y)
-{
-    pressButton(FinishButton::shuuryou, shuuryou, Button, X, Y);
-}
-
-void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)
-{
-    releaseButton(shuuryou, Button);
 }
 
 void TMainForm::ActAboutExecute()

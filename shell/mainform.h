@@ -1,15 +1,15 @@
 // The main window: a borderless ellipse that shows the measurement run (engine/run.h)
 // one frame per idle pass, and offers re-measure and quit when a run is over. It builds
-// and styles its controls and shows what the run tells it; the run's rules live below.
+// and styles its controls and shows what the run and the finish controls tell it; their
+// rules live below (engine/mainformrules.h).
 #pragma once
 
-#include "finishcontrols.h"
 #include "image.h"
 #include "label.h"
 #include "layout.h"
+#include "mainformrules.h"
 #include "panel.h"
 #include "presentation.h"
-#include "run.h"
 #include "timer.h"
 
 #include <QWidget>
@@ -27,7 +27,7 @@ struct TActionList
     QAction *ActHanntei = nullptr;
 };
 
-class TMainForm : public QWidget, private RunView
+class TMainForm : public QWidget, public MainFormRules
 {
     Q_OBJECT
 public:
@@ -37,11 +37,6 @@ public:
     // `fieldPath` lets a test compare the ways to the screen; the program takes the fastest.
     explicit TMainForm(QWidget *parent = nullptr, FieldPath fieldPath = FieldPath::Fastest);
     ~TMainForm() override;
-
-    // Start of every run: shape, fresh field and sprites, start tick, first frame, idle hook.
-    void FormCreate();
-    void AppOnIdle(TApplication *Sender, bool &Done);
-    void DrawFrame();
 
     // What 成績表 opens; start-up hands it in.
     void setScoreTable(std::function<void()> show) { m_showScoreTable = std::move(show); }
@@ -57,14 +52,6 @@ public:
     // Shows the window for the first time, centred on the primary screen.
     void ShowCentred();
 
-    void ShowButtonColors(bool highlight);
-    void Timer1Timer();
-    void saikeisokuClick();
-    void shuuryouClick();
-    void saikeisokuMouseDown(TPanel *Sender, TMouseButton Button, int X, int Y);
-    void saikeisokuMouseUp(TPanel *Sender, TMouseButton Button, int X, int Y);
-    void shuuryouMouseDown(TPanel *Sender, TMouseButton Button, int X, int Y);
-    void shuuryouMouseUp(TPanel *Sender, TMouseButton Button, int X, int Y);
     void ActAboutExecute();
     void ActHannteiExecute();
 
@@ -100,19 +87,27 @@ private:
     FieldBitmap &frameField() override;
     void installIdleHook() override;
     void beep() override;
-    void showButtonColors(bool highlight) override { ShowButtonColors(highlight); }
-    void startBlinkTimer() override;
-    void revealButtons() override;
     void runFinished() override;
+
+    // What the finish controls show through.
+    LabelColours labelColours(MainControl label) const override;
+    void setButtonColours(FinishButton button, ButtonColours colours) override;
+    void placeButton(FinishButton button, int left, int top) override;
+    void cutToEllipse(MainControl control) override;
+    void setControlVisible(MainControl control, bool visible) override;
+    void setBlinkTimer(bool enabled) override;
+    void setBlinkInterval(int ms) override;
+    ScreenPoint windowOrigin() const override;
+    void popupMenu(ScreenPoint at) override;
+    void closeMainWindow() override;
 
     void createImages();
     void createLabels();
     void createButtons();
     void createActions();
-    void pressButton(FinishButton which, TPanel *button, TMouseButton Button, int X, int Y);
-    void releaseButton(TPanel *button, TMouseButton Button);
+    TPanel *panel(MainControl which) const; // a button or a frame
+    TPanel *button(FinishButton which) const;
 
-    MeasurementRun m_run;
     bool m_shapeCutsOutput = true;
     std::string_view m_presentationCaveat;
     std::function<void()> m_showScoreTable;

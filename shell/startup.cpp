@@ -2,7 +2,7 @@
 
 #include "application.h"
 #include "display.h"
-#include "fieldbitmap.h"
+#include "forms.h"
 #include "mainform.h"
 #include "qttext.h"
 #include "scoreform.h"
@@ -12,7 +12,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <memory>
 
 int RunPlovex(int argc, char *argv[])
 {
@@ -33,23 +32,17 @@ int RunPlovex(int argc, char *argv[])
     TApplication app;
     app.setTitle(toQString(kApplicationTitle));
 
-    // Before the first frame, so that every frame clears the same way.
-    chooseClearMethod();
-
-    std::unique_ptr<TMainForm> mainForm;
-    std::unique_ptr<TScoreForm> scoreForm;
+    Forms<TMainForm, TScoreForm> forms;
     try {
-        mainForm = std::make_unique<TMainForm>();
-        scoreForm = std::make_unique<TScoreForm>();
+        forms = CreateForms<TMainForm, TScoreForm>();
     } catch (const std::exception &e) {
         // Only a broken build gets here (its built-in pictures are unreadable).
         app.ShowException(QString::fromUtf8(e.what()));
         return 1;
     }
-    if (const std::string_view caveat = mainForm->presentationCaveat(); !caveat.empty())
+    if (const std::string_view caveat = forms.mainForm->presentationCaveat(); !caveat.empty())
         std::fprintf(stderr, "plovex: %.*s\n", int(caveat.size()), caveat.data());
-    mainForm->setScoreTable([table = scoreForm.get()] { table->Show(); });
-    mainForm->ShowCentred();
+    forms.mainForm->ShowCentred();
     app.Run();
     return 0;
 }

@@ -86,7 +86,9 @@ struct FakeLabel : RunLabel
     int left = 0;
 };
 
-struct FakeView : RunView
+// The main window around the run: its labels, its field and, of the finish controls,
+// what the run's order depends on.
+struct FakeView : RunView, FinishView
 {
     RunLabel &ratingLabel() override { return rating; }
     RunLabel &statusLabel() override { return status; }
@@ -102,15 +104,33 @@ struct FakeView : RunView
         log.push_back("idle hook after " + std::to_string(FrameCount) + " frame");
     }
     void beep() override { log.push_back("beep"); }
-    void showButtonColors(bool highlight) override
-    {
-        log.push_back(std::string(highlight ? "highlight" : "rest") + " colours, blink " +
-                      (ButtonBlink ? "on" : "off"));
-    }
-    void startBlinkTimer() override { log.push_back("timer"); }
-    void revealButtons() override { log.push_back("buttons"); }
     void runFinished() override { log.push_back("finished"); }
 
+    LabelColours labelColours(MainControl) const override { return {}; }
+    void setButtonColours(FinishButton, ButtonColours c) override
+    {
+        note(std::string(c.face == clSilver ? "rest" : "highlight") + " colours, blink " +
+             (ButtonBlink ? "on" : "off"));
+    }
+    void placeButton(FinishButton, int, int) override {}
+    void cutToEllipse(MainControl) override { note("buttons cut"); }
+    void setControlVisible(MainControl, bool visible) override
+    {
+        note(visible ? "buttons shown" : "buttons hidden");
+    }
+    void setBlinkTimer(bool enabled) override { note(enabled ? "timer" : "timer off"); }
+    void setBlinkInterval(int) override {}
+    ScreenPoint windowOrigin() const override { return {}; }
+    void popupMenu(ScreenPoint) override {}
+    void FormCreate() override {}
+    void closeMainWindow() override {}
+
+    // Once for a run of the same entries: the finish controls' own order is theirs.
+    void note(const std::string &entry)
+    {
+        if (log.empty() || log.back() != entry)
+            log.push_back(entry);
+    }
     int count(std::string_view entry) const { return int(std::ranges::count(log, entry)); }
 
     Log log;
@@ -118,6 +138,7 @@ struct FakeView : RunView
     FakeLabel rating{"rating", log, clPurple, clWhite};
     FakeLabel status{"status", log, clWhite, clMaroon};
     std::unique_ptr<FieldBitmap> field;
+    FinishControls finish{*this};
 };
 
 std::unique_ptr<FakeView> view;
@@ -201,7 +222,7 @@ void resetRun()
     setTickSource(readFakeTick);
     run.reset();
     view = std::make_unique<FakeView>();
-    run = std::make_unique<MeasurementRun>(*view, builtInSheets());
+    run = std::make_unique<MeasurementRun>(*view, builtInSheets(), view->finish);
 }
 
 bool idlePassDrawsAFrame()
@@ -301,8 +322,9 @@ TEST_F(Run, FinishBeepsOnceAndRevealsEverythingInItsOrder)
     view->log.clear();
     frameAt(8850, framesForScore(125, 8850));
     EXPECT_EQ(Score, 125);
-    EXPECT_EQ(view->log, (Log{"beep", "rest colours, blink off", "timer", "rating opaque",
-                              "status opaque", "rating shown", "buttons", "finished"}));
+    EXPECT_EQ(view->log,
+              (Log{"beep", "rest colours, blink off", "timer", "rating opaque", "status opaque",
+                   "rating shown", "buttons cut", "buttons shown", "finished"}));
     EXPECT_TRUE(view->status.visible);
 
     // The run is over: later idle passes draw nothing and stay silent.
@@ -413,7 +435,7 @@ TEST_F(Run, SlowFrameLandsInThePhaseOfItsTime)
         EXPECT_EQ(view->status.caption, row.scored ? std::string(kHeader) : status);
         EXPECT_EQ(Score, row.scored ? ComputeScore(5000, row.to) : 0);
         EXPECT_EQ(view->count("beep"), row.finished ? 1 : 0);
-        EXPECT_EQ(view->count("buttons"), row.finished ? 1 : 0);
+        EXPECT_EQ(view->count("buttons shown"), row.finished ? 1 : 0);
         EXPECT_EQ(idlePassDrawsAFrame(), !row.finished);
     }
 }

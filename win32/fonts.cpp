@@ -29,11 +29,10 @@ const Listed &listed()
 {
     static const Listed result = [] {
         Listed l;
-        HDC dc = GetDC(nullptr);
+        const WindowDC screen(nullptr);
         LOGFONTW query{};
         query.lfCharSet = SHIFTJIS_CHARSET;
-        EnumFontFamiliesExW(dc, &query, addFamily, reinterpret_cast<LPARAM>(&l), 0);
-        ReleaseDC(nullptr, dc);
+        EnumFontFamiliesExW(screen.get(), &query, addFamily, reinterpret_cast<LPARAM>(&l), 0);
         return l;
     }();
     return result;

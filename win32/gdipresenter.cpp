@@ -11,28 +11,24 @@ GdiPresenter::GdiPresenter(HWND window, int width, int height) : m_window(window
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(window);
-    m_memory = CreateCompatibleDC(screen);
     void *bits = nullptr;
-    m_dib.reset(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ReleaseDC(window, screen);
+    {
+        const WindowDC screen(window);
+        m_memory.reset(CreateCompatibleDC(screen.get()));
+        m_dib.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    }
     if (!m_memory || !m_dib || !bits)
         throw std::runtime_error("cannot create the field's bitmap");
     m_bits = static_cast<std::uint32_t *>(bits);
-    m_previous = SelectObject(m_memory, m_dib.get());
-}
-
-GdiPresenter::~GdiPresenter()
-{
-    SelectObject(m_memory, m_previous);
-    DeleteDC(m_memory);
+    m_selected.emplace(m_memory.get(), m_dib.get());
 }
 
 void GdiPresenter::put(int visibleHeight)
 {
-    HDC dc = GetDC(m_window);
-    BitBlt(dc, 0, 0, m_width, visibleHeight, m_memory, 0, 0, SRCCOPY);
-    ReleaseDC(m_window, dc);
+    {
+        const WindowDC window(m_window);
+        BitBlt(window.get(), 0, 0, m_width, visibleHeight, m_memory.get(), 0, 0, SRCCOPY);
+    }
     // GDI may batch the copy; the next frame must not draw until it has been made.
     GdiFlush();
     ++m_stats.puts;

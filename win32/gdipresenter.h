@@ -6,11 +6,12 @@
 #include "presenter.h"
 #include "winapi.h"
 
+#include <optional>
+
 class GdiPresenter final : public Presenter
 {
 public:
     GdiPresenter(HWND window, int width, int height);
-    ~GdiPresenter() override;
     GdiPresenter(const GdiPresenter &) = delete;
     GdiPresenter &operator=(const GdiPresenter &) = delete;
 
@@ -18,14 +19,17 @@ public:
     void present(int visibleHeight) override;
     void represent(int visibleHeight) override;
     std::string_view path() const override { return "gdi"; }
+    // The copy is made before BitBlt and GdiFlush return: there is no completion to wait for.
+    bool measuresWaits() const override { return false; }
 
 private:
     void put(int visibleHeight);
 
     HWND m_window;
     int m_width;
-    HDC m_memory = nullptr;
+    // Destroyed in reverse: the bitmap is let go by the memory context before it is deleted.
+    MemoryDC m_memory;
     GdiObject<HBITMAP> m_dib;
-    HGDIOBJ m_previous = nullptr;
+    std::optional<Selected> m_selected;
     std::uint32_t *m_bits = nullptr;
 };

@@ -10,8 +10,8 @@ namespace {
 // A device context like the screen's, to measure text in.
 HDC measuringDC()
 {
-    static HDC dc = CreateCompatibleDC(nullptr);
-    return dc;
+    static const MemoryDC dc(CreateCompatibleDC(nullptr));
+    return dc.get();
 }
 
 } // namespace
@@ -159,7 +159,8 @@ void TLabel::drawPicture()
     m_picturePixels = static_cast<std::uint32_t *>(bits);
     if (!m_picturePixels)
         throw std::runtime_error("cannot create a label's picture");
-    HDC dc = CreateCompatibleDC(nullptr);
+    const MemoryDC memory(CreateCompatibleDC(nullptr));
+    const HDC dc = memory.get();
     const Selected picture(dc, m_picture.get());
     const std::size_t count = std::size_t(w) * std::size_t(h);
     if (m_transparent) {
@@ -187,7 +188,6 @@ void TLabel::drawPicture()
         for (std::size_t i = 0; i < count; ++i)
             m_picturePixels[i] |= 0xFF000000u;
     }
-    DeleteDC(dc);
     m_overlay.setPicture({m_picturePixels, w, h, w});
     m_pictureStale = false;
 }

@@ -1,28 +1,25 @@
-// plovex.exe: start-up. The application's title, the main window (whose creation starts
-// the first run), the score table window hidden, then the loop until the main window closes.
+// plovex.exe: start-up. The application's title, the two windows in their order
+// (engine/forms.h), the main window shown, then the loop until the main window closes.
 #include "application.h"
+#include "forms.h"
 #include "mainform.h"
 #include "scoreform.h"
 #include "texts.h"
-
-#include <memory>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     TApplication app;
     app.setTitle(widen(kApplicationTitle));
 
-    std::unique_ptr<TMainForm> mainForm;
-    std::unique_ptr<TScoreForm> scoreForm;
+    // The clear the runs take is chosen here too; each run's report says which.
+    Forms<TMainForm, TScoreForm> forms;
     try {
-        mainForm = std::make_unique<TMainForm>();
-        scoreForm = std::make_unique<TScoreForm>();
+        forms = CreateForms<TMainForm, TScoreForm>();
     } catch (const std::exception &e) {
         // Only a broken build or a starved desktop gets here.
         app.ShowException(e.what());
         return 1;
     }
-    mainForm->setScoreTable([table = scoreForm.get()] { table->Show(); });
-    mainForm->ShowCentred();
+    forms.mainForm->ShowCentred();
     return app.Run();
 }

@@ -1,8 +1,8 @@
 #include "mainform.h"
 
 #include "application.h"
-#include "finishcontrols.h"
 #include "guard.h"
+#include "presentreport.h"
 #include "runstate.h"
 #include "spritesheet.h"
 #include "texts.h"
@@ -10,6 +10,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <stdexcept>
 
 TMainForm *MainForm = nullptr;
 
@@ -31,24 +33,17 @@ HINSTANCE instance()
 
 void TMainForm::registerClass()
 {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        // A device context of its own, so that putting a frame looks none up.
-        wc.style = CS_OWNDC;
-        wc.lpfnWndProc = TMainForm::procedure;
-        wc.hInstance = instance();
-        wc.lpszClassName = kMainFormClass;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(instance(), kIconResource);
-        // No background brush: the field covers the whole client area.
-        RegisterClassW(&wc);
-        TPanel::registerClass(instance());
-        return true;
-    }();
-    (void)registered;
+    WNDCLASSW wc{};
+    // A device context of its own, so that putting a frame looks none up.
+    wc.style = CS_OWNDC;
+    wc.lpszClassName = kMainFormClass;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(instance(), kIconResource);
+    // No background brush: the field covers the whole client area.
+    Window::registerClass(wc);
 }
 
-TMainForm::TMainForm() : m_run(*this, builtInSheets()), m_caption(kMainWindowCaption)
+TMainForm::TMainForm() : MainFormRules(builtInSheets()), m_caption(kMainWindowCaption)
 {
     MainForm = this;
     registerClass();
@@ -56,14 +51,11 @@ TMainForm::TMainForm() : m_run(*this, builtInSheets()), m_caption(kMainWindowCap
     // The desktop's task bar shows the window's text: the program is listed under the
     // application's title. The caption stays the window's own; with no title bar it is
     // never displayed.
-    m_window = CreateWindowExW(WS_EX_APPWINDOW, kMainFormClass, Application->Title().c_str(),
-                               WS_POPUP | WS_CLIPCHILDREN, kDesignLeft, kDesignTop, kWidth, kHeight,
-                               nullptr, nullptr, instance(), this);
-    if (!m_window)
-        throw std::runtime_error("cannot create the main window");
-    Application->setMainWindow(m_window);
+    createWindow(WS_EX_APPWINDOW, kMainFormClass, Application->Title().c_str(),
+                 WS_POPUP | WS_CLIPCHILDREN, kDesignLeft, kDesignTop, kWidth, kHeight, nullptr);
+    Application->setMainWindow(handle());
     m_presenter =
-        std::make_unique<GdiPresenter>(m_window, FieldBitmap::kWidth, FieldBitmap::kHeight);
+        std::make_unique<GdiPresenter>(handle(), FieldBitmap::kWidth, FieldBitmap::kHeight);
     createLabels();
     createButtons();
     createMenu();
@@ -72,18 +64,8 @@ TMainForm::TMainForm() : m_run(*this, builtInSheets()), m_caption(kMainWindowCap
 
 TMainForm::~TMainForm()
 {
-    if (PopupMenu1)
-        DestroyMenu(PopupMenu1);
-    // The controls go before the window that holds them.
-    saikeisoku.reset();
-    shuuryou.reset();
-    SaiPanel.reset();
-    ShuPanel.reset();
-    Timer1.reset();
-    if (m_window) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        DestroyWindow(m_window);
-    }
+    // The window and its controls' windows go before what they show.
+    destroyWindow();
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -112,7 +94,7 @@ void TMainForm::createButtons()
     auto makeFrame = [this](const FinishButtonStyle &style) {
         const ControlPlace &place = placeOf(style.frame);
         auto frame =
-            std::make_unique<TPanel>(m_window, place.left, place.top, place.width, place.height);
+            std::make_unique<TPanel>(handle(), place.left, place.top, place.width, place.height);
         frame->setColor(clGray);
         // Only the frames show the hand; the buttons keep the arrow.
         frame->setHandCursor(true);
@@ -132,110 +114,52 @@ void TMainForm::createButtons()
     const FinishButtonStyle &sai = styleOf(FinishButton::saikeisoku);
     SaiPanel = makeFrame(sai);
     saikeisoku = makeButton(*SaiPanel, sai);
-    saikeisoku->OnClick = [this] { saikeisokuClick(); };
-    saikeisoku->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
-        saikeisokuMouseDown(s, b, x, y);
-    };
-    saikeisoku->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) {
-        saikeisokuMouseUp(s, b, x, y);
-    };
-
     const FinishButtonStyle &shu = styleOf(FinishButton::shuuryou);
     ShuPanel = makeFrame(shu);
     shuuryou = makeButton(*ShuPanel, shu);
     // Visible itself, inside its hidden frame.
     shuuryou->setVisible(true);
-    shuuryou->OnClick = [this] { shuuryouClick(); };
-    shuuryou->OnMouseDown = [this](TPanel *s, TMouseButton b, int x, int y) {
-        shuuryouMouseDown(s, b, x, y);
-    };
-    shuuryou->OnMouseUp = [this](TPanel *s, TMouseButton b, int x, int y) {
-        shuuryouMouseUp(s, b, x, y);
-    };
-
-    Timer1 = std::make_unique<TTimer>(m_window, kTimer1Id);
-    Timer1->OnTimer = [this] { Timer1Timer(); };
+    Timer1 = std::make_unique<TTimer>(handle(), kTimer1Id);
+    finishControls().wire(*saikeisoku, *shuuryou, *Timer1);
 }
 
 void TMainForm::createMenu()
 {
     // ActAbout1, the separator N1, ActHanntei1; the menu is no control's context menu.
-    PopupMenu1 = CreatePopupMenu();
-    AppendMenuW(PopupMenu1, MF_STRING, kCommandAbout, widen(kAboutActionCaption).c_str());
-    AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(PopupMenu1, MF_STRING, kCommandHanntei, widen(kScoreTableCaption).c_str());
+    PopupMenu1.reset(CreatePopupMenu());
+    AppendMenuW(PopupMenu1.get(), MF_STRING, kCommandAbout, widen(kAboutActionCaption).c_str());
+    AppendMenuW(PopupMenu1.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(PopupMenu1.get(), MF_STRING, kCommandHanntei, widen(kScoreTableCaption).c_str());
 }
 
-LRESULT CALLBACK TMainForm::procedure(HWND window, UINT message, WPARAM wp, LPARAM lp)
-{
-    if (message == WM_NCCREATE) {
-        auto *create = reinterpret_cast<CREATESTRUCTW *>(lp);
-        auto *self = static_cast<TMainForm *>(create->lpCreateParams);
-        self->m_window = window; // before CreateWindowExW returns it
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto *form = reinterpret_cast<TMainForm *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcW(window, message, wp, lp);
-    return form->handle(message, wp, lp);
-}
-
-LRESULT TMainForm::handle(UINT message, WPARAM wp, LPARAM lp)
+LRESULT TMainForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_NCHITTEST: {
-        // The whole body acts as a title bar: a press anywhere on it moves the window.
-        const LRESULT hit = DefWindowProcW(m_window, message, wp, lp);
-        return hit == HTCLIENT ? HTCAPTION : hit;
-    }
+        HANDLE_MSG(hwnd, WM_NCHITTEST, OnNCHitTest);
     case WM_NCLBUTTONDBLCLK: // a title bar's double click would maximise the window
     case WM_NCRBUTTONDOWN:   // and a right click open the system menu
     case WM_NCRBUTTONUP:
     case WM_CONTEXTMENU:
         return 0;
-    case WM_PAINT:
-        onPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1; // the field is opaque and covers the client area
-    case WM_TIMER:
-        if (wp == kTimer1Id && Timer1->OnTimer)
-            guarded(Timer1->OnTimer);
-        return 0;
-    case WM_CLOSE:
-        // Nothing refuses; the main window's end is the program's.
-        DestroyWindow(m_window);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY:
-        m_window = nullptr;
-        break;
+        HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
+        HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
+        HANDLE_MSG(hwnd, WM_TIMER, OnTimer);
+        HANDLE_MSG(hwnd, WM_CLOSE, OnClose);
+        HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
     }
-    return DefWindowProcW(m_window, message, wp, lp);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void TMainForm::invalidate()
+UINT TMainForm::OnNCHitTest(HWND hwnd, int x, int y)
 {
-    // Every drawing operation marks the window; the marks gather into one repaint.
-    if (!m_invalidated && m_window) {
-        InvalidateRect(m_window, nullptr, FALSE);
-        m_invalidated = true;
-    }
+    // The whole body acts as a title bar: a press anywhere on it moves the window.
+    const UINT hit = FORWARD_WM_NCHITTEST(hwnd, x, y, DefWindowProcW);
+    return hit == HTCLIENT ? HTCAPTION : hit;
 }
 
-void TMainForm::fieldChanged(void *form)
+void TMainForm::OnPaint(HWND hwnd)
 {
-    auto *self = static_cast<TMainForm *>(form);
-    self->m_framePending = true;
-    self->invalidate();
-}
-
-void TMainForm::onPaint()
-{
-    PAINTSTRUCT ps;
-    BeginPaint(m_window, &ps);
+    const PaintDC paint(hwnd);
     m_invalidated = false;
     // Every frame clears the whole field first, so the labels are composed into the
     // frame's own pixels, once, and go to the screen with it in one put.
@@ -250,31 +174,52 @@ void TMainForm::onPaint()
     } else {
         m_presenter->represent(kHeight);
     }
-    EndPaint(m_window, &ps);
 }
 
-void TMainForm::FormCreate()
+BOOL TMainForm::OnEraseBkgnd(HWND, HDC)
 {
-    m_run.start();
+    return TRUE; // the field is opaque and covers the client area
 }
 
-void TMainForm::AppOnIdle(TApplication *, bool &)
+void TMainForm::OnTimer(HWND, UINT id)
 {
-    m_run.idle();
+    if (id == kTimer1Id && Timer1->OnTimer)
+        guarded(Timer1->OnTimer);
 }
 
-void TMainForm::DrawFrame()
+void TMainForm::OnClose(HWND hwnd)
 {
-    m_run.drawFrame();
+    // Nothing refuses; the main window's end is the program's.
+    DestroyWindow(hwnd);
+}
+
+void TMainForm::OnDestroy(HWND)
+{
+    PostQuitMessage(0);
+}
+
+void TMainForm::invalidate()
+{
+    // Every drawing operation marks the window; the marks gather into one repaint.
+    if (!m_invalidated && handle()) {
+        InvalidateRect(handle(), nullptr, FALSE);
+        m_invalidated = true;
+    }
+}
+
+void TMainForm::fieldChanged(void *form)
+{
+    auto *self = static_cast<TMainForm *>(form);
+    self->m_framePending = true;
+    self->invalidate();
 }
 
 void TMainForm::applyWindowShape()
 {
     RECT r;
-    GetWindowRect(m_window, &r);
-    // The region then belongs to the window system.
-    SetWindowRgn(m_window, CreateEllipticRgn(0, 0, r.right - r.left + 1, r.bottom - r.top + 1),
-                 TRUE);
+    GetWindowRect(handle(), &r);
+    setWindowRegion(handle(), GdiObject<HRGN>(CreateEllipticRgn(0, 0, r.right - r.left + 1,
+                                                                r.bottom - r.top + 1)));
 }
 
 void TMainForm::showField(std::unique_ptr<FieldBitmap> field)
@@ -302,124 +247,119 @@ void TMainForm::beep()
     MessageBeep(0);
 }
 
-void TMainForm::startBlinkTimer()
+void TMainForm::runFinished()
 {
-    Timer1->setEnabled(true);
+    // For whoever compares runs, what the X11 program leaves on its window: which way the
+    // frames reached the screen and which clear the run took. A desktop program has no
+    // console; the line goes to the standard error it was started with, if any.
+    const PresentReport report =
+        PresentReport::of(std::uint64_t(std::max(FrameCount, 0)), *m_presenter);
+    std::fprintf(stderr, "%.*s %s\n", int(kPresentProperty.size()), kPresentProperty.data(),
+                 report.format().c_str());
+    std::fflush(stderr);
 }
 
-void TMainForm::revealButtons()
+TPanel &TMainForm::panel(MainControl which) const
 {
-    for (TPanel *control : {saikeisoku.get(), shuuryou.get(), SaiPanel.get(), ShuPanel.get()})
-        control->setEllipticRegion();
-    for (TPanel *control : {saikeisoku.get(), shuuryou.get(), SaiPanel.get(), ShuPanel.get()})
-        control->setVisible(true);
+    switch (which) {
+    case MainControl::SaiPanel:
+        return *SaiPanel;
+    case MainControl::saikeisoku:
+        return *saikeisoku;
+    case MainControl::ShuPanel:
+        return *ShuPanel;
+    case MainControl::shuuryou:
+        return *shuuryou;
+    default:
+        throw std::logic_error("neither a button nor a frame");
+    }
+}
+
+LabelColours TMainForm::labelColours(MainControl label) const
+{
+    const TLabel &shown = label == MainControl::Label1 ? *Label1 : *Label3;
+    return {shown.Color(), shown.FontColor()};
+}
+
+void TMainForm::setButtonColours(FinishButton button, ButtonColours colours)
+{
+    TPanel &shown = panel(styleOf(button).control);
+    shown.setColor(colours.face);
+    shown.setFontColor(colours.text);
+}
+
+void TMainForm::placeButton(FinishButton button, int left, int top)
+{
+    TPanel &moved = panel(styleOf(button).control);
+    moved.setLeft(left);
+    moved.setTop(top);
+}
+
+void TMainForm::cutToEllipse(MainControl control)
+{
+    panel(control).setEllipticRegion();
+}
+
+void TMainForm::setControlVisible(MainControl control, bool visible)
+{
+    if (control == MainControl::Label1 || control == MainControl::Label3)
+        (control == MainControl::Label1 ? *Label1 : *Label3).setVisible(visible);
+    else
+        panel(control).setVisible(visible);
+}
+
+void TMainForm::setBlinkTimer(bool enabled)
+{
+    Timer1->setEnabled(enabled);
+}
+
+void TMainForm::setBlinkInterval(int ms)
+{
+    Timer1->setInterval(ms);
+}
+
+ScreenPoint TMainForm::windowOrigin() const
+{
+    RECT r;
+    GetWindowRect(handle(), &r);
+    return {r.left, r.top};
+}
+
+void TMainForm::popupMenu(ScreenPoint at)
+{
+    // The menu runs a loop of its own, and goes away when the window loses the foreground
+    // only if the window has it.
+    SetForegroundWindow(handle());
+    const auto command = static_cast<UINT>(TrackPopupMenu(
+        PopupMenu1.get(),
+        TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y,
+        0, handle(), nullptr));
+    if (command == kCommandAbout)
+        ActAboutExecute();
+    else if (command == kCommandHanntei)
+        ActHannteiExecute();
+}
+
+void TMainForm::closeMainWindow()
+{
+    // Closed from the loop, once the press that asked for it has been handled: the button
+    // is not destroyed inside its own handler.
+    PostMessageW(handle(), WM_CLOSE, 0, 0);
 }
 
 void TMainForm::ShowCentred()
 {
     const int left = firstShowOrigin(GetSystemMetrics(SM_CXSCREEN), kWidth);
     const int top = firstShowOrigin(GetSystemMetrics(SM_CYSCREEN), kHeight);
-    SetWindowPos(m_window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(m_window, SW_SHOW);
-    UpdateWindow(m_window);
-}
-
-void TMainForm::ShowButtonColors(bool highlight)
-{
-    const LabelColours label1{Label1->Color(), Label1->FontColor()};
-    const LabelColours label3{Label3->Color(), Label3->FontColor()};
-    const ButtonColours sai = buttonColours(FinishButton::saikeisoku, highlight, label1, label3);
-    const ButtonColours shu = buttonColours(FinishButton::shuuryou, highlight, label1, label3);
-    saikeisoku->setColor(sai.face);
-    saikeisoku->setFontColor(sai.text);
-    shuuryou->setColor(shu.face);
-    shuuryou->setFontColor(shu.text);
-}
-
-void TMainForm::Timer1Timer()
-{
-    Timer1->setInterval(kBlinkIntervalMs);
-    ButtonBlink = !ButtonBlink;
-    ShowButtonColors(ButtonBlink);
-}
-
-void TMainForm::saikeisokuClick()
-{
-    FormCreate();
-    saikeisoku->setVisible(false);
-    shuuryou->setVisible(false);
-    SaiPanel->setVisible(false);
-    ShuPanel->setVisible(false);
-    Label1->setVisible(false);
-    Label3->setVisible(false);
-    Timer1->setEnabled(false);
-}
-
-void TMainForm::shuuryouClick()
-{
-    // Closed from the loop, once the press that asked for it has been handled: the button
-    // is not destroyed inside its own handler.
-    PostMessageW(m_window, WM_CLOSE, 0, 0);
-}
-
-void TMainForm::pressButton(FinishButton which, TPanel &button, TMouseButton Button, int X, int Y)
-{
-    // Sunk to a fixed depth below its place at rest rather than by a step from wherever
-    // it stands, so no press or release that went astray can leave it displaced.
-    if (Button == TMouseButton::Left) {
-        button.setLeft(kPressDepth);
-        button.setTop(kPressDepth);
-    }
-    if (Button == TMouseButton::Right) {
-        RECT r;
-        GetWindowRect(m_window, &r);
-        const ScreenPoint at = menuPoint(which, r.left, r.top, X, Y);
-        // The menu runs a loop of its own, and goes away when the window loses the
-        // foreground only if the window has it.
-        SetForegroundWindow(m_window);
-        const UINT command = static_cast<UINT>(TrackPopupMenu(
-            PopupMenu1,
-            TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
-            at.y, 0, m_window, nullptr));
-        if (command == kCommandAbout)
-            ActAboutExecute();
-        else if (command == kCommandHanntei)
-            ActHannteiExecute();
-    }
-}
-
-void TMainForm::releaseButton(TPanel &button, TMouseButton Button)
-{
-    if (Button == TMouseButton::Left) {
-        button.setLeft(0);
-        button.setTop(0);
-    }
-}
-
-void TMainForm::saikeisokuMouseDown(TPanel *, TMouseButton Button, int X, int Y)
-{
-    pressButton(FinishButton::saikeisoku, *saikeisoku, Button, X, Y);
-}
-
-void TMainForm::saikeisokuMouseUp(TPanel *, TMouseButton Button, int, int)
-{
-    releaseButton(*saikeisoku, Button);
-}
-
-void TMainForm::shuuryouMouseDown(TPanel *, TMouseButton Button, int X, int Y)
-{
-    pressButton(FinishButton::shuuryou, *shuuryou, Button, X, Y);
-}
-
-void TMainForm::shuuryouMouseUp(TPanel *, TMouseButton Button, int, int)
-{
-    releaseButton(*shuuryou, Button);
+    SetWindowPos(handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(handle(), SW_SHOW);
+    UpdateWindow(handle());
 }
 
 void TMainForm::ActAboutExecute()
 {
     const std::wstring other = widen(kAboutFirstLine) + L"\r\n" + widen(kAboutCredit);
-    ShellAboutW(m_window, widen(kApplicationTitle).c_str(), other.c_str(), m_icon);
+    ShellAboutW(handle(), widen(kApplicationTitle).c_str(), other.c_str(), m_icon);
 }
 
 void TMainForm::ActHannteiExecute()

@@ -1,15 +1,16 @@
 // The main window: a borderless ellipse that shows the measurement run (engine/run.h) one
 // frame per idle pass, and offers re-measure and quit when a run is over. It builds and
-// styles its controls and shows what the run tells it; the run's rules live below.
+// styles its controls and shows what the run and the finish controls tell it; their rules
+// live below (engine/mainformrules.h).
 #pragma once
 
 #include "gdipresenter.h"
 #include "label.h"
 #include "layout.h"
+#include "mainformrules.h"
 #include "panel.h"
-#include "run.h"
 #include "timer.h"
-#include "winapi.h"
+#include "window.h"
 
 #include <functional>
 #include <memory>
@@ -17,7 +18,7 @@
 
 class TApplication;
 
-class TMainForm final : private RunView
+class TMainForm final : public Window<TMainForm>, public MainFormRules
 {
 public:
     static constexpr int kWidth = kMainWindowWidth;
@@ -26,15 +27,6 @@ public:
     // Creates the window hidden, with its layout, and runs FormCreate.
     TMainForm();
     ~TMainForm();
-    TMainForm(const TMainForm &) = delete;
-    TMainForm &operator=(const TMainForm &) = delete;
-
-    HWND handle() const { return m_window; }
-
-    // Start of every run: shape, fresh field and sprites, start tick, first frame, idle hook.
-    void FormCreate();
-    void AppOnIdle(TApplication *Sender, bool &Done);
-    void DrawFrame();
 
     // What 成績表 opens; start-up hands it in.
     void setScoreTable(std::function<void()> show) { m_showScoreTable = std::move(show); }
@@ -46,14 +38,6 @@ public:
     // Shows the window for the first time, centred on the primary screen.
     void ShowCentred();
 
-    void ShowButtonColors(bool highlight);
-    void Timer1Timer();
-    void saikeisokuClick();
-    void shuuryouClick();
-    void saikeisokuMouseDown(TPanel *Sender, TMouseButton Button, int X, int Y);
-    void saikeisokuMouseUp(TPanel *Sender, TMouseButton Button, int X, int Y);
-    void shuuryouMouseDown(TPanel *Sender, TMouseButton Button, int X, int Y);
-    void shuuryouMouseUp(TPanel *Sender, TMouseButton Button, int X, int Y);
     void ActAboutExecute();
     void ActHannteiExecute();
 
@@ -65,9 +49,19 @@ public:
     std::unique_ptr<TPanel> ShuPanel;
     std::unique_ptr<TPanel> shuuryou;
     std::unique_ptr<TTimer> Timer1;
-    HMENU PopupMenu1 = nullptr;
+    OwnedMenu PopupMenu1;
 
 private:
+    friend class Window<TMainForm>;
+    static void registerClass();
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    UINT OnNCHitTest(HWND hwnd, int x, int y);
+    void OnPaint(HWND hwnd);
+    BOOL OnEraseBkgnd(HWND hwnd, HDC dc);
+    void OnTimer(HWND hwnd, UINT id);
+    void OnClose(HWND hwnd);
+    void OnDestroy(HWND hwnd);
+
     // What the run shows through.
     RunLabel &ratingLabel() override { return *Label1; }
     RunLabel &statusLabel() override { return *Label3; }
@@ -76,29 +70,29 @@ private:
     FieldBitmap &frameField() override;
     void installIdleHook() override;
     void beep() override;
-    void showButtonColors(bool highlight) override { ShowButtonColors(highlight); }
-    void startBlinkTimer() override;
-    void revealButtons() override;
-    // Nothing reads how the frames went on Windows: the score is what the window shows.
-    void runFinished() override {}
+    void runFinished() override;
 
-    static void registerClass();
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
-    void onPaint();
+    // What the finish controls show through.
+    LabelColours labelColours(MainControl label) const override;
+    void setButtonColours(FinishButton button, ButtonColours colours) override;
+    void placeButton(FinishButton button, int left, int top) override;
+    void cutToEllipse(MainControl control) override;
+    void setControlVisible(MainControl control, bool visible) override;
+    void setBlinkTimer(bool enabled) override;
+    void setBlinkInterval(int ms) override;
+    ScreenPoint windowOrigin() const override;
+    void popupMenu(ScreenPoint at) override;
+    void closeMainWindow() override;
+
     void invalidate();
     static void fieldChanged(void *form);
-
     void createLabels();
     void createButtons();
     void createMenu();
-    void pressButton(FinishButton which, TPanel &button, TMouseButton Button, int X, int Y);
-    void releaseButton(TPanel &button, TMouseButton Button);
+    TPanel &panel(MainControl which) const; // a button or a frame
 
-    HWND m_window = nullptr;
     std::unique_ptr<GdiPresenter> m_presenter;
     std::unique_ptr<FieldBitmap> m_field;
-    MeasurementRun m_run;
     std::function<void()> m_showScoreTable;
     std::string m_caption;
     HICON m_icon = nullptr;

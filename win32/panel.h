@@ -1,32 +1,28 @@
 // A panel control, a child window with a one-pixel raised bevel and an optional centred
 // caption: the oval buttons and their frames. Reports presses, releases and clicks with
 // the button coded left 0, right 1, middle 2 and the position relative to itself. A left
-// press holds the mouse until its release; a press whose release never reaches the panel
-// (a menu or another window took the mouse) is reported as a release without a click, so
-// every left press ends once.
+// press holds the mouse until the left button is released, wherever the pointer is then:
+// when a press handler runs a loop of its own meanwhile (the context menu, a box), the
+// release that goes to that loop ends the press too. A press whose release can no longer
+// reach the panel (another window took the mouse, the panel was hidden) is reported as a
+// release there; either way without a click, so every left press ends once.
 #pragma once
 
 #include "colour.h"
 #include "faces.h"
-#include "winapi.h"
+#include "mousebutton.h"
+#include "window.h"
 
 #include <functional>
 #include <string>
 
-enum class TMouseButton { Left = 0, Right = 1, Middle = 2 };
-
-class TPanel
+class TPanel final : public Window<TPanel>
 {
 public:
     using MouseHandler = std::function<void(TPanel *sender, TMouseButton button, int x, int y)>;
 
     // A hidden child of `parent` at the given place.
     TPanel(HWND parent, int left, int top, int width, int height);
-    ~TPanel();
-    TPanel(const TPanel &) = delete;
-    TPanel &operator=(const TPanel &) = delete;
-
-    HWND handle() const { return m_window; }
 
     void setCaption(std::string_view caption);
     TColor Color() const { return m_color; }
@@ -50,18 +46,31 @@ public:
     MouseHandler OnMouseUp;
     std::function<void()> OnClick;
 
-    static void registerClass(HINSTANCE instance);
-
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
-    void onPaint();
-    void press(TMouseButton button, LPARAM lp);
-    void release(TMouseButton button, LPARAM lp);
+    friend class Window<TPanel>;
+    static void registerClass();
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPaint(HWND hwnd);
+    BOOL OnEraseBkgnd(HWND hwnd, HDC dc);
+    BOOL OnSetCursor(HWND hwnd, HWND cursorWindow, UINT hitTest, UINT mouseMessage);
+    void OnLButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keys);
+    void OnRButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keys);
+    void OnMButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keys);
+    void OnLButtonUp(HWND hwnd, int x, int y, UINT keys);
+    void OnRButtonUp(HWND hwnd, int x, int y, UINT keys);
+    void OnMButtonUp(HWND hwnd, int x, int y, UINT keys);
+    void OnMouseMove(HWND hwnd, int x, int y, UINT keys);
+    void OnCaptureChanged(HWND hwnd, HWND newCapture);
+    void OnShowWindow(HWND hwnd, BOOL show, UINT status);
+
+    void press(TMouseButton button, POINT at);
+    void release(TMouseButton button, POINT at);
+    // The left button came up in another window's loop, at `screen`.
+    void releasedElsewhere(POINT screen);
     void endHeldPress();
     void moveTo(int left, int top);
+    static LRESULT CALLBACK filterMessage(int code, WPARAM wParam, LPARAM lParam);
 
-    HWND m_window = nullptr;
     int m_width;
     int m_height;
     std::wstring m_caption;
@@ -70,5 +79,7 @@ private:
     GdiObject<HFONT> m_font;
     bool m_handCursor = false;
     bool m_leftHeld = false;
-    POINT m_pointer{}; // where the pointer last was during a held press
+    bool m_inPressHandler = false;   // its loops may take the mouse for a while
+    bool m_pressInterrupted = false; // a loop had the mouse: the release clicks nothing
+    POINT m_pointer{};               // where the pointer last was during a held press
 };

@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "faces.h"
+#include "finishcontrols.h"
 #include "fonts.h"
 #include "guard.h"
 #include "layout.h"
@@ -19,37 +20,26 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU; // single bord
 
 void TScoreForm::registerClass()
 {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = procedure;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kScoreFormClass;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(wc.hInstance, kIconResource);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        RegisterClassW(&wc);
-        return true;
-    }();
-    (void)registered;
+    WNDCLASSW wc{};
+    wc.lpszClassName = kScoreFormClass;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), kIconResource);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    Window::registerClass(wc);
 }
 
-TScoreForm::TScoreForm()
+TScoreForm::TScoreForm() : m_font(createFont(kScoreTableFont))
 {
     ScoreForm = this;
     registerClass();
     RECT outer{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
-    m_window = CreateWindowExW(0, kScoreFormClass, widen(kScoreTableCaption).c_str(), kStyle,
-                               kScoreTableDesignLeft, kScoreTableDesignTop,
-                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), this);
-    if (!m_window)
-        throw std::runtime_error("cannot create the score table window");
-    SendMessageW(m_window, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(createFont(kScoreTableFont).release()), FALSE);
+    createWindow(0, kScoreFormClass, widen(kScoreTableCaption).c_str(), kStyle,
+                 kScoreTableDesignLeft, kScoreTableDesignTop, outer.right - outer.left,
+                 outer.bottom - outer.top, nullptr);
 
     for (std::size_t i = 0; i < Labels.size(); ++i) {
-        auto label = std::make_unique<TLabel>([this] { InvalidateRect(m_window, nullptr, FALSE); });
+        auto label = std::make_unique<TLabel>([this] { InvalidateRect(handle(), nullptr, FALSE); });
         label->setLeft(kScoreLabelLeft);
         label->setTop(ScoreTableRows[i].labelTop);
         label->setColor(clBtnFace); // painted on the window's colour
@@ -62,11 +52,12 @@ TScoreForm::TScoreForm()
     Button1 = CreateWindowExW(
         0, L"BUTTON", widen(kOkCaption).c_str(),
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kScoreTableOkButton.left,
-        kScoreTableOkButton.top, kScoreTableOkButton.width, kScoreTableOkButton.height, m_window,
+        kScoreTableOkButton.top, kScoreTableOkButton.width, kScoreTableOkButton.height, handle(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(Button1, WM_SETFONT, reinterpret_cast<WPARAM>(m_buttonFont.get()), FALSE);
+    // The button draws with the font and does not own it.
+    SetWindowFont(Button1, m_buttonFont.get(), FALSE);
 
-    Timer1 = std::make_unique<TTimer>(m_window, kTimer1Id);
+    Timer1 = std::make_unique<TTimer>(handle(), kTimer1Id);
     Timer1->OnTimer = [this] { Timer1Timer(); };
 
     guarded([this] { FormCreate(); });
@@ -74,65 +65,29 @@ TScoreForm::TScoreForm()
 
 TScoreForm::~TScoreForm()
 {
-    Timer1.reset();
-    if (m_window) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        DestroyWindow(m_window);
-    }
+    // The window and its button go before the fonts they use.
+    destroyWindow();
     if (ScoreForm == this)
         ScoreForm = nullptr;
 }
 
-LRESULT CALLBACK TScoreForm::procedure(HWND window, UINT message, WPARAM wp, LPARAM lp)
-{
-    if (message == WM_NCCREATE) {
-        auto *create = reinterpret_cast<CREATESTRUCTW *>(lp);
-        auto *self = static_cast<TScoreForm *>(create->lpCreateParams);
-        self->m_window = window; // before CreateWindowExW returns it
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto *form = reinterpret_cast<TScoreForm *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcW(window, message, wp, lp);
-    return form->handle(message, wp, lp);
-}
-
-LRESULT TScoreForm::handle(UINT message, WPARAM wp, LPARAM lp)
+LRESULT TScoreForm::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        onPaint();
-        return 0;
-    case WM_TIMER:
-        if (wp == kTimer1Id && Timer1->OnTimer)
-            guarded(Timer1->OnTimer);
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDOK && HIWORD(wp) == BN_CLICKED)
-            guarded([this] { Button1Click(); });
-        return 0;
-    case WM_CLOSE:
-        // Not the main window: closing only hides it, and its timer keeps running.
-        ShowWindow(m_window, SW_HIDE);
-        return 0;
-    case WM_NCDESTROY:
-        m_window = nullptr;
-        break;
+        HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
+        HANDLE_MSG(hwnd, WM_GETFONT, OnGetFont);
+        HANDLE_MSG(hwnd, WM_TIMER, OnTimer);
+        HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
+        HANDLE_MSG(hwnd, WM_CLOSE, OnClose);
     }
-    return DefWindowProcW(m_window, message, wp, lp);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-RECT TScoreForm::shapeRect(std::size_t row) const
+void TScoreForm::OnPaint(HWND hwnd)
 {
-    const int top = ScoreTableRows[row].shapeTop;
-    return {kScoreShapeLeft, top, kScoreShapeLeft + kScoreShapeWidth, top + kScoreShapeHeight};
-}
-
-void TScoreForm::onPaint()
-{
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_window, &ps);
-    FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+    const PaintDC paint(hwnd);
+    const HDC dc = paint.get();
+    FillRect(dc, &paint.area(), GetSysColorBrush(COLOR_BTNFACE));
     // Ellipses filled with their colour and outlined with a one-pixel black pen.
     const Selected pen(dc, GetStockObject(BLACK_PEN));
     const Selected brush(dc, GetStockObject(DC_BRUSH));
@@ -143,7 +98,35 @@ void TScoreForm::onPaint()
     }
     for (const auto &label : Labels)
         label->draw(dc);
-    EndPaint(m_window, &ps);
+}
+
+HFONT TScoreForm::OnGetFont(HWND)
+{
+    return m_font.get();
+}
+
+void TScoreForm::OnTimer(HWND, UINT id)
+{
+    if (id == kTimer1Id && Timer1->OnTimer)
+        guarded(Timer1->OnTimer);
+}
+
+void TScoreForm::OnCommand(HWND, int id, HWND, UINT notification)
+{
+    if (id == IDOK && notification == BN_CLICKED)
+        guarded([this] { Button1Click(); });
+}
+
+void TScoreForm::OnClose(HWND hwnd)
+{
+    // Not the main window: closing only hides it, and its timer keeps running.
+    ShowWindow(hwnd, SW_HIDE);
+}
+
+RECT TScoreForm::shapeRect(std::size_t row) const
+{
+    const int top = ScoreTableRows[row].shapeTop;
+    return {kScoreShapeLeft, top, kScoreShapeLeft + kScoreShapeWidth, top + kScoreShapeHeight};
 }
 
 void TScoreForm::applyRow(std::size_t row)
@@ -152,7 +135,7 @@ void TScoreForm::applyRow(std::size_t row)
     if (m_shapeColours[row] != shape) {
         m_shapeColours[row] = shape;
         const RECT r = shapeRect(row);
-        InvalidateRect(m_window, &r, FALSE);
+        InvalidateRect(handle(), &r, FALSE);
     }
     applyLabel(row);
 }
@@ -168,20 +151,21 @@ void TScoreForm::FormCreate()
 {
     // By the outer size, caption bar and borders included; negative halves truncate.
     RECT outer;
-    GetWindowRect(m_window, &outer);
+    GetWindowRect(handle(), &outer);
     const int left =
         centredOrigin(GetSystemMetrics(SM_CXSCREEN), static_cast<int>(outer.right - outer.left));
     const int top =
         centredOrigin(GetSystemMetrics(SM_CYSCREEN), static_cast<int>(outer.bottom - outer.top));
-    SetWindowPos(m_window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TScoreForm::Show()
 {
-    if (!IsWindowVisible(m_window))
+    if (!IsWindowVisible(handle()))
         FormShow();
-    ShowWindow(m_window, SW_SHOW);
-    SetForegroundWindow(m_window);
+    // Shown, or open but covered by another window: to the front, and active.
+    SetWindowPos(handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(handle());
 }
 
 void TScoreForm::FormShow()
@@ -203,5 +187,5 @@ void TScoreForm::Timer1Timer()
 void TScoreForm::Button1Click()
 {
     Timer1->setEnabled(false);
-    ShowWindow(m_window, SW_HIDE);
+    ShowWindow(handle(), SW_HIDE);
 }

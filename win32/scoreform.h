@@ -7,12 +7,12 @@
 #include "scoretablelooks.h"
 #include "scoretablerows.h"
 #include "timer.h"
-#include "winapi.h"
+#include "window.h"
 
 #include <array>
 #include <memory>
 
-class TScoreForm
+class TScoreForm final : public Window<TScoreForm>
 {
 public:
     static constexpr int kClientWidth = kScoreTableClientWidth;
@@ -21,10 +21,6 @@ public:
     // Created hidden; FormCreate centres it.
     TScoreForm();
     ~TScoreForm();
-    TScoreForm(const TScoreForm &) = delete;
-    TScoreForm &operator=(const TScoreForm &) = delete;
-
-    HWND handle() const { return m_window; }
 
     // Shows the window, non-modal. From hidden it resets the rows first; an open window
     // is only brought to the front.
@@ -41,19 +37,24 @@ public:
     std::unique_ptr<TTimer> Timer1;
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    friend class Window<TScoreForm>;
     static void registerClass();
-    LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
-    void onPaint();
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPaint(HWND hwnd);
+    HFONT OnGetFont(HWND hwnd);
+    void OnTimer(HWND hwnd, UINT id);
+    void OnCommand(HWND hwnd, int id, HWND control, UINT notification);
+    void OnClose(HWND hwnd);
+
     // Shows what the row of ScoreTableRows[row] is to show: all of it, or its label alone.
     void applyRow(std::size_t row);
     void applyLabel(std::size_t row);
     RECT shapeRect(std::size_t row) const;
 
-    HWND m_window = nullptr;
     ScoreTableLooks m_looks;
     std::array<TColor, kScoreTableRowCount> m_shapeColours{}; // as last painted
-    GdiObject<HFONT> m_buttonFont;
+    GdiObject<HFONT> m_font;       // the window's own, as the layout gives it
+    GdiObject<HFONT> m_buttonFont; // Button1's
 };
 
 extern TScoreForm *ScoreForm;

@@ -2,7 +2,10 @@
 # plovex.exe under Wine on an X server of its own (scripts/with-xvfb.sh), driven by xdotool
 # and judged by screenshots and the X server's view of the windows (plovex-inspect): the
 # window's shape and place, a whole run to its score, the blink, a drag, the menu at its
-# offsets, the score table, the about box, re-measure and quit with status 0.
+# offsets, a right press while a left press holds a button down, the score table, the about
+# box, the run's report with the clear it took, re-measure and quit with status 0.
+#   win32-e2e.sh                  that session
+#   win32-e2e.sh window_manager   the covered score table brought to the front (needs --wm)
 # Environment: PLOVEX_EXE, PLOVEX_INSPECT, PLOVEX_WINEPREFIX (prepared by
 # scripts/wine-prefix.sh), E2E_ARTIFACTS (screenshots, kept when a check fails).
 set -uo pipefail
@@ -181,6 +184,67 @@ check_score_table() { # check_score_table WID T_SHOWN
         fail "band $band's label red pixels: $r0 then $r1, expected 0 then at least 20"
 }
 
+# wait_down FRAME_X FRAME_Y MS / wait_up FRAME_X FRAME_Y MS: until the button on that frame
+# shows sunk (the frame's gray along its top) or at rest (along its bottom) on the screen.
+wait_down() { in_window wait "$3" count :screen $(($1 + 51)) $(($2 + 3)) 1 1 gray 1 >/dev/null; }
+wait_up() { in_window wait "$3" count :screen $(($1 + 51)) $(($2 + 25)) 1 1 gray 1 >/dev/null; }
+# The button's lowest middle pixel, which a menu opened from it leaves uncovered.
+bottom_of() { in_window pixel :screen $(($1 + 51)) $(($2 + 25)); }
+# wait_on_top WID MS: until the window manager stacks WID above the program's other windows.
+wait_on_top() {
+    local deadline=$(($(now) + $2)) id
+    while :; do
+        id=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*, //; s/.*# //')
+        (($(printf '%d' "$id") == $(printf '%d' "$1"))) && return 0
+        (($(now) > deadline)) && return 1
+        sleep 0.05
+    done
+}
+
+# Under a window manager: choosing 成績表 while the table is open but covered brings it to
+# the front, as it is, without a reset.
+window_manager_case() {
+    wine "$PLOVEX_EXE" >"$A/plovex.log" 2>&1 &
+    pid=$!
+    MAIN=$("$I" wait 15000 find --class "$CLASS" --title Plovex 2>&1 | head -1)
+    [[ $MAIN == 0x* ]] || abort "no main window titled Plovex: $MAIN"
+    read_position
+    wait_button_face 20000 silver || abort "the buttons did not appear within 20 s"
+    SCORE=$(in_window score :screen) || abort "score tiles unreadable: $SCORE"
+    open_menu "${SAI[@]}" 30 12 140 re-measure || abort "no menu"
+    menu_table
+    local table tx ty band=8 other=7 colours=(x red fuchsia lime green aqua blue purple black)
+    table=$("$I" wait 3000 find --class "$CLASS" --title "$TABLE_TITLE" 2>&1 | head -1)
+    [[ $table == 0x* ]] || abort "成績表 opened no score table: $table"
+    read -r tx ty _ < <("$I" geometry "$table")
+    ((10#$SCORE < 350)) && band=$(((10#$SCORE) / 50 + 1))
+    ((band == other)) && other=6
+    local t=(--at "$tx,$ty")
+    # From the first tick on, the band's label shows its comment in red.
+    "$I" "${t[@]}" wait 3000 count :screen 88 $((25 + 30 * (8 - band))) 110 15 red 20 >/dev/null ||
+        abort "band $band's label did not turn red in the score table"
+    # The body left of the table: the window manager raises the main window over it.
+    click_at $((WX + 100)) $((WY + 146))
+    wait_on_top "$MAIN" 3000 && log "ok: a click on the body raised the main window over the table" ||
+        abort "the main window did not come over the score table"
+    read_position
+    shot covered
+    open_menu "${SAI[@]}" 30 12 140 re-measure-again || abort "no menu the second time"
+    menu_table
+    wait_on_top "$table" 3000 && log "ok: 成績表 brought the open table to the front" ||
+        fail "the score table stayed behind after 成績表"
+    shot raised
+    check "the raised table shows band $other's ${colours[$other]} ellipse" \
+        "$I" "${t[@]}" count "$A/raised.png" 24 $((27 + 30 * (8 - other))) 33 11 "${colours[$other]}" 300
+    check "the raised table still shows band $band's comment in red (not reset)" \
+        "$I" "${t[@]}" count "$A/raised.png" 88 $((25 + 30 * (8 - band))) 110 15 red 20
+}
+
+if [[ ${1:-session} == window_manager ]]; then
+    window_manager_case
+    finish
+fi
+
 # ---- the session -------------------------------------------------------------------------
 
 T_LAUNCH=$(now)
@@ -208,6 +272,10 @@ timed_shot rest $((T_FINISH + 300)) $((T_FINISH + 50)) $((T_FINISH + 950)) || ab
 timed_shot highlight $((T_FINISH + 1300)) $((T_FINISH + 1050)) $((T_FINISH + 1800)) ||
     abort "the blink cannot be judged"
 check_finished "$A/rest.png" "finished run"
+# The run's report on standard error, as the X11 program leaves it on its window.
+report=$(grep -a '^_PLOVEX_PRESENT ' "$A/plovex.log" | tr -d '\r')
+[[ $report =~ ^_PLOVEX_PRESENT\ path=gdi\ frames=[1-9][0-9]*\ puts=[0-9]+\ clear=(plain|streaming)$ ]] &&
+    log "ok: the run's report: $report" || fail "the run's report on standard error: '$report'"
 check "rest phase: re-measure silver with maroon text" \
     in_window blend "$A/rest.png" $((SAI[0] + 25)) $((SAI[1] + 8)) 50 11 silver maroon 20
 check "rest phase: quit silver with green text" \
@@ -263,6 +331,39 @@ if open_menu "${SHU[@]}" 30 12 180 quit; then
     else
         fail "バージョン情報 showed no about box: $about"
     fi
+fi
+
+# A right press while the left holds re-measure down: the menu opens where it does for the
+# sunk button and the button stays down; the left release, which goes to the menu's loop,
+# brings it back and clicks nothing.
+xdotool mousemove $((WX + SAI[0] + 50)) $((WY + SAI[1] + 13)) mousedown 1
+if wait_down "${SAI[@]}" 3000; then
+    log "ok: a left press sank re-measure"
+    xdotool mousedown 3
+    MENU=$("$I" wait 3000 find --class "$CLASS" --override 2>&1 | head -1)
+    if [[ $MENU == 0x* ]]; then
+        read -r MX MY _ < <("$I" geometry "$MENU")
+        ((MX == WX + 48 + 85 && MY == WY + 11 + 140)) && log "ok: the menu opened for the sunk button" ||
+            fail "menu at $MX,$MY for a press at 48,11 of the sunk button (window $WX,$WY)"
+        xdotool mouseup 3
+        shot pressed-menu
+        below=$(bottom_of "${SAI[@]}")
+        [[ $below != "#808080" ]] && log "ok: re-measure stays down with the menu open" ||
+            fail "re-measure came back while its left press was held and the menu opened"
+        # Beside the menu, over the button itself.
+        xdotool mousemove $((WX + SAI[0] + 95)) $((WY + SAI[1] + 20)) mouseup 1
+        wait_up "${SAI[@]}" 3000 && log "ok: re-measure came back at the left release" ||
+            fail "re-measure stays down after the left release: bottom $(bottom_of "${SAI[@]}")"
+        xdotool key Escape
+        wait_gone "$MENU" 3000 || fail "the menu did not close on Escape"
+        check "the left release after the menu clicked nothing (the score still shows)" in_window score :screen
+    else
+        xdotool mouseup 3 mouseup 1
+        fail "a right press during a left press on re-measure opened no menu: $MENU"
+    fi
+else
+    xdotool mouseup 1
+    fail "a left press did not sink re-measure"
 fi
 
 # Re-measure: the window stays, a new run starts and finishes.
