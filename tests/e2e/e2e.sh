@@ -419,7 +419,7 @@ case_session() {
     check_expose_keeps_frame "finished run"
 
     # Shape: the X server's region, and a drag that starts just outside the corner.
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     local ox=$WX oy=$WY
     drag $((WX + 72)) $((WY + 40)) 50 30
     read_position
@@ -642,7 +642,7 @@ case_window_manager() {
     sleep 0.3
     shot finished
     check_finished "$A/finished.png" "run under openbox"
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     local ox=$WX oy=$WY
     drag $((WX + 100)) $((WY + 146)) 60 40
     read_position
@@ -710,7 +710,7 @@ case_small_screen() {
     ((sw < 512 && sh < 293)) || abort "the screen is ${sw}x$sh; run with --screen 400x240"
     ((WX == 0 && WY == 0)) && log "ok: on a ${sw}x$sh screen the window is at its top-left corner" ||
         fail "on a ${sw}x$sh screen the window is at $WX,$WY, expected 0,0"
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     wait_finished
     sleep 0.3
     shot finished
@@ -741,7 +741,7 @@ case_scaled_desktop() {
     local cx=$(((1280 - 512) / 2)) cy=$(((1024 - 293) / 2))
     ((WX == cx && WY == cy)) && log "ok: 512x293 device pixels, centred at $WX,$WY" ||
         fail "window at $WX,$WY, expected centred at $cx,$cy"
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     wait_finished
     sleep 0.3
     shot finished

@@ -7,6 +7,7 @@
 // ":screen" for a grab of the live root window. Colours are #rrggbb, a standard colour
 // name, or "tooltip" (the desktop palette's tooltip background). Checks exit 0 when they
 // hold and 1 (with what was expected and seen on stderr) when they do not.
+#include "ellipse.h"
 #include "scorereader.h"
 #include "xwindow.h"
 
@@ -248,18 +249,10 @@ void summarise(const char *name, const std::vector<XRectangle> &rects, int width
                     rects.size(), x0, y0, x1, y1, area, width * height);
 }
 
-// Whether a pixel's centre lies in the ellipse inscribed in (0,0)-(width,height).
-bool inEllipse(double px, double py, int width, int height)
-{
-    const double a = width / 2.0, b = height / 2.0;
-    const double dx = (px + 0.5 - a) / a, dy = (py + 0.5 - b) / b;
-    return dx * dx + dy * dy <= 1.0;
-}
-
-// The effective shape (bounding and input together) against the inscribed ellipse. A
-// pixel may disagree only where the ellipse's edge passes within a pixel of it, since
-// the rasterisation of the edge is free.
-int checkShape(Window w)
+// The effective shape (bounding and input together) against Plovex's ellipse for the
+// window's size. With a tolerance, a pixel may disagree where the ellipse's edge passes
+// within that many pixels of it (plovex.exe's ellipse is the window system's own).
+int checkShape(Window w, int tolerance)
 {
     const auto info = describe(w);
     if (!info)
@@ -271,6 +264,15 @@ int checkShape(Window w)
     summarise("input", input, width, height);
     const std::vector<char> b = rasterise(bounding, width, height);
     const std::vector<char> in = rasterise(input, width, height);
+    std::vector<XRectangle> bands;
+    for (const ShapeBand &band : ellipseBands(width, height))
+        bands.push_back(
+            {short(band.left), short(band.top), ushort(band.width), ushort(band.height)});
+    const std::vector<char> ellipse = rasterise(bands, width, height);
+    const auto ideal = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < width && y < height &&
+               ellipse[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    };
 
     long bad = 0, inside = 0;
     std::string examples;
@@ -279,25 +281,25 @@ int checkShape(Window w)
             const std::size_t i = std::size_t(y) * std::size_t(width) + std::size_t(x);
             const bool shaped = b[i] && in[i];
             inside += shaped;
-            const bool ideal = inEllipse(x, y, width, height);
-            if (shaped == ideal)
+            const bool wanted = ideal(x, y);
+            if (shaped == wanted)
                 continue;
             bool nearEdge = false;
-            for (int dy = -1; dy <= 1 && !nearEdge; ++dy)
-                for (int dx = -1; dx <= 1 && !nearEdge; ++dx)
-                    nearEdge = inEllipse(x + dx, y + dy, width, height) != ideal;
+            for (int dy = -tolerance; dy <= tolerance && !nearEdge; ++dy)
+                for (int dx = -tolerance; dx <= tolerance && !nearEdge; ++dx)
+                    nearEdge = ideal(x + dx, y + dy) != wanted;
             if (!nearEdge) {
                 if (++bad <= 5)
                     examples += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " +
                                 (shaped ? "in" : "out") + " but should be " +
-                                (ideal ? "in" : "out") + ";";
+                                (wanted ? "in" : "out") + ";";
             }
         }
     }
     if (bad) {
         throw Failure("shape of " + windowHex(w) + " (" + std::to_string(width) + "x" +
-                      std::to_string(height) + ") is not the inscribed ellipse: " +
-                      std::to_string(bad) + " pixels off by more than one:" + examples);
+                      std::to_string(height) + ") is not Plovex's ellipse: " + std::to_string(bad) +
+                      " pixels off by more than " + std::to_string(tolerance) + ":" + examples);
     }
     std::printf("ellipse ok: %ld pixels inside\n", inside);
     return 0;
@@ -480,8 +482,8 @@ void usage()
         "  geometry WID                      x y w h of the window on the root\n"
         "  frame WID                         x y w h of its outer frame (borders included)\n"
         "  shape WID                         summary of its SHAPE bounding and input regions\n"
-        "  check-shape WID                   shape is the inscribed ellipse (1 pixel of "
-        "tolerance)\n"
+        "  check-shape WID [TOLERANCE]       shape is Plovex's ellipse (within TOLERANCE pixels "
+        "of its edge)\n"
         "  close WID                         send WM_DELETE_WINDOW\n"
         "  colour NAME                       print a colour as #rrggbb (e.g. tooltip)\n"
         "  score IMAGE                       the four digit tiles as a 4-digit number\n"
@@ -682,7 +684,7 @@ int run(const Options &opt, std::vector<std::string> args)
             summarise("bounding", shapeRectangles(w, ShapeBounding), info->width, info->height);
             summarise("input", shapeRectangles(w, ShapeInput), info->width, info->height);
         } else if (cmd == "check-shape") {
-            return checkShape(w);
+            return checkShape(w, a.size() > 1 ? std::stoi(a[1]) : 0);
         } else {
             xwindow::sendClose(display(), w);
         }
