@@ -374,7 +374,14 @@ class Storm:
         self.wm_log = open(os.path.join(self.artifacts, "openbox.log"), "w")
         self.wm = subprocess.Popen(["openbox", "--config-file", config, "--sm-disable"],
                                    stdout=self.wm_log, stderr=subprocess.STDOUT)
-        time.sleep(0.5)
+        # A window manager that has taken over names its check window on the root.
+        deadline = time.monotonic() + 10
+        while "window id" not in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
+                text=True).stdout:
+            if self.wm.poll() is not None or time.monotonic() > deadline:
+                raise StormFailure("openbox did not take over the display")
+            time.sleep(0.05)
         self.note("window manager started")
 
     def storm(self):
