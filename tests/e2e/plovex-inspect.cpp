@@ -1,6 +1,8 @@
-// plovex-inspect: looks at a running Plovex from the outside, for the end-to-end scripts.
-// It finds windows, reads their X SHAPE regions, sends close requests, and checks pixels
-// of a screenshot (or of the live screen) against what the window should show.
+// plovex-inspect: looks at a running Plovex from the outside, for the end-to-end scripts
+// and the scripts that wait for a run. It finds windows, reads their X SHAPE regions, sends
+// close requests, checks pixels of a screenshot (or of the live screen) against what the
+// window should show, tells when a run is over, and prints the layout the scripts judge
+// by, taken from the program's own tables.
 //
 // Image commands take window coordinates; --at X,Y gives the window's top-left corner in
 // the image (the root window's coordinates for a full-screen shot). IMAGE is a file or
@@ -8,7 +10,9 @@
 // name, or "tooltip" (the desktop palette's tooltip background). Checks exit 0 when they
 // hold and 1 (with what was expected and seen on stderr) when they do not.
 #include "ellipse.h"
+#include "layout.h"
 #include "scorereader.h"
+#include "scoretablerows.h"
 #include "xwindow.h"
 
 #include <QApplication>
@@ -468,6 +472,103 @@ int readScore(const View &v, const SpriteSheets &sheets)
     return 0;
 }
 
+// ---- Layout ---------------------------------------------------------------------------
+
+// NAME=(values...) for the scripts' eval; the score table's per-band values are indexed by
+// band, 1 to 8, with index 0 unused.
+void printValues(const char *name, const std::vector<std::string> &values)
+{
+    std::string line = std::string(name) + "=(";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        line += (i ? " " : "") + values[i];
+    std::printf("%s)\n", line.c_str());
+}
+
+void printNumbers(const char *name, std::initializer_list<long long> numbers)
+{
+    std::vector<std::string> values;
+    for (long long n : numbers)
+        values.push_back(std::to_string(n));
+    printValues(name, values);
+}
+
+// A box of the field that lies wholly inside the ellipse: between the points at 45 degrees.
+Box insideEllipse()
+{
+    const double a = kMainWindowWidth / 2.0, b = kMainWindowHeight / 2.0;
+    const double dx = a / std::sqrt(2.0), dy = b / std::sqrt(2.0);
+    Box box{int(std::ceil(a - dx)), int(std::ceil(b - dy)), 0, 0};
+    box.w = int(std::floor(a + dx)) - box.x;
+    box.h = int(std::floor(b + dy)) - box.y;
+    const std::vector<ShapeBand> ellipse = ellipseBands(kMainWindowWidth, kMainWindowHeight);
+    const auto inside = [&](const Box &r) {
+        return contains(ellipse, r.x, r.y) && contains(ellipse, r.x + r.w - 1, r.y) &&
+               contains(ellipse, r.x, r.y + r.h - 1) &&
+               contains(ellipse, r.x + r.w - 1, r.y + r.h - 1);
+    };
+    while (!inside(box))
+        box = {box.x + 1, box.y + 1, box.w - 2, box.h - 2};
+    return box;
+}
+
+int printLayout()
+{
+    Display *dpy = display();
+    const int screenWidth = DisplayWidth(dpy, DefaultScreen(dpy));
+    const int screenHeight = DisplayHeight(dpy, DefaultScreen(dpy));
+    printNumbers("SCREEN", {screenWidth, screenHeight});
+    printNumbers("WINDOW", {kMainWindowWidth, kMainWindowHeight});
+    printNumbers("ORIGIN", {firstShowOrigin(screenWidth, kMainWindowWidth),
+                            firstShowOrigin(screenHeight, kMainWindowHeight)});
+    const ControlPlace &sai = placeOf(MainControl::SaiPanel);
+    const ControlPlace &shu = placeOf(MainControl::ShuPanel);
+    printNumbers("SAI", {sai.left, sai.top});
+    printNumbers("SHU", {shu.left, shu.top});
+    printNumbers("FRAME", {sai.width, sai.height});
+    const Box field = insideEllipse();
+    printNumbers("FIELD_BOX", {field.x, field.y, field.w, field.h});
+
+    printNumbers("TABLE", {kScoreTableClientWidth, kScoreTableClientHeight});
+    printNumbers("TABLE_OK", {kScoreTableOkButton.left, kScoreTableOkButton.top,
+                              kScoreTableOkButton.width, kScoreTableOkButton.height});
+    printNumbers("TABLE_SHAPE", {kScoreShapeLeft, kScoreShapeWidth, kScoreShapeHeight});
+    printNumbers("TABLE_LABEL_LEFT", {kScoreLabelLeft});
+    std::vector<std::string> shapeTop(kScoreTableRowCount + 1, "-"),
+        labelTop = shapeTop, colour = shapeTop, edge = shapeTop;
+    for (const ScoreTableRow &row : ScoreTableRows) {
+        const auto band = std::size_t(row.band);
+        shapeTop[band] = std::to_string(row.shapeTop);
+        labelTop[band] = std::to_string(row.labelTop);
+        colour[band] = "'" + hex(QRgb(row.colour)) + "'"; // quoted: # starts a shell comment
+        edge[band] = std::to_string(row.lowerEdge);
+    }
+    printValues("TABLE_SHAPE_TOP", shapeTop);
+    printValues("TABLE_LABEL_TOP", labelTop);
+    printValues("TABLE_COLOUR", colour);
+    printValues("TABLE_EDGE", edge);
+    return 0;
+}
+
+// Whether the window shows the end of its run: the re-measure button at rest, its face
+// silver on both sides of its caption (both front ends draw it so for the first second).
+int checkFinished(Window w)
+{
+    const auto info = describe(w);
+    if (!info)
+        throw Failure("no such window " + windowHex(w));
+    const View v{grabScreen(), info->x, info->y};
+    const ControlPlace &sai = placeOf(MainControl::SaiPanel);
+    for (const int left : {sai.left + 8, sai.left + 82})
+        for (int y = sai.top + 9; y < sai.top + 18; ++y)
+            for (int x = left; x < left + 10; ++x)
+                if (const QRgb seen = v.at(x, y); seen != QRgb(clSilver))
+                    throw Failure("the run is not over: re-measure's face at (" +
+                                  std::to_string(x) + "," + std::to_string(y) + ") is " +
+                                  hex(seen));
+    std::printf("the run is over\n");
+    return 0;
+}
+
 // ---- Commands -------------------------------------------------------------------------
 
 void usage()
@@ -484,6 +585,9 @@ void usage()
         "  shape WID                         summary of its SHAPE bounding and input regions\n"
         "  check-shape WID [TOLERANCE]       shape is Plovex's ellipse (within TOLERANCE pixels "
         "of its edge)\n"
+        "  finished WID                      the window's run is over (re-measure shows at rest)\n"
+        "  layout                            the layout the scripts judge by, as NAME=(...) "
+        "lines\n"
         "  close WID                         send WM_DELETE_WINDOW\n"
         "  colour NAME                       print a colour as #rrggbb (e.g. tooltip)\n"
         "  score IMAGE                       the four digit tiles as a 4-digit number\n"
@@ -671,7 +775,10 @@ int run(const Options &opt, std::vector<std::string> args)
         std::printf("%d %d %d %d\n", x, y, w, h);
         return 0;
     }
-    if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close") {
+    if (cmd == "layout")
+        return printLayout();
+    if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close" ||
+        cmd == "finished") {
         if (a.empty())
             throw std::invalid_argument(cmd + ": window id missing");
         const Window w = parseWindow(a[0]);
@@ -685,6 +792,8 @@ int run(const Options &opt, std::vector<std::string> args)
             summarise("input", shapeRectangles(w, ShapeInput), info->width, info->height);
         } else if (cmd == "check-shape") {
             return checkShape(w, a.size() > 1 ? std::stoi(a[1]) : 0);
+        } else if (cmd == "finished") {
+            return checkFinished(w);
         } else {
             xwindow::sendClose(display(), w);
         }
