@@ -192,10 +192,11 @@ check_running() {
 }
 
 # The finished window: score tiles, colours of the score's band, the two oval buttons.
-# Sets SCORE.
+# Sets SCORE: the whole score, the tiles' four digits completed by the frames the program
+# reports (a score of 10235 shows 0235, which alone would judge band 5).
 check_finished() {
     local img=$1 what=$2
-    SCORE=$(in_window score "$img" 2>&1) || {
+    SCORE=$(in_window score "$img" "$MAIN" 2>&1) || {
         fail "$what: score tiles unreadable: $SCORE"
         return 1
     }

@@ -11,6 +11,7 @@
 // hold and 1 (with what was expected and seen on stderr) when they do not.
 #include "ellipse.h"
 #include "layout.h"
+#include "presentreport.h"
 #include "scorereader.h"
 #include "scoretablerows.h"
 #include "xwindow.h"
@@ -463,12 +464,24 @@ SpriteSheets loadSheets(const std::string &dir)
     return SpriteSheets{load("sheet-mask.bmp"), load("sheet-colour.bmp")};
 }
 
-int readScore(const View &v, const SpriteSheets &sheets)
+// The tiles show the score's lowest four digits; the frame count Plovex leaves on its
+// window, where it does, settles those above (a score of 10235 shows as 0235).
+int readScore(const View &v, const SpriteSheets &sheets, std::optional<Window> window)
 {
     const TileReading reading = readScoreTiles(v.image, QPoint(v.ox, v.oy), sheets);
     if (!reading.ok())
         throw Failure(reading.problem);
-    std::printf("%04d\n", reading.score);
+    int score = reading.score;
+    const QByteArray text =
+        window ? xwindow::text(display(), *window, atom(kPresentProperty.data())) : QByteArray();
+    if (const auto report = PresentReport::parse(text.toStdString())) {
+        const std::optional<int> whole = scoreFromTiles(score, (long long)report->frames);
+        if (!whole)
+            throw Failure("the tiles read " + std::to_string(score) + ", which does not fit the " +
+                          std::to_string(report->frames) + " frames Plovex reported");
+        score = *whole;
+    }
+    std::printf("%04d\n", score);
     return 0;
 }
 
@@ -539,7 +552,8 @@ int printLayout()
         const auto band = std::size_t(row.band);
         shapeTop[band] = std::to_string(row.shapeTop);
         labelTop[band] = std::to_string(row.labelTop);
-        colour[band] = "'" + hex(QRgb(row.colour)) + "'"; // quoted: # starts a shell comment
+        // Quoted: # starts a shell comment.
+        colour[band].assign("'").append(hex(QRgb(row.colour))).append("'");
         edge[band] = std::to_string(row.lowerEdge);
     }
     printValues("TABLE_SHAPE_TOP", shapeTop);
@@ -590,7 +604,8 @@ void usage()
         "lines\n"
         "  close WID                         send WM_DELETE_WINDOW\n"
         "  colour NAME                       print a colour as #rrggbb (e.g. tooltip)\n"
-        "  score IMAGE                       the four digit tiles as a 4-digit number\n"
+        "  score IMAGE [WID]                 the four digit tiles as a number; with the window,\n"
+        "                                    the whole score, from the frames it reports\n"
         "  pixel IMAGE X Y [X Y ...]         colours at window points\n"
         "  count IMAGE X Y W H COLOUR [MIN]  pixels of exactly COLOUR in the box (fails below "
         "MIN)\n"
@@ -625,7 +640,8 @@ int runImageCommand(const Options &opt, const std::string &cmd, std::vector<std:
 
     if (cmd == "score") {
         need(1);
-        return readScore(view(a[0]), loadSheets(opt.sheets));
+        return readScore(view(a[0]), loadSheets(opt.sheets),
+                         a.size() > 1 ? std::optional<Window>(parseWindow(a[1])) : std::nullopt);
     }
     if (cmd == "pixel") {
         need(3);
