@@ -8,6 +8,7 @@
 // Runs 8.8 s, like a Plovex run, on $DISPLAY. Prints "measuring ..." as the timed loop
 // starts, then its report, with the time it spent drawing a frame beside the time a frame
 // waited for the server; the report and the exit statuses are limitreport.h's.
+#include "ellipse.h"
 #include "fieldbitmap.h"
 #include "layout.h"
 #include "limitreport.h"
@@ -49,27 +50,14 @@ int recordXError(Display *display, XErrorEvent *error)
     return 0;
 }
 
-// The ellipse inscribed in width x height, as bands of rows: within a pixel of the shape
-// the toolkit gives Plovex's window, so the server clips about the same pixels.
-std::vector<XRectangle> ellipseBands(int width, int height)
+// Plovex's ellipse as the server's SHAPE takes it: the same pixels as Plovex's window.
+std::vector<XRectangle> ellipseRectangles(int width, int height)
 {
-    std::vector<XRectangle> bands;
-    const double a = width / 2.0, b = height / 2.0;
-    for (int y = 0; y < height; ++y) {
-        const double dy = (y + 0.5 - b) / b;
-        const double half = a * std::sqrt(std::max(0.0, 1.0 - dy * dy));
-        const auto left = short(std::lround(a - half));
-        const auto right = short(std::lround(a + half));
-        if (left >= right)
-            continue;
-        if (!bands.empty() && bands.back().x == left &&
-            bands.back().x + bands.back().width == right &&
-            bands.back().y + bands.back().height == y)
-            ++bands.back().height;
-        else
-            bands.push_back({left, short(y), ushort(right - left), 1});
-    }
-    return bands;
+    std::vector<XRectangle> rectangles;
+    for (const ShapeBand &band : ellipseBands(width, height))
+        rectangles.push_back(
+            {short(band.left), short(band.top), ushort(band.width), ushort(band.height)});
+    return rectangles;
 }
 
 // Plovex's window as far as the server sees it: borderless, centred, cut to the ellipse.
@@ -88,8 +76,8 @@ public:
         XSetWindowAttributes attributes{};
         attributes.background_pixmap = None;
         attributes.event_mask = ExposureMask;
-        const int x = std::max(0, (DisplayWidth(m_display, screen) - kMainWindowWidth) / 2);
-        const int y = std::max(0, (DisplayHeight(m_display, screen) - kMainWindowHeight) / 2);
+        const int x = firstShowOrigin(DisplayWidth(m_display, screen), kMainWindowWidth);
+        const int y = firstShowOrigin(DisplayHeight(m_display, screen), kMainWindowHeight);
         m_window = XCreateWindow(m_display, RootWindow(m_display, screen), x, y, kMainWindowWidth,
                                  kMainWindowHeight, 0, CopyFromParent, InputOutput, CopyFromParent,
                                  CWBackPixmap | CWEventMask, &attributes);
@@ -104,9 +92,9 @@ public:
         const Atom motifHints = XInternAtom(m_display, "_MOTIF_WM_HINTS", False);
         XChangeProperty(m_display, m_window, motifHints, motifHints, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char *>(motif), 5);
-        std::vector<XRectangle> bands = ellipseBands(kMainWindowWidth, kMainWindowHeight);
-        XShapeCombineRectangles(m_display, m_window, ShapeBounding, 0, 0, bands.data(),
-                                int(bands.size()), ShapeSet, YXBanded);
+        std::vector<XRectangle> shape = ellipseRectangles(kMainWindowWidth, kMainWindowHeight);
+        XShapeCombineRectangles(m_display, m_window, ShapeBounding, 0, 0, shape.data(),
+                                int(shape.size()), ShapeSet, YXBanded);
 
         XMapWindow(m_display, m_window);
         const auto shownBy = Clock::now() + std::chrono::seconds(10);

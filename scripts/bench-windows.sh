@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
 exe=$root/build-win32/win32/plovex.exe
-inspect=$root/build/tests/e2e/plovex-inspect
+inspect=$root/build/plovex-inspect
 refloop=$root/../shared/refloop-win32
 for need in "$exe" "$inspect" "$refloop/build.sh"; do
     [[ -e $need ]] || { echo "missing $need" >&2; exit 1; }
@@ -28,9 +28,8 @@ measure() {
         wine "$exe" >/dev/null 2>&1 &
         local pid=$!
         main=$("$inspect" wait 15000 find --class plovex.exe --title Plovex | head -1)
+        "$inspect" wait 30000 finished "$main" >/dev/null
         read -r x y _ < <("$inspect" geometry "$main")
-        # The re-measure button in its rest colours: the run is over.
-        "$inspect" --at "$x,$y" wait 30000 blend :screen 216 193 10 9 silver silver 0 >/dev/null
         score=$("$inspect" --at "$x,$y" score :screen)
         "$inspect" close "$main"
         wait "$pid" || true

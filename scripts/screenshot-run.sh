@@ -2,23 +2,19 @@
 # On the current X display: starts the program, waits until its measurement run is over,
 # saves a PNG of the window, then ends the program.
 # Usage: screenshot-run.sh PROGRAM OUTPUT.png
+#   PLOVEX_INSPECT: plovex-inspect (default: the one built beside PROGRAM)
 set -euo pipefail
 program=$1
 output=$2
+inspect=${PLOVEX_INSPECT:-$(dirname "$program")/plovex-inspect}
 
 "$program" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --pid "$pid" --onlyvisible --name 'Plovex' 2>/dev/null | head -n 1) || true
-    [[ -n "$window" ]] && break
-    sleep 0.1
-done
-[[ -n "$window" ]] || { echo "the program's window did not appear" >&2; exit 1; }
-
-# A run lasts 8.8 s; the buttons are then shown in their rest colours for a second.
-sleep 9.4
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$output"
+window=$("$inspect" wait 10000 find --class plovex --title Plovex --type NORMAL | head -n 1) ||
+    { echo "the program's window did not appear" >&2; exit 1; }
+"$inspect" wait 30000 finished "$window" >/dev/null ||
+    { echo "the program's run did not end within 30 s" >&2; exit 1; }
+read -r x y width height < <("$inspect" geometry "$window")
+import -window root -crop "${width}x${height}+${x}+${y}" +repage "$output"

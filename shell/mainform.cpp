@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "application.h"
+#include "ellipse.h"
 #include "finishcontrols.h"
 #include "fonts.h"
 #include "guarded.h"
@@ -172,7 +173,12 @@ void TMainForm::createActions()
 
 QRegion TMainForm::windowShape(int width, int height)
 {
-    return QRegion(0, 0, width, height, QRegion::Ellipse);
+    QList<QRect> rects;
+    for (const ShapeBand &band : ellipseBands(width, height))
+        rects.append(QRect(band.left, band.top, band.width, band.height));
+    QRegion shape;
+    shape.setRects(rects.constData(), int(rects.size()));
+    return shape;
 }
 
 void TMainForm::applyWindowShape()

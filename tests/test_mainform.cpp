@@ -113,23 +113,16 @@ private slots:
         MainForm->PopupMenu1->hide();
     }
 
-    // Facts of the program's own start-up, as the creation of the main window and the
-    // first show found them.
-    void startUpMakesTheWindowsInItsOrder_data()
-    {
-        QTest::addColumn<bool>("holds");
-        QTest::newRow("the title is set before the main window is made")
-            << (startUp.title == QStringLiteral("Plovex"));
-        QTest::newRow("the score table is made after the main window")
-            << (!startUp.scoreTableMade && ScoreForm != nullptr);
-        QTest::newRow("the first window made is the main one")
-            << (Application->MainForm() == MainForm && MainForm != nullptr);
-        QTest::newRow("the score table stays hidden") << ScoreForm->isHidden();
-    }
+    // The program's own start-up, as the main window's creation saw it when it read the
+    // clock: the title already set, the score table not made yet.
     void startUpMakesTheWindowsInItsOrder()
     {
-        QFETCH(bool, holds);
-        QVERIFY(holds);
+        QCOMPARE(startUp.title, QStringLiteral("Plovex"));
+        QVERIFY2(!startUp.scoreTableMade, "the score table was made before the main window");
+        QVERIFY(MainForm);
+        QCOMPARE(Application->MainForm(), MainForm);
+        QVERIFY(ScoreForm);
+        QVERIFY(ScoreForm->isHidden());
     }
 
     void windowIsAFramelessEllipseCentredOnce()

@@ -18,8 +18,11 @@ set -uo pipefail
 case_name=${1:?case name}
 I=$PLOVEX_INSPECT
 A=$E2E_ARTIFACTS
-rm -rf "$A"
-mkdir -p "$A"
+ARTIFACTS=$A
+KEEP=${E2E_KEEP:-0}
+pid=""
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
 
 # The main window and the about box both carry the application's title; the main
 # window's type is NORMAL, the about box's DIALOG.
@@ -27,25 +30,15 @@ MAIN_TITLE=Plovex
 TABLE_TITLE=$'\xe6\x88\x90\xe7\xb8\xbe\xe8\xa1\xa8'  # 成績表
 ABOUT_TITLE=Plovex
 
-# Window layout, in window coordinates.
-SAI=(208 184) # frame panels; each button covers its frame from the frame's corner
-SHU=(208 224)
-FIELD_BOX=(76 44 360 205)  # a rectangle inside the ellipse
+# Where the checks look, from the program's layout: SAI, SHU, FIELD_BOX and the rest.
+load_layout
+# Sample boxes inside the labels' text and the status line's row band at 29 pixels.
 LABEL3_BOX=(160 103 192 16) # inside Label3's header rectangle, centred
 LABEL1_BOX=(206 121 100 40) # inside Label1's first two lines, centred
-MARQUEE_BOX=(100 104 312 28) # the status line's row band at 29 pixels
+MARQUEE_BOX=(100 104 312 28)
 
-failures=0
-pid=""
-t0=$(date +%s%3N)
-
-now() { date +%s%3N; }
-log() { printf '[%6d ms] %s\n' $(($(now) - t0)) "$*"; }
-fail() {
-    log "FAIL: $*"
-    failures=$((failures + 1))
-}
-finish() {
+# Stops the program; it must have written nothing.
+at_finish() {
     if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
@@ -53,73 +46,7 @@ finish() {
     if [[ -s "$A/plovex.log" ]]; then
         fail "the program wrote output: $(head -c 2000 "$A/plovex.log")"
     fi
-    if ((failures)); then
-        log "$failures check(s) failed; screenshots and log kept in $A"
-        exit 1
-    fi
-    [[ ${E2E_KEEP:-0} == 1 ]] || rm -rf "$A"
-    log "all checks passed"
-    exit 0
 }
-# A failure after which the rest of the case makes no sense.
-abort() {
-    fail "$*"
-    import -window root "$A/at-abort.png" 2>/dev/null
-    finish
-}
-trap 'abort "interrupted"' INT TERM
-
-# check DESCRIPTION COMMAND...: runs a check, reporting its complaint on failure.
-check() {
-    local what=$1
-    shift
-    local out
-    if out=$("$@" 2>&1); then
-        log "ok: $what"
-    else
-        fail "$what: $out"
-    fi
-}
-# The negation: the command must not hold.
-check_not() {
-    local what=$1
-    shift
-    local out
-    if out=$("$@" 2>&1); then
-        fail "$what: it did hold ($out)"
-    else
-        log "ok: $what"
-    fi
-}
-
-# shot NAME: a screenshot of the root window in $A/NAME.png; SHOT_START and SHOT_END are
-# the times (ms) between which it was taken. (xwd -root shows Qt's dialogs as black here,
-# import does not.)
-shot() {
-    SHOT_START=$(now)
-    import -window root "$A/$1.png" || abort "import failed"
-    SHOT_END=$(now)
-}
-# sleep_until MS: sleeps until the given time (ms since the epoch).
-sleep_until() {
-    local left=$(($1 - $(now)))
-    ((left > 0)) && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
-    return 0
-}
-# timed_shot NAME AT FROM TO: a shot started at AT that must lie wholly within FROM..TO.
-timed_shot() {
-    sleep_until "$2"
-    shot "$1"
-    log "shot $1 at $((SHOT_START - $3))..$((SHOT_END - $3)) ms of a $(($4 - $3)) ms window"
-    if ((SHOT_START < $3 || SHOT_END > $4)); then
-        fail "shot $1 was taken at $((SHOT_START - $3))..$((SHOT_END - $3)) ms into a window of $(($4 - $3)) ms" \
-            "(machine too busy?); its checks are not meaningful"
-        return 1
-    fi
-    return 0
-}
-
-in_window() { "$I" --at "$WX,$WY" "$@"; }
 
 start_plovex() {
     T_LAUNCH=$(now)
@@ -134,11 +61,6 @@ start_plovex() {
     "$I" list | grep -q "^$MAIN .* plovex/Plovex \"Plovex\"$" &&
         log "ok: the desktop sees the title Plovex and the class plovex/Plovex" ||
         fail "main window's title or class: $("$I" list | grep "^$MAIN ")"
-}
-read_position() {
-    local w h
-    read -r WX WY w h < <("$I" geometry "$MAIN") || abort "main window $MAIN vanished"
-    [[ $w == 512 && $h == 293 ]] || fail "main window is ${w}x$h, expected 512x293"
 }
 alive() { kill -0 "$pid" 2>/dev/null; }
 
@@ -168,39 +90,11 @@ buttons_shown() {
         button_is "$img" "${SHU[@]}" silver green || button_is "$img" "${SHU[@]}" $SHU_HI
 } >/dev/null 2>&1
 
-# wait_finished: returns when the re-measure button shows in its rest colours; T_FINISH
-# is then the time the buttons were first seen.
+# wait_finished: returns when the run is over (the re-measure button shows at rest);
+# T_FINISH is then the time the buttons were first seen.
 wait_finished() {
-    # shellcheck disable=SC2046
-    in_window wait 20000 blend :screen "$((SAI[0] + 8))" "$((SAI[1] + 9))" 10 9 silver silver 0 >/dev/null ||
-        abort "the buttons did not appear within 20 s"
-    T_FINISH=$(now)
+    wait_run_over 20000 || abort "the buttons did not appear within 20 s"
     log "buttons appeared $((T_FINISH - T_LAUNCH)) ms after launch"
-}
-
-# drag FROM_X FROM_Y DX DY [button]: a left drag in screen coordinates, in small steps.
-drag() {
-    local x=$1 y=$2 dx=$3 dy=$4 i
-    xdotool mousemove "$x" "$y"
-    sleep 0.2
-    xdotool mousedown 1
-    sleep 0.3
-    for i in 1 2 3 4 5; do
-        xdotool mousemove $((x + dx * i / 5)) $((y + dy * i / 5))
-        sleep 0.1
-    done
-    sleep 0.2
-    xdotool mouseup 1
-    sleep 0.3
-}
-
-# click_at X Y [BUTTON]: press and release in screen coordinates.
-click_at() {
-    xdotool mousemove "$1" "$2"
-    sleep 0.2
-    xdotool mousedown "${3:-1}"
-    sleep 0.15
-    xdotool mouseup "${3:-1}"
 }
 
 # open_menu FRAME_X FRAME_Y PX PY EXPECT_DY: right press at (PX, PY) of the button whose
@@ -251,14 +145,6 @@ wait_at_rest() {
     done
 }
 
-wait_gone() { # wait_gone WID MS: until the window is no longer viewable
-    local deadline=$(($(now) + $2))
-    while "$I" list | grep -q "^$1 .* viewable "; do
-        (($(now) > deadline)) && return 1
-        sleep 0.05
-    done
-    return 0
-}
 # wait_exit MS: waits for plovex to end; sets EXIT_STATUS (empty if it did not end).
 wait_exit() {
     local deadline=$(($(now) + $1))
@@ -306,10 +192,11 @@ check_running() {
 }
 
 # The finished window: score tiles, colours of the score's band, the two oval buttons.
-# Sets SCORE.
+# Sets SCORE: the whole score, the tiles' four digits completed by the frames the program
+# reports (a score of 10235 shows 0235, which alone would judge band 5).
 check_finished() {
     local img=$1 what=$2
-    SCORE=$(in_window score "$img" 2>&1) || {
+    SCORE=$(in_window score "$img" "$MAIN" 2>&1) || {
         fail "$what: score tiles unreadable: $SCORE"
         return 1
     }
@@ -364,7 +251,7 @@ check_expose_keeps_frame() {
     local deadline=$(($(now) + 3000)) n
     while :; do
         shot after-expose
-        read -r n _ < <(in_window diff "$A/before-expose.png" "$A/after-expose.png" 0 0 512 184)
+        read -r n _ < <(in_window diff "$A/before-expose.png" "$A/after-expose.png" 0 0 "${WINDOW[0]}" "${SAI[1]}")
         ((n == 0 || $(now) > deadline)) && break
         sleep 0.05
     done
@@ -376,8 +263,8 @@ check_expose_keeps_frame() {
 
 case_session() {
     start_plovex
-    local cx=$(((1280 - 512) / 2)) cy=$(((1024 - 293) / 2))
-    ((WX == cx && WY == cy)) && log "ok: centred at $WX,$WY" || fail "window at $WX,$WY, expected centred at $cx,$cy"
+    ((WX == ORIGIN[0] && WY == ORIGIN[1])) && log "ok: centred at $WX,$WY" ||
+        fail "window at $WX,$WY, expected centred at ${ORIGIN[0]},${ORIGIN[1]}"
 
     # While measuring.
     sleep_until $((T_LAUNCH + 3500))
@@ -403,11 +290,12 @@ case_session() {
     fi
     if ((rest_ok && hi_ok)); then
         local d sai shu
-        d=$(in_window diff "$A/rest.png" "$A/highlight.png" 0 0 512 293)
-        sai=$(in_window diff "$A/rest.png" "$A/highlight.png" "${SAI[@]}" 102 29 | cut -d' ' -f1)
-        shu=$(in_window diff "$A/rest.png" "$A/highlight.png" "${SHU[@]}" 102 29 | cut -d' ' -f1)
+        d=$(in_window diff "$A/rest.png" "$A/highlight.png" 0 0 "${WINDOW[@]}")
+        sai=$(in_window diff "$A/rest.png" "$A/highlight.png" "${SAI[@]}" "${FRAME[@]}" | cut -d' ' -f1)
+        shu=$(in_window diff "$A/rest.png" "$A/highlight.png" "${SHU[@]}" "${FRAME[@]}" | cut -d' ' -f1)
         read -r n x0 y0 x1 y1 <<<"$d"
-        if ((n > 0 && sai > 0 && shu > 0 && x0 >= 208 && y0 >= 184 && x1 < 310 && y1 < 253)); then
+        if ((n > 0 && sai > 0 && shu > 0 && x0 >= SAI[0] && y0 >= SAI[1] && x1 < SHU[0] + FRAME[0] &&
+            y1 < SHU[1] + FRAME[1])); then
             log "ok: blink changes only the buttons ($n pixels in ($x0,$y0)-($x1,$y1))"
         else
             fail "blink: expected changes in both buttons and nowhere else; saw $n pixels in ($x0,$y0)-($x1,$y1)," \
@@ -419,7 +307,7 @@ case_session() {
     check_expose_keeps_frame "finished run"
 
     # Shape: the X server's region, and a drag that starts just outside the corner.
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     local ox=$WX oy=$WY
     drag $((WX + 72)) $((WY + 40)) 50 30
     read_position
@@ -428,11 +316,7 @@ case_session() {
 
     # Dragging the body (no window manager: the program follows the pointer). Leftwards,
     # so that the score table, centred on the screen, does not cover the buttons later.
-    ox=$WX oy=$WY
-    drag $((WX + 78)) $((WY + 46)) -240 30
-    read_position
-    ((WX == ox - 240 && WY == oy + 30)) && log "ok: drag on the body moved the window by -240,30" ||
-        fail "drag on the body by -240,30 moved the window from $ox,$oy to $WX,$WY"
+    check_body_drag 78 46 -240 30
 
     # Pressed look: press quit, slide off, release. The button sinks and comes back, and
     # nothing is clicked. Around the buttons nothing else may change: no frames are drawn
@@ -538,7 +422,7 @@ case_session() {
                 fail "about box is not painted: most common colour $face%"
             local tx ty ok_x ok_y
             read -r tx ty _ < <("$I" geometry "$table")
-            ok_x=$((tx + 55 + 50)) ok_y=$((ty + 280 + 12))
+            ok_x=$((tx + TABLE_OK[0] + TABLE_OK[2] / 2)) ok_y=$((ty + TABLE_OK[1] + TABLE_OK[3] / 2))
             ((ok_x >= ax && ok_x < ax + aw && ok_y >= ay && ok_y < ay + ah)) &&
                 fail "the about box covers the score table's O K at $ok_x,$ok_y"
             click_at "$ok_x" "$ok_y"
@@ -581,14 +465,14 @@ case_session() {
 check_score_table() {
     local table=$1 t_show=$2 x y w h
     read -r x y w h < <("$I" geometry "$table")
-    [[ $w == 202 && $h == 323 ]] && log "ok: score table client area 202x323" ||
-        fail "score table client area ${w}x$h, expected 202x323"
-    local band=8
-    if ((10#$SCORE < 350)); then band=$(((10#$SCORE) / 50 + 1)); fi
-    # Rows from the top: bands 8 down to 1; the ellipse of band b is at top 20 + 30 * (8 - b).
-    local colours=(x red fuchsia lime green aqua blue purple black)
-    local etop=$((20 + 30 * (8 - band))) ltop=$((25 + 30 * (8 - band)))
-    local ebox=(24 $((etop + 7)) 33 11) lbox=(88 "$ltop" 110 15)
+    [[ $w == "${TABLE[0]}" && $h == "${TABLE[1]}" ]] && log "ok: score table client area ${w}x$h" ||
+        fail "score table client area ${w}x$h, expected ${TABLE[0]}x${TABLE[1]}"
+    local band
+    band=$(band_of "$SCORE")
+    # Sample boxes: the middle of the band's ellipse, and its label's first line.
+    local sx=${TABLE_SHAPE[0]} sw=${TABLE_SHAPE[1]} sh=${TABLE_SHAPE[2]} etop=${TABLE_SHAPE_TOP[band]}
+    local ebox=($((sx + 16)) $((etop + 7)) $((sw - 32)) $((sh - 14)))
+    local lbox=("$TABLE_LABEL_LEFT" "${TABLE_LABEL_TOP[band]}" 110 15)
     local shots=() ok=1 i
     for i in 0 1 2; do
         timed_shot "table-$i" $((t_show + 300 + 1000 * i)) $((t_show + 1000 * i + 100)) $((t_show + 1000 * i + 900)) || ok=0
@@ -601,7 +485,7 @@ check_score_table() {
     e1=$("$I" "${t[@]}" dominant "${shots[1]}" "${ebox[@]}")
     e2=$("$I" "${t[@]}" dominant "${shots[2]}" "${ebox[@]}")
     local want
-    want=$("$I" colour "${colours[$band]}")
+    want=${TABLE_COLOUR[band]}
     if [[ $e0 == "$want 100" && $e1 == "#ffff00 100" && $e2 == "$want 100" ]]; then
         log "ok: band $band's ellipse: $want, then yellow, then $want again"
     else
@@ -614,17 +498,16 @@ check_score_table() {
     ((red0 == 0 && red1 >= 20 && red2 >= 20)) && log "ok: band $band's label turns red at the first tick and stays" ||
         fail "band $band's label red pixels over three seconds: $red0 / $red1 / $red2, expected 0 / >=20 / >=20"
     local n x0 y0 x1 y1
-    read -r n x0 y0 x1 y1 < <("$I" "${t[@]}" diff "${shots[1]}" "${shots[2]}" 0 0 202 323)
-    ((n > 0 && x0 >= 8 && y0 >= etop && x1 < 73 && y1 < etop + 25)) &&
+    read -r n x0 y0 x1 y1 < <("$I" "${t[@]}" diff "${shots[1]}" "${shots[2]}" 0 0 "${TABLE[@]}")
+    ((n > 0 && x0 >= sx && y0 >= etop && x1 < sx + sw && y1 < etop + sh)) &&
         log "ok: the second tick changes only band $band's ellipse" ||
-        fail "second tick: expected changes only in band $band's ellipse (8,$etop)-(72,$((etop + 24))); saw $n pixels in ($x0,$y0)-($x1,$y1)"
+        fail "second tick: expected changes only in band $band's ellipse ($sx,$etop)-($((sx + sw - 1)),$((etop + sh - 1))); saw $n pixels in ($x0,$y0)-($x1,$y1)"
     # The other rows keep their band colours.
-    local b c seen
+    local b seen
     for b in 1 2 3 4 5 6 7 8; do
         ((b == band)) && continue
-        c=$("$I" colour "${colours[$b]}")
-        seen=$("$I" "${t[@]}" pixel "${shots[2]}" 40 $((20 + 30 * (8 - b) + 12)))
-        [[ $seen == "$c" ]] || fail "band $b's ellipse centre is $seen, expected $c"
+        seen=$("$I" "${t[@]}" pixel "${shots[2]}" $((sx + sw / 2)) $((TABLE_SHAPE_TOP[b] + sh / 2)))
+        [[ $seen == "${TABLE_COLOUR[b]}" ]] || fail "band $b's ellipse centre is $seen, expected ${TABLE_COLOUR[b]}"
     done
 }
 
@@ -649,12 +532,8 @@ case_window_manager() {
     sleep 0.3
     shot finished
     check_finished "$A/finished.png" "run under openbox"
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
-    local ox=$WX oy=$WY
-    drag $((WX + 100)) $((WY + 146)) 60 40
-    read_position
-    ((WX == ox + 60 && WY == oy + 40)) && log "ok: drag under the window manager moved the window by 60,40" ||
-        fail "drag by 60,40 under the window manager moved the window from $ox,$oy to $WX,$WY"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
+    check_body_drag 100 146 60 40 "under the window manager"
     sleep 0.3
     check_table_placement
     quit_by_click
@@ -669,8 +548,8 @@ check_table_placement() {
     table=$("$I" wait 3000 find --title "$TABLE_TITLE" 2>&1 | head -1)
     [[ $table == 0x* ]] || { fail "成績表 opened no score table window: $table"; return; }
     read -r x y w h < <("$I" frame "$table")
-    local cx=$(((1280 - w) / 2)) cy=$(((1024 - h) / 2))
-    if ((w > 202 && h > 323 && x == cx && y == cy)); then
+    local cx=$(((SCREEN[0] - w) / 2)) cy=$(((SCREEN[1] - h) / 2))
+    if ((w > TABLE[0] && h > TABLE[1] && x == cx && y == cy)); then
         log "ok: the score table's frame (${w}x$h) is centred at $x,$y"
     else
         fail "the score table's frame (${w}x$h) is at $x,$y; centred by its outer size it would be at $cx,$cy"
@@ -684,7 +563,7 @@ check_table_placement() {
     ((mx != x || my != y)) || { fail "the score table did not move"; return; }
     local tx ty
     read -r tx ty _ < <("$I" geometry "$table")
-    click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+    click_at $((tx + TABLE_OK[0] + TABLE_OK[2] / 2)) $((ty + TABLE_OK[1] + TABLE_OK[3] / 2))
     wait_gone "$table" 3000 || { fail "O   K did not hide the score table"; return; }
     open_menu "${SAI[@]}" 30 12 140 re-measure-again || return
     menu_table
@@ -694,7 +573,7 @@ check_table_placement() {
     ((x == mx && y == my)) && log "ok: shown again, the score table stays at $x,$y" ||
         fail "shown again, the score table's frame is at $x,$y, not where it was moved to ($mx,$my)"
     read -r tx ty _ < <("$I" geometry "$table")
-    click_at $((tx + 55 + 50)) $((ty + 280 + 12))
+    click_at $((tx + TABLE_OK[0] + TABLE_OK[2] / 2)) $((ty + TABLE_OK[1] + TABLE_OK[3] / 2))
     wait_gone "$table" 3000 || fail "O   K did not hide the score table"
 }
 
@@ -712,12 +591,11 @@ quit_by_click() {
 
 case_small_screen() {
     start_plovex
-    local sw sh
-    read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')
-    ((sw < 512 && sh < 293)) || abort "the screen is ${sw}x$sh; run with --screen 400x240"
+    local sw=${SCREEN[0]} sh=${SCREEN[1]}
+    ((sw < WINDOW[0] && sh < WINDOW[1])) || abort "the screen is ${sw}x$sh; run with --screen 400x240"
     ((WX == 0 && WY == 0)) && log "ok: on a ${sw}x$sh screen the window is at its top-left corner" ||
         fail "on a ${sw}x$sh screen the window is at $WX,$WY, expected 0,0"
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     wait_finished
     sleep 0.3
     shot finished
@@ -745,10 +623,9 @@ case_no_shared_memory() {
 case_scaled_desktop() {
     [[ ${QT_SCALE_FACTOR:-} == 2 ]] || abort "run with QT_SCALE_FACTOR=2 in the environment"
     start_plovex
-    local cx=$(((1280 - 512) / 2)) cy=$(((1024 - 293) / 2))
-    ((WX == cx && WY == cy)) && log "ok: 512x293 device pixels, centred at $WX,$WY" ||
-        fail "window at $WX,$WY, expected centred at $cx,$cy"
-    check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+    ((WX == ORIGIN[0] && WY == ORIGIN[1])) && log "ok: 512x293 device pixels, centred at $WX,$WY" ||
+        fail "window at $WX,$WY, expected centred at ${ORIGIN[0]},${ORIGIN[1]}"
+    check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN"
     wait_finished
     sleep 0.3
     shot finished

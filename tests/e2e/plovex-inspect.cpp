@@ -1,13 +1,19 @@
-// plovex-inspect: looks at a running Plovex from the outside, for the end-to-end scripts.
-// It finds windows, reads their X SHAPE regions, sends close requests, and checks pixels
-// of a screenshot (or of the live screen) against what the window should show.
+// plovex-inspect: looks at a running Plovex from the outside, for the end-to-end scripts
+// and the scripts that wait for a run. It finds windows, reads their X SHAPE regions, sends
+// close requests, checks pixels of a screenshot (or of the live screen) against what the
+// window should show, tells when a run is over, and prints the layout the scripts judge
+// by, taken from the program's own tables.
 //
 // Image commands take window coordinates; --at X,Y gives the window's top-left corner in
 // the image (the root window's coordinates for a full-screen shot). IMAGE is a file or
 // ":screen" for a grab of the live root window. Colours are #rrggbb, a standard colour
 // name, or "tooltip" (the desktop palette's tooltip background). Checks exit 0 when they
 // hold and 1 (with what was expected and seen on stderr) when they do not.
+#include "ellipse.h"
+#include "layout.h"
+#include "presentreport.h"
 #include "scorereader.h"
+#include "scoretablerows.h"
 #include "xwindow.h"
 
 #include <QApplication>
@@ -248,18 +254,10 @@ void summarise(const char *name, const std::vector<XRectangle> &rects, int width
                     rects.size(), x0, y0, x1, y1, area, width * height);
 }
 
-// Whether a pixel's centre lies in the ellipse inscribed in (0,0)-(width,height).
-bool inEllipse(double px, double py, int width, int height)
-{
-    const double a = width / 2.0, b = height / 2.0;
-    const double dx = (px + 0.5 - a) / a, dy = (py + 0.5 - b) / b;
-    return dx * dx + dy * dy <= 1.0;
-}
-
-// The effective shape (bounding and input together) against the inscribed ellipse. A
-// pixel may disagree only where the ellipse's edge passes within a pixel of it, since
-// the rasterisation of the edge is free.
-int checkShape(Window w)
+// The effective shape (bounding and input together) against Plovex's ellipse for the
+// window's size. With a tolerance, a pixel may disagree where the ellipse's edge passes
+// within that many pixels of it (plovex.exe's ellipse is the window system's own).
+int checkShape(Window w, int tolerance)
 {
     const auto info = describe(w);
     if (!info)
@@ -271,6 +269,15 @@ int checkShape(Window w)
     summarise("input", input, width, height);
     const std::vector<char> b = rasterise(bounding, width, height);
     const std::vector<char> in = rasterise(input, width, height);
+    std::vector<XRectangle> bands;
+    for (const ShapeBand &band : ellipseBands(width, height))
+        bands.push_back(
+            {short(band.left), short(band.top), ushort(band.width), ushort(band.height)});
+    const std::vector<char> ellipse = rasterise(bands, width, height);
+    const auto ideal = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < width && y < height &&
+               ellipse[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    };
 
     long bad = 0, inside = 0;
     std::string examples;
@@ -279,25 +286,25 @@ int checkShape(Window w)
             const std::size_t i = std::size_t(y) * std::size_t(width) + std::size_t(x);
             const bool shaped = b[i] && in[i];
             inside += shaped;
-            const bool ideal = inEllipse(x, y, width, height);
-            if (shaped == ideal)
+            const bool wanted = ideal(x, y);
+            if (shaped == wanted)
                 continue;
             bool nearEdge = false;
-            for (int dy = -1; dy <= 1 && !nearEdge; ++dy)
-                for (int dx = -1; dx <= 1 && !nearEdge; ++dx)
-                    nearEdge = inEllipse(x + dx, y + dy, width, height) != ideal;
+            for (int dy = -tolerance; dy <= tolerance && !nearEdge; ++dy)
+                for (int dx = -tolerance; dx <= tolerance && !nearEdge; ++dx)
+                    nearEdge = ideal(x + dx, y + dy) != wanted;
             if (!nearEdge) {
                 if (++bad <= 5)
                     examples += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " +
                                 (shaped ? "in" : "out") + " but should be " +
-                                (ideal ? "in" : "out") + ";";
+                                (wanted ? "in" : "out") + ";";
             }
         }
     }
     if (bad) {
         throw Failure("shape of " + windowHex(w) + " (" + std::to_string(width) + "x" +
-                      std::to_string(height) + ") is not the inscribed ellipse: " +
-                      std::to_string(bad) + " pixels off by more than one:" + examples);
+                      std::to_string(height) + ") is not Plovex's ellipse: " + std::to_string(bad) +
+                      " pixels off by more than " + std::to_string(tolerance) + ":" + examples);
     }
     std::printf("ellipse ok: %ld pixels inside\n", inside);
     return 0;
@@ -457,12 +464,122 @@ SpriteSheets loadSheets(const std::string &dir)
     return SpriteSheets{load("sheet-mask.bmp"), load("sheet-colour.bmp")};
 }
 
-int readScore(const View &v, const SpriteSheets &sheets)
+// The tiles show the score's lowest four digits; the frame count Plovex leaves on its
+// window, where it does, settles those above (a score of 10235 shows as 0235).
+int readScore(const View &v, const SpriteSheets &sheets, std::optional<Window> window)
 {
     const TileReading reading = readScoreTiles(v.image, QPoint(v.ox, v.oy), sheets);
     if (!reading.ok())
         throw Failure(reading.problem);
-    std::printf("%04d\n", reading.score);
+    int score = reading.score;
+    const QByteArray text =
+        window ? xwindow::text(display(), *window, atom(kPresentProperty.data())) : QByteArray();
+    if (const auto report = PresentReport::parse(text.toStdString())) {
+        const std::optional<int> whole = scoreFromTiles(score, (long long)report->frames);
+        if (!whole)
+            throw Failure("the tiles read " + std::to_string(score) + ", which does not fit the " +
+                          std::to_string(report->frames) + " frames Plovex reported");
+        score = *whole;
+    }
+    std::printf("%04d\n", score);
+    return 0;
+}
+
+// ---- Layout ---------------------------------------------------------------------------
+
+// NAME=(values...) for the scripts' eval; the score table's per-band values are indexed by
+// band, 1 to 8, with index 0 unused.
+void printValues(const char *name, const std::vector<std::string> &values)
+{
+    std::string line = std::string(name) + "=(";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        line += (i ? " " : "") + values[i];
+    std::printf("%s)\n", line.c_str());
+}
+
+void printNumbers(const char *name, std::initializer_list<long long> numbers)
+{
+    std::vector<std::string> values;
+    for (long long n : numbers)
+        values.push_back(std::to_string(n));
+    printValues(name, values);
+}
+
+// A box of the field that lies wholly inside the ellipse: between the points at 45 degrees.
+Box insideEllipse()
+{
+    const double a = kMainWindowWidth / 2.0, b = kMainWindowHeight / 2.0;
+    const double dx = a / std::sqrt(2.0), dy = b / std::sqrt(2.0);
+    Box box{int(std::ceil(a - dx)), int(std::ceil(b - dy)), 0, 0};
+    box.w = int(std::floor(a + dx)) - box.x;
+    box.h = int(std::floor(b + dy)) - box.y;
+    const std::vector<ShapeBand> ellipse = ellipseBands(kMainWindowWidth, kMainWindowHeight);
+    const auto inside = [&](const Box &r) {
+        return contains(ellipse, r.x, r.y) && contains(ellipse, r.x + r.w - 1, r.y) &&
+               contains(ellipse, r.x, r.y + r.h - 1) &&
+               contains(ellipse, r.x + r.w - 1, r.y + r.h - 1);
+    };
+    while (!inside(box))
+        box = {box.x + 1, box.y + 1, box.w - 2, box.h - 2};
+    return box;
+}
+
+int printLayout()
+{
+    Display *dpy = display();
+    const int screenWidth = DisplayWidth(dpy, DefaultScreen(dpy));
+    const int screenHeight = DisplayHeight(dpy, DefaultScreen(dpy));
+    printNumbers("SCREEN", {screenWidth, screenHeight});
+    printNumbers("WINDOW", {kMainWindowWidth, kMainWindowHeight});
+    printNumbers("ORIGIN", {firstShowOrigin(screenWidth, kMainWindowWidth),
+                            firstShowOrigin(screenHeight, kMainWindowHeight)});
+    const ControlPlace &sai = placeOf(MainControl::SaiPanel);
+    const ControlPlace &shu = placeOf(MainControl::ShuPanel);
+    printNumbers("SAI", {sai.left, sai.top});
+    printNumbers("SHU", {shu.left, shu.top});
+    printNumbers("FRAME", {sai.width, sai.height});
+    const Box field = insideEllipse();
+    printNumbers("FIELD_BOX", {field.x, field.y, field.w, field.h});
+
+    printNumbers("TABLE", {kScoreTableClientWidth, kScoreTableClientHeight});
+    printNumbers("TABLE_OK", {kScoreTableOkButton.left, kScoreTableOkButton.top,
+                              kScoreTableOkButton.width, kScoreTableOkButton.height});
+    printNumbers("TABLE_SHAPE", {kScoreShapeLeft, kScoreShapeWidth, kScoreShapeHeight});
+    printNumbers("TABLE_LABEL_LEFT", {kScoreLabelLeft});
+    std::vector<std::string> shapeTop(kScoreTableRowCount + 1, "-"),
+        labelTop = shapeTop, colour = shapeTop, edge = shapeTop;
+    for (const ScoreTableRow &row : ScoreTableRows) {
+        const auto band = std::size_t(row.band);
+        shapeTop[band] = std::to_string(row.shapeTop);
+        labelTop[band] = std::to_string(row.labelTop);
+        // Quoted: # starts a shell comment.
+        colour[band].assign("'").append(hex(QRgb(row.colour))).append("'");
+        edge[band] = std::to_string(row.lowerEdge);
+    }
+    printValues("TABLE_SHAPE_TOP", shapeTop);
+    printValues("TABLE_LABEL_TOP", labelTop);
+    printValues("TABLE_COLOUR", colour);
+    printValues("TABLE_EDGE", edge);
+    return 0;
+}
+
+// Whether the window shows the end of its run: the re-measure button at rest, its face
+// silver on both sides of its caption (both front ends draw it so for the first second).
+int checkFinished(Window w)
+{
+    const auto info = describe(w);
+    if (!info)
+        throw Failure("no such window " + windowHex(w));
+    const View v{grabScreen(), info->x, info->y};
+    const ControlPlace &sai = placeOf(MainControl::SaiPanel);
+    for (const int left : {sai.left + 8, sai.left + 82})
+        for (int y = sai.top + 9; y < sai.top + 18; ++y)
+            for (int x = left; x < left + 10; ++x)
+                if (const QRgb seen = v.at(x, y); seen != QRgb(clSilver))
+                    throw Failure("the run is not over: re-measure's face at (" +
+                                  std::to_string(x) + "," + std::to_string(y) + ") is " +
+                                  hex(seen));
+    std::printf("the run is over\n");
     return 0;
 }
 
@@ -480,11 +597,15 @@ void usage()
         "  geometry WID                      x y w h of the window on the root\n"
         "  frame WID                         x y w h of its outer frame (borders included)\n"
         "  shape WID                         summary of its SHAPE bounding and input regions\n"
-        "  check-shape WID                   shape is the inscribed ellipse (1 pixel of "
-        "tolerance)\n"
+        "  check-shape WID [TOLERANCE]       shape is Plovex's ellipse (within TOLERANCE pixels "
+        "of its edge)\n"
+        "  finished WID                      the window's run is over (re-measure shows at rest)\n"
+        "  layout                            the layout the scripts judge by, as NAME=(...) "
+        "lines\n"
         "  close WID                         send WM_DELETE_WINDOW\n"
         "  colour NAME                       print a colour as #rrggbb (e.g. tooltip)\n"
-        "  score IMAGE                       the four digit tiles as a 4-digit number\n"
+        "  score IMAGE [WID]                 the four digit tiles as a number; with the window,\n"
+        "                                    the whole score, from the frames it reports\n"
         "  pixel IMAGE X Y [X Y ...]         colours at window points\n"
         "  count IMAGE X Y W H COLOUR [MIN]  pixels of exactly COLOUR in the box (fails below "
         "MIN)\n"
@@ -519,7 +640,8 @@ int runImageCommand(const Options &opt, const std::string &cmd, std::vector<std:
 
     if (cmd == "score") {
         need(1);
-        return readScore(view(a[0]), loadSheets(opt.sheets));
+        return readScore(view(a[0]), loadSheets(opt.sheets),
+                         a.size() > 1 ? std::optional<Window>(parseWindow(a[1])) : std::nullopt);
     }
     if (cmd == "pixel") {
         need(3);
@@ -669,7 +791,10 @@ int run(const Options &opt, std::vector<std::string> args)
         std::printf("%d %d %d %d\n", x, y, w, h);
         return 0;
     }
-    if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close") {
+    if (cmd == "layout")
+        return printLayout();
+    if (cmd == "geometry" || cmd == "shape" || cmd == "check-shape" || cmd == "close" ||
+        cmd == "finished") {
         if (a.empty())
             throw std::invalid_argument(cmd + ": window id missing");
         const Window w = parseWindow(a[0]);
@@ -682,7 +807,9 @@ int run(const Options &opt, std::vector<std::string> args)
             summarise("bounding", shapeRectangles(w, ShapeBounding), info->width, info->height);
             summarise("input", shapeRectangles(w, ShapeInput), info->width, info->height);
         } else if (cmd == "check-shape") {
-            return checkShape(w);
+            return checkShape(w, a.size() > 1 ? std::stoi(a[1]) : 0);
+        } else if (cmd == "finished") {
+            return checkFinished(w);
         } else {
             xwindow::sendClose(display(), w);
         }

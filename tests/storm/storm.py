@@ -31,18 +31,16 @@ import sys
 import time
 
 DEFAULT_SEED = 20061208
-SCREEN_W, SCREEN_H = 1280, 1024
-WIN_W, WIN_H = 512, 293
-SAI = (208, 184)  # the buttons' frame panels, in window coordinates
-SHU = (208, 224)
-PANEL_W, PANEL_H = 102, 29
+# The screen, the window, the buttons' frame panels (window coordinates) and the score
+# table's O K button come from the program's layout (plovex-inspect layout), in main().
+SCREEN_W = SCREEN_H = WIN_W = WIN_H = PANEL_W = PANEL_H = 0
+SAI = SHU = TABLE_OK = (0, 0)
 QUIT_MARGIN = 4  # no left release this close to the quit button during the storm
 # The main window and the about box both carry the application's title; the about box is
 # a dialog.
 MAIN_TITLE = "Plovex"
 TABLE_TITLE = "成績表"
 ABOUT_TITLE = "Plovex"
-TABLE_OK = (105, 292)  # the O K button's centre in the score table's client area
 WM_AFTER = 1 / 3  # share of the storm before the window manager starts
 WM_HOLD = "0.2"  # seconds a left press is held under the window manager (see hold_left)
 SUMMARY = re.compile(r"frames (\d+), repaints (\d+), .* without a repaint between: (\d+)")
@@ -143,12 +141,6 @@ class Storm:
     def harness_lines(self):
         with open(os.path.join(self.artifacts, "harness.out"), encoding="utf-8") as f:
             return f.read().splitlines()
-
-    def run_finished(self):
-        lines = self.harness_lines()
-        started = 1 + sum(" started" in line for line in lines)
-        finished = sum(" finished:" in line for line in lines)
-        return finished >= started
 
     # ---- points ------------------------------------------------------------------------
 
@@ -374,7 +366,14 @@ class Storm:
         self.wm_log = open(os.path.join(self.artifacts, "openbox.log"), "w")
         self.wm = subprocess.Popen(["openbox", "--config-file", config, "--sm-disable"],
                                    stdout=self.wm_log, stderr=subprocess.STDOUT)
-        time.sleep(0.5)
+        # A window manager that has taken over names its check window on the root.
+        deadline = time.monotonic() + 10
+        while "window id" not in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
+                text=True).stdout:
+            if self.wm.poll() is not None or time.monotonic() > deadline:
+                raise StormFailure("openbox did not take over the display")
+            time.sleep(0.05)
         self.note("window manager started")
 
     def storm(self):
@@ -425,11 +424,10 @@ class Storm:
             else:
                 break
             time.sleep(0.3)
-        deadline = time.monotonic() + 12
-        while not self.run_finished():
-            if time.monotonic() > deadline:
-                raise StormFailure("the last run did not finish within 12 s of the storm")
-            time.sleep(0.2)
+        main = self.windows()["main"]
+        if not main or subprocess.run([self.inspect, "wait", "12000", "finished", main[0]],
+                                      capture_output=True).returncode != 0:
+            raise StormFailure("the last run did not finish within 12 s of the storm")
         time.sleep(0.3)
 
     def check_answers(self, main):
@@ -517,6 +515,26 @@ class Storm:
         return 0
 
 
+def load_layout(inspect):
+    """Sets the geometry above from plovex-inspect layout's NAME=(values) lines."""
+    global SCREEN_W, SCREEN_H, WIN_W, WIN_H, SAI, SHU, PANEL_W, PANEL_H, TABLE_OK
+    out = subprocess.run([inspect, "layout"], capture_output=True, text=True, check=True).stdout
+    layout = {}
+    for line in out.splitlines():
+        name, _, values = line.partition("=")
+        layout[name] = values.strip("()").split()
+
+    def number(name):
+        return tuple(int(v) for v in layout[name])
+
+    SCREEN_W, SCREEN_H = number("SCREEN")
+    WIN_W, WIN_H = number("WINDOW")
+    SAI, SHU = number("SAI"), number("SHU")
+    PANEL_W, PANEL_H = number("FRAME")
+    ok_left, ok_top, ok_width, ok_height = number("TABLE_OK")
+    TABLE_OK = (ok_left + ok_width // 2, ok_top + ok_height // 2)  # its centre
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED)
@@ -529,6 +547,7 @@ def main():
         sys.exit("PLOVEX_HARNESS and PLOVEX_INSPECT must name the binaries")
     shutil.rmtree(artifacts, ignore_errors=True)
     os.makedirs(artifacts)
+    load_layout(inspect)
     status = Storm(args.seed, args.seconds, harness, inspect, artifacts).run()
     if status == 0 and os.environ.get("STORM_KEEP") != "1":
         shutil.rmtree(artifacts, ignore_errors=True)

@@ -23,8 +23,8 @@ set -uo pipefail
 : "${WAYLAND_ARTIFACTS:?directory for logs and pictures}"
 I=$PLOVEX_INSPECT
 A=$WAYLAND_ARTIFACTS
-rm -rf "$A"
-mkdir -p "$A"
+ARTIFACTS=$A
+KEEP=${WAYLAND_KEEP:-0}
 
 runtime=$(mktemp -d /tmp/plovex-weston.XXXXXX)
 chmod 700 "$runtime"
@@ -33,41 +33,14 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
 socket=plovex-wayland
 weston_pid=""
 pid=""
-failures=0
-t0=$(date +%s%3N)
-
-log() { printf '[%6d ms] %s\n' $(($(date +%s%3N) - t0)) "$*"; }
-fail() {
-    log "FAIL: $*"
-    failures=$((failures + 1))
-}
-finish() {
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
+at_finish() {
     [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     [[ -n "$weston_pid" ]] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null
     rm -rf "$runtime"
-    if ((failures)); then
-        log "$failures check(s) failed; logs and pictures kept in $A"
-        exit 1
-    fi
-    [[ ${WAYLAND_KEEP:-0} == 1 ]] || rm -rf "$A"
-    log "all checks passed"
-    exit 0
 }
-abort() {
-    fail "$*"
-    finish
-}
-trap 'abort "interrupted"' INT TERM
 
-# wait_for MS COMMAND...: until the command holds.
-wait_for() {
-    local deadline=$(($(date +%s%3N) + $1))
-    shift
-    until "$@"; do
-        (($(date +%s%3N) > deadline)) && return 1
-        sleep 0.05
-    done
-}
 said() { grep -q "$1" "$A/${2:-native}.out"; }
 
 # start_harness NAME ENV...: plovex-harness --control with the given environment, its

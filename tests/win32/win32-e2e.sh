@@ -14,107 +14,19 @@ set -uo pipefail
 : "${PLOVEX_WINEPREFIX:?the Wine prefix}" "${E2E_ARTIFACTS:?directory for screenshots}"
 I=$PLOVEX_INSPECT
 A=$E2E_ARTIFACTS
-rm -rf "$A"
-mkdir -p "$A"
+ARTIFACTS=$A
 export WINEPREFIX=$PLOVEX_WINEPREFIX WINEDEBUG=-all
+pid=""
+# shellcheck source=../checks.sh
+source "$(dirname "$0")/../checks.sh"
+at_finish() { [[ -n $pid ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; }
 
 # Wine names the program's X windows after the exe.
 CLASS=plovex.exe
 TABLE_TITLE=$'\xe6\x88\x90\xe7\xb8\xbe\xe8\xa1\xa8' # 成績表
-SAI=(208 184) # frame panels, window coordinates; each button covers its frame's corner
-SHU=(208 224)
-FIELD_BOX=(76 44 360 205) # inside the ellipse
-MARQUEE_BOX=(100 104 312 28)
+load_layout # SAI, SHU, FIELD_BOX and the rest, from the program's layout
+MARQUEE_BOX=(100 104 312 28) # the status line's row band
 
-failures=0
-pid=""
-t0=$(date +%s%3N)
-now() { date +%s%3N; }
-log() { printf '[%6d ms] %s\n' $(($(now) - t0)) "$*"; }
-fail() {
-    log "FAIL: $*"
-    failures=$((failures + 1))
-}
-finish() {
-    [[ -n $pid ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    if ((failures)); then
-        log "$failures check(s) failed; screenshots kept in $A"
-        exit 1
-    fi
-    rm -rf "$A"
-    log "all checks passed"
-    exit 0
-}
-abort() {
-    fail "$*"
-    import -window root "$A/at-abort.png" 2>/dev/null
-    finish
-}
-trap 'abort "interrupted"' INT TERM
-check() { # check WHAT COMMAND...
-    local what=$1 out
-    shift
-    if out=$("$@" 2>&1); then log "ok: $what"; else fail "$what: $out"; fi
-}
-shot() {
-    SHOT_START=$(now)
-    import -window root "$A/$1.png" || abort "import failed"
-    SHOT_END=$(now)
-}
-# timed_shot NAME AT FROM TO: a shot started at AT that must lie wholly within FROM..TO, or
-# its checks would judge the wrong phase.
-timed_shot() {
-    sleep_until "$2"
-    shot "$1"
-    ((SHOT_START >= $3 && SHOT_END <= $4)) && return 0
-    fail "shot $1 took $((SHOT_START - $3))..$((SHOT_END - $3)) ms of a $(($4 - $3)) ms window" \
-        "(machine too busy?); its checks are not meaningful"
-    return 1
-}
-sleep_until() {
-    local left=$(($1 - $(now)))
-    ((left > 0)) && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
-    return 0
-}
-in_window() { "$I" --at "$WX,$WY" "$@"; }
-read_position() {
-    local w h
-    read -r WX WY w h < <("$I" geometry "$MAIN") || abort "main window $MAIN vanished"
-    [[ $w == 512 && $h == 293 ]] || fail "main window is ${w}x$h, expected 512x293"
-}
-click_at() { # click_at X Y [BUTTON]
-    xdotool mousemove "$1" "$2"
-    sleep 0.2
-    xdotool mousedown "${3:-1}"
-    sleep 0.15
-    xdotool mouseup "${3:-1}"
-}
-drag() { # drag X Y DX DY, screen coordinates, in small steps
-    local x=$1 y=$2 i
-    xdotool mousemove "$x" "$y"
-    sleep 0.2
-    xdotool mousedown 1
-    sleep 0.3
-    for i in 1 2 3 4 5; do
-        xdotool mousemove $((x + $3 * i / 5)) $((y + $4 * i / 5))
-        sleep 0.1
-    done
-    sleep 0.2
-    xdotool mouseup 1
-    sleep 0.3
-}
-wait_gone() { # wait_gone WID MS
-    local deadline=$(($(now) + $2))
-    while "$I" list | grep -q "^$1 .* viewable "; do
-        (($(now) > deadline)) && return 1
-        sleep 0.05
-    done
-}
-
-# The re-measure button's face beside its caption, in the colour given, on the live screen.
-wait_button_face() { # wait_button_face MS COLOUR
-    in_window wait "$1" blend :screen $((SAI[0] + 8)) $((SAI[1] + 9)) 10 9 "$2" "$2" 0 >/dev/null
-}
 face_of() { # face_of IMAGE FRAME_X FRAME_Y: the button's most common colour left of its caption
     in_window dominant "$1" $(($2 + 8)) $(($3 + 9)) 10 9 | cut -d' ' -f1
 }
@@ -163,23 +75,24 @@ menu_about() { click_at $((MX + 40)) $((MY + 10)); }
 menu_table() { click_at $((MX + 40)) $((MY + MH - 10)); }
 
 check_score_table() { # check_score_table WID T_SHOWN
-    local x y w h band=8
+    local x y w h band
     read -r x y w h < <("$I" geometry "$1")
-    [[ $w == 202 && $h == 323 ]] && log "ok: score table client area 202x323" ||
-        fail "score table client area ${w}x$h, expected 202x323"
-    ((10#$SCORE < 350)) && band=$(((10#$SCORE) / 50 + 1))
-    local colours=(x red fuchsia lime green aqua blue purple black)
-    local etop=$((20 + 30 * (8 - band))) ltop=$((25 + 30 * (8 - band))) want
-    want=$("$I" colour "${colours[$band]}")
+    [[ $w == "${TABLE[0]}" && $h == "${TABLE[1]}" ]] && log "ok: score table client area ${w}x$h" ||
+        fail "score table client area ${w}x$h, expected ${TABLE[0]}x${TABLE[1]}"
+    band=$(band_of "$SCORE")
+    # Sample boxes: the middle of the band's ellipse, and its label's first line.
+    local etop=${TABLE_SHAPE_TOP[band]} want=${TABLE_COLOUR[band]}
+    local ebox=($((TABLE_SHAPE[0] + 16)) $((etop + 7)) $((TABLE_SHAPE[1] - 32)) $((TABLE_SHAPE[2] - 14)))
+    local lbox=("$TABLE_LABEL_LEFT" "${TABLE_LABEL_TOP[band]}" 110 15)
     timed_shot table-rest $(($2 + 300)) "$2" $(($2 + 950)) || return
     timed_shot table-highlight $(($2 + 1300)) $(($2 + 1050)) $(($2 + 1800)) || return
     local t=(--at "$x,$y") e0 e1 r0 r1
-    e0=$("$I" "${t[@]}" dominant "$A/table-rest.png" 24 $((etop + 7)) 33 11)
-    e1=$("$I" "${t[@]}" dominant "$A/table-highlight.png" 24 $((etop + 7)) 33 11)
+    e0=$("$I" "${t[@]}" dominant "$A/table-rest.png" "${ebox[@]}")
+    e1=$("$I" "${t[@]}" dominant "$A/table-highlight.png" "${ebox[@]}")
     [[ $e0 == "$want 100" && $e1 == "#ffff00 100" ]] && log "ok: band $band's ellipse: $want, then yellow" ||
         fail "band $band's ellipse: expected $want then #ffff00, saw $e0 then $e1"
-    r0=$("$I" "${t[@]}" count "$A/table-rest.png" 88 "$ltop" 110 15 red)
-    r1=$("$I" "${t[@]}" count "$A/table-highlight.png" 88 "$ltop" 110 15 red)
+    r0=$("$I" "${t[@]}" count "$A/table-rest.png" "${lbox[@]}" red)
+    r1=$("$I" "${t[@]}" count "$A/table-highlight.png" "${lbox[@]}" red)
     ((r0 == 0 && r1 >= 20)) && log "ok: band $band's label turns red at the first tick" ||
         fail "band $band's label red pixels: $r0 then $r1, expected 0 then at least 20"
 }
@@ -254,10 +167,10 @@ MAIN=$("$I" wait 15000 find --class "$CLASS" --title Plovex 2>&1 | head -1)
 [[ $MAIN == 0x* ]] || abort "no main window titled Plovex: $MAIN"
 read_position
 log "main window $MAIN at $WX,$WY, $(($(now) - T_LAUNCH)) ms after launch"
-read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')
-cx=$(((sw - 512) / 2)) cy=$(((sh - 293) / 2))
-((WX == cx && WY == cy)) && log "ok: centred at $WX,$WY" || fail "window at $WX,$WY, expected $cx,$cy"
-check "main window's SHAPE is the inscribed ellipse" "$I" check-shape "$MAIN"
+((WX == ORIGIN[0] && WY == ORIGIN[1])) && log "ok: centred at $WX,$WY" ||
+    fail "window at $WX,$WY, expected ${ORIGIN[0]},${ORIGIN[1]}"
+# The window system draws plovex.exe's ellipse: within a pixel of Plovex's.
+check "main window's SHAPE is Plovex's ellipse" "$I" check-shape "$MAIN" 1
 
 sleep_until $((T_LAUNCH + 4500))
 shot run
@@ -265,8 +178,7 @@ check_running "$A/run.png" "first run"
 
 # The finish; the blink: rest for the first second, then the highlight. The timer started
 # a little before the buttons were seen, so the highlight's window ends early.
-wait_button_face 20000 silver || abort "the buttons did not appear within 20 s"
-T_FINISH=$(now)
+wait_run_over 20000 || abort "the buttons did not appear within 20 s"
 log "buttons appeared $((T_FINISH - T_LAUNCH)) ms after launch"
 timed_shot rest $((T_FINISH + 300)) $((T_FINISH + 50)) $((T_FINISH + 950)) || abort "the blink cannot be judged"
 timed_shot highlight $((T_FINISH + 1300)) $((T_FINISH + 1050)) $((T_FINISH + 1800)) ||
@@ -289,18 +201,14 @@ else
     [[ $face != "#c0c0c0" ]] && log "ok: highlight phase: re-measure left its rest face ($face)" ||
         fail "highlight phase: re-measure still silver"
 fi
-read -r n x0 y0 x1 y1 < <(in_window diff "$A/rest.png" "$A/highlight.png" 0 0 512 293)
-((n > 0 && x0 >= 208 && y0 >= 184 && x1 < 310 && y1 < 253)) &&
+read -r n x0 y0 x1 y1 < <(in_window diff "$A/rest.png" "$A/highlight.png" 0 0 "${WINDOW[@]}")
+((n > 0 && x0 >= SAI[0] && y0 >= SAI[1] && x1 < SHU[0] + FRAME[0] && y1 < SHU[1] + FRAME[1])) &&
     log "ok: the blink changes only the buttons ($n pixels)" ||
     fail "blink: expected changes inside the buttons only; saw $n pixels in ($x0,$y0)-($x1,$y1)"
 
 # A drag of the body moves the window by exactly the drag; leftwards, so that the score
 # table, centred on the screen, leaves the buttons uncovered.
-ox=$WX oy=$WY
-drag $((WX + 78)) $((WY + 46)) -240 30
-read_position
-((WX == ox - 240 && WY == oy + 30)) && log "ok: a drag on the body moved the window by -240,30" ||
-    fail "a drag by -240,30 moved the window from $ox,$oy to $WX,$WY"
+check_body_drag 78 46 -240 30
 
 # The menu of each button at its offsets; from re-measure's, the score table.
 if open_menu "${SAI[@]}" 30 12 140 re-measure; then
@@ -310,7 +218,7 @@ if open_menu "${SAI[@]}" 30 12 140 re-measure; then
     if [[ $table == 0x* ]]; then
         check_score_table "$table" "$t_shown"
         read -r tx ty _ < <("$I" geometry "$table")
-        click_at $((tx + 105)) $((ty + 292))
+        click_at $((tx + TABLE_OK[0] + TABLE_OK[2] / 2)) $((ty + TABLE_OK[1] + TABLE_OK[3] / 2))
         wait_gone "$table" 3000 && log "ok: O   K hid the score table" || fail "O   K did not hide the score table"
     else
         fail "成績表 opened no score table: $table"
@@ -376,7 +284,7 @@ read_position
 ((WX == ox && WY == oy)) && log "ok: re-measure did not move the window" ||
     fail "re-measure moved the window from $ox,$oy to $WX,$WY"
 check_running "$A/rerun.png" "re-measure"
-wait_button_face 20000 silver || abort "the second run did not finish within 20 s"
+wait_run_over 20000 || abort "the second run did not finish within 20 s"
 sleep 0.3
 shot refinished
 check_finished "$A/refinished.png" "second run"
