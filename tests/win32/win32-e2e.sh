@@ -122,19 +122,22 @@ window_manager_case() {
     MAIN=$("$I" wait 15000 find --class "$CLASS" --title Plovex 2>&1 | head -1)
     [[ $MAIN == 0x* ]] || abort "no main window titled Plovex: $MAIN"
     read_position
-    wait_button_face 20000 silver || abort "the buttons did not appear within 20 s"
+    wait_run_over 20000 || abort "the buttons did not appear within 20 s"
     SCORE=$(in_window score :screen) || abort "score tiles unreadable: $SCORE"
     open_menu "${SAI[@]}" 30 12 140 re-measure || abort "no menu"
     menu_table
-    local table tx ty band=8 other=7 colours=(x red fuchsia lime green aqua blue purple black)
+    local table tx ty band other
     table=$("$I" wait 3000 find --class "$CLASS" --title "$TABLE_TITLE" 2>&1 | head -1)
     [[ $table == 0x* ]] || abort "成績表 opened no score table: $table"
     read -r tx ty _ < <("$I" geometry "$table")
-    ((10#$SCORE < 350)) && band=$(((10#$SCORE) / 50 + 1))
-    ((band == other)) && other=6
+    band=$(band_of "$SCORE")
+    other=$((band == 7 ? 6 : 7))
+    # Sample boxes: a band's label's first line, and the middle of its ellipse.
+    label_box() { echo "$TABLE_LABEL_LEFT ${TABLE_LABEL_TOP[$1]} 110 15"; }
+    shape_box() { echo "$((TABLE_SHAPE[0] + 16)) $((TABLE_SHAPE_TOP[$1] + 7)) $((TABLE_SHAPE[1] - 32)) $((TABLE_SHAPE[2] - 14))"; }
     local t=(--at "$tx,$ty")
     # From the first tick on, the band's label shows its comment in red.
-    "$I" "${t[@]}" wait 3000 count :screen 88 $((25 + 30 * (8 - band))) 110 15 red 20 >/dev/null ||
+    "$I" "${t[@]}" wait 3000 count :screen $(label_box "$band") red 20 >/dev/null ||
         abort "band $band's label did not turn red in the score table"
     # The body left of the table: the window manager raises the main window over it.
     click_at $((WX + 100)) $((WY + 146))
@@ -147,10 +150,10 @@ window_manager_case() {
     wait_on_top "$table" 3000 && log "ok: 成績表 brought the open table to the front" ||
         fail "the score table stayed behind after 成績表"
     shot raised
-    check "the raised table shows band $other's ${colours[$other]} ellipse" \
-        "$I" "${t[@]}" count "$A/raised.png" 24 $((27 + 30 * (8 - other))) 33 11 "${colours[$other]}" 300
+    check "the raised table shows band $other's ellipse in its colour" \
+        "$I" "${t[@]}" count "$A/raised.png" $(shape_box "$other") "${TABLE_COLOUR[other]}" 300
     check "the raised table still shows band $band's comment in red (not reset)" \
-        "$I" "${t[@]}" count "$A/raised.png" 88 $((25 + 30 * (8 - band))) 110 15 red 20
+        "$I" "${t[@]}" count "$A/raised.png" $(label_box "$band") red 20
 }
 
 if [[ ${1:-session} == window_manager ]]; then
