@@ -92,18 +92,9 @@ double exactP(const std::vector<int> &rank2, int k, long long observed)
     return std::min(1.0, extreme / all);
 }
 
-MedianInterval medianInterval(const std::vector<double> &sorted, double level)
-{
-    const int n = int(sorted.size());
-    int j = 1;
-    while (2 * (j + 1) <= n + 1 && coverage(n, j + 1) >= level)
-        ++j;
-    return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
-}
-
 } // namespace
 
-Summary summarise(std::vector<double> values, double level)
+Summary summarise(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -119,13 +110,18 @@ Summary summarise(std::vector<double> values, double level)
             squares += (v - s.mean) * (v - s.mean);
         s.cv = std::sqrt(squares / double(n - 1)) / s.mean;
     }
-    s.interval = medianInterval(values, level);
+    // The narrowest [x(j), x(n+1-j)] that still reaches the level, else min to max.
+    int j = 1;
+    while (2 * (j + 1) <= int(n) + 1 && coverage(int(n), j + 1) >= kConfidenceLevel)
+        ++j;
+    s.interval = {values[std::size_t(j - 1)], values[n - std::size_t(j)], coverage(int(n), j)};
     return s;
 }
 
-bool medianPinned(const Summary &s, double precision, double level)
+bool medianPinned(const Summary &s, double precision)
 {
-    return s.interval.confidence >= level && s.median - s.interval.low <= precision * s.median &&
+    return s.interval.confidence >= kConfidenceLevel &&
+           s.median - s.interval.low <= precision * s.median &&
            s.interval.high - s.median <= precision * s.median;
 }
 
@@ -139,17 +135,10 @@ int fewestRunsFor(double level)
 
 int runsNeeded(double cv)
 {
-    // The two-sided normal quantile of the level, by halving: erfc falls as z grows.
-    double low = 0, high = 10;
-    for (int i = 0; i < 60; ++i) {
-        const double z = (low + high) / 2;
-        if (std::erfc(z / std::numbers::sqrt2) > 1 - kConfidenceLevel)
-            low = z;
-        else
-            high = z;
-    }
+    // The two-sided normal quantile of kConfidenceLevel.
+    constexpr double z = 1.959964;
     // For normal scores the median's variance is pi/2 times the mean's.
-    const double n = std::numbers::pi / 2 * std::pow(low * cv / (kUnstableCv / 2), 2);
+    const double n = std::numbers::pi / 2 * std::pow(z * cv / (kUnstableCv / 2), 2);
     return std::max(fewestRunsFor(kConfidenceLevel), int(std::ceil(n)));
 }
 
