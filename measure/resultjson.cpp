@@ -119,12 +119,6 @@ QJsonArray toArray(const std::vector<T> &values, std::span<const Field<T>> field
     return a;
 }
 
-// A field's path in the file, as every complaint names it: "runs[1].score".
-QString at(const QString &path, const QString &key)
-{
-    return path.isEmpty() ? key : path + "." + key;
-}
-
 // The value at `path`, of the kind `is` asks for.
 QJsonValue expect(const QJsonValue &v, const QString &path, bool (QJsonValue::*is)() const,
                   const QString &kind)
@@ -173,10 +167,12 @@ T fromObject(const QJsonValue &v, const QString &path, std::span<const Field<T>>
 {
     const QJsonObject o = expect(v, path, &QJsonValue::isObject, "an object").toObject();
     T value;
-    for (const Field<T> &f : fields)
+    for (const Field<T> &f : fields) {
+        // The field's path in the file, as every complaint names it: "runs[1].score".
+        const QString at = path.isEmpty() ? QString(f.key) : path + "." + f.key;
         if (!f.added || o.contains(f.key))
-            std::visit([&](auto member) { read(o.value(f.key), at(path, f.key), value.*member); },
-                       f.member);
+            std::visit([&](auto member) { read(o.value(f.key), at, value.*member); }, f.member);
+    }
     return value;
 }
 
@@ -238,21 +234,6 @@ QJsonObject summaryJson(const Verdict &v)
     };
 }
 
-std::vector<PlovexRun> runsFrom(const QJsonObject &root)
-{
-    std::vector<PlovexRun> runs = fromArray<PlovexRun>(root, "runs", kRunFields);
-    if (runs.empty())
-        fail("runs is empty");
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        // The tiles' four digits and the frames settle the rest, as when the run was read.
-        if (scoreFromTiles(runs[i].score % 10000, runs[i].frames) != runs[i].score)
-            fail(QString("runs[%1].score, %2, is not what %3 frames in a run of 8.8 s give")
-                     .arg(i)
-                     .arg(runs[i].score)
-                     .arg(runs[i].frames));
-    return runs;
-}
-
 } // namespace
 
 QByteArray toJson(const BenchResult &r, const Verdict &verdict)
@@ -296,15 +277,23 @@ BenchResult resultFromJson(const QByteArray &json)
             fail("warnings holds something other than text");
         r.warnings.append(v.toString());
     }
-    r.runs = runsFrom(root);
+    r.runs = fromArray<PlovexRun>(root, "runs", kRunFields);
+    if (r.runs.empty())
+        fail("runs is empty");
+    for (std::size_t i = 0; i < r.runs.size(); ++i)
+        // The tiles' four digits and the frames settle the rest, as when the run was read.
+        if (scoreFromTiles(r.runs[i].score % 10000, r.runs[i].frames) != r.runs[i].score)
+            fail(QString("runs[%1].score, %2, is not what %3 frames in a run of 8.8 s give")
+                     .arg(i)
+                     .arg(r.runs[i].score)
+                     .arg(r.runs[i].frames));
     r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
     if (!root.contains("ended_by")) // older files: the runs asked for, nothing on one processor
         return r;
     r.oneCpuLimitRuns = fromArray<LimitRun>(root, "one_cpu_limit_runs", kLimitFields);
     QString ended;
     read(root.value("ended_by"), "ended_by", ended);
-    const auto *word = std::find_if(kEndings.begin(), kEndings.end(),
-                                    [&](const char *w) { return ended == QLatin1String(w); });
+    const auto *word = std::find(kEndings.begin(), kEndings.end(), ended);
     if (word == kEndings.end())
         fail("ended_by is not one of runs, precision, max-runs");
     r.endedBy = EndedBy(word - kEndings.begin());
