@@ -23,12 +23,6 @@ QString percent(double share)
     return fixed(share * 100, share < 0.1 ? 1 : 0) + " %";
 }
 
-// A level as its constant gives it: 0.05 is "5 %", 0.025 "2.5 %".
-QString level(double share)
-{
-    return QString::number(share * 100) + " %";
-}
-
 QString environmentLines(const Environment &e)
 {
     return QString("Plovex %1, Qt %2 (%3) on %4: %5, MIT-SHM %6\n"
@@ -92,7 +86,7 @@ QString summaryLines(const BenchResult &r, const Verdict &v)
                       .arg(percent(s.interval.confidence));
     if (s.interval.confidence < kConfidenceLevel)
         out += QString(" (%1 needs at least %2 runs)")
-                   .arg(level(kConfidenceLevel))
+                   .arg(levelText(kConfidenceLevel))
                    .arg(fewestRunsFor(kConfidenceLevel));
     const double reach = std::max(s.median - s.interval.low, s.interval.high - s.median);
     const QString within = QString("within ±%1 %").arg(r.precisionPercent.value_or(0));
@@ -109,9 +103,9 @@ QString summaryLines(const BenchResult &r, const Verdict &v)
     if (v.unstable)
         out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
                        "would pin the median to within %4 (--precision %5 runs until then)\n")
-                   .arg(fixed(s.cv * 100, 1), level(kUnstableCv))
+                   .arg(fixed(s.cv * 100, 1), levelText(kUnstableCv))
                    .arg(v.runsNeeded)
-                   .arg(level(kUnstableCv / 2))
+                   .arg(levelText(kUnstableCv / 2))
                    .arg(kUnstableCv * 50);
     return out;
 }

@@ -29,26 +29,20 @@ ProgramFigures limitFigures(const QString &what, const std::vector<LimitRun> &ru
             median(runs, &LimitRun::serverCpuUs)};
 }
 
-std::optional<Limiter> refreshCap(double score, const std::optional<double> &hz)
-{
-    static constexpr const char *fractions[] = {"", "half of ", "a third of ", "a quarter of "};
-    for (int k = 1; hz && *hz > 0 && k <= 4; ++k) {
-        const double capped = *hz / k;
-        if (std::abs(score - capped) <= std::max(1.0, 0.02 * capped))
-            return Limiter{Limiter::Kind::RefreshCap,
-                           QString("the median sits at %1the display's refresh rate (%2 Hz): "
-                                   "vsync or a compositor held the frames back, so this score "
-                                   "does not rank the machine")
-                               .arg(fractions[k - 1])
-                               .arg(*hz, 0, 'f', 1)};
-    }
-    return std::nullopt;
-}
-
 Limiter whatLimited(const BenchResult &r, const Verdict &v)
 {
-    if (auto capped = refreshCap(v.score.median, r.environment.refreshHz))
-        return *capped;
+    static constexpr const char *fractions[] = {"", "half of ", "a third of ", "a quarter of "};
+    const std::optional<double> &hz = r.environment.refreshHz;
+    for (int k = 1; hz && *hz > 0 && k <= 4; ++k) {
+        const double capped = *hz / k;
+        if (std::abs(v.score.median - capped) <= std::max(1.0, 0.02 * capped))
+            return {Limiter::Kind::RefreshCap,
+                    QString("the median sits at %1the display's refresh rate (%2 Hz): vsync or a "
+                            "compositor held the frames back, so this score does not rank the "
+                            "machine")
+                        .arg(fractions[k - 1])
+                        .arg(*hz, 0, 'f', 1)};
+    }
     const ProgramFigures &plovex = v.programs.front();
     if (!plovex.clientUs || !plovex.serverUs)
         return {Limiter::Kind::Unknown,
@@ -106,11 +100,6 @@ QString dominantPart(const FrameParts &f)
         .arg(100 * us / f.frameUs, 0, 'f', 0);
 }
 
-QString levelText(double share)
-{
-    return QString::number(share * 100) + " %";
-}
-
 QString pValues(const ComparedResult &c, std::size_t tests)
 {
     const auto p = [](double v) {
@@ -152,6 +141,11 @@ QString verdictLine(const ComparedResult &c, const ComparedResult &first, std::s
 }
 
 } // namespace
+
+QString levelText(double share)
+{
+    return QString::number(share * 100) + " %";
+}
 
 Verdict judge(const BenchResult &r)
 {

@@ -52,6 +52,8 @@ struct Verdict
 
 // `result` must have runs.
 Verdict judge(const BenchResult &result);
+// A level as its constant gives it: 0.05 is "5 %", 0.025 "2.5 %".
+QString levelText(double share);
 
 struct ComparedResult
 {
