@@ -48,12 +48,12 @@ int message(int status, const QString &text)
     return status;
 }
 
-// The option's number, or `absent` when it is not given.
-double number(const QCommandLineParser &parser, const QString &name, double min, double max,
-              double absent, bool whole = true)
+// The option's number, if it is given.
+std::optional<double> number(const QCommandLineParser &parser, const QString &name, double min,
+                             double max, bool whole = true)
 {
     if (!parser.isSet(name))
-        return absent;
+        return std::nullopt;
     bool ok = false;
     const double n = parser.value(name).toDouble(&ok);
     if (!ok || !(n >= min && n <= max) || (whole && n != int(n)))
@@ -121,21 +121,19 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
         if (o.compare.size() < 2 || o.compare.size() > kMostCompared)
             throw UsageError(QString("--compare takes 2 to %1 result files").arg(kMostCompared));
         o.force = parser.isSet("force");
-        if (parser.isSet("fail-if-slower"))
-            o.failIfSlower = number(parser, "fail-if-slower", 0, 100, 0, false);
+        o.failIfSlower = number(parser, "fail-if-slower", 0, 100, false);
         return o;
     }
     forbid(parser, {"force", "fail-if-slower"}, "without --compare");
     if (!parser.positionalArguments().isEmpty())
         throw UsageError("unexpected argument '" + parser.positionalArguments()[0] + "'");
     MeasureOptions &m = o.measure;
-    m.runs = int(number(parser, "runs", 1, kMostRuns, 5));
-    if (parser.isSet("precision"))
-        m.precision = number(parser, "precision", 0.1, 50, 0, false);
-    else
+    m.runs = int(number(parser, "runs", 1, kMostRuns).value_or(5));
+    m.precision = number(parser, "precision", 0.1, 50, false);
+    if (!m.precision)
         forbid(parser, {"max-runs"}, "without --precision");
-    m.maxRuns = int(number(parser, "max-runs", m.runs, kMostRuns, std::max(m.runs, 30)));
-    m.limitRuns = int(number(parser, "limit-runs", 0, m.runs, m.runs));
+    m.maxRuns = int(number(parser, "max-runs", m.runs, kMostRuns).value_or(std::max(m.runs, 30)));
+    m.limitRuns = int(number(parser, "limit-runs", 0, m.runs).value_or(m.runs));
     m.xvfb = parser.isSet("xvfb");
     m.oneCpu = parser.isSet("one-cpu");
     m.handover = parser.isSet("handover");
