@@ -53,7 +53,6 @@ public:
     LimitRun measureLimit(const QString &limit, bool oneCpu);
 
 private:
-    std::optional<int> cpuFor(bool oneCpu) const;
     void heartbeat();
     XEvent nextEvent(Child &program, std::chrono::steady_clock::time_point by, const QString &late);
     int readScore(unsigned long window, const SpriteSheets &sheets);
@@ -62,9 +61,9 @@ private:
     QTemporaryDir m_runtime;
     std::unique_ptr<Child> m_xvfb;
     Display *m_display = nullptr;
-    pid_t m_serverPid = 0;     // 0 when the server is not a local process
-    QStringList m_environment; // for the programs started, "NAME=value"
-    bool m_oneCpu = false;
-    int m_cpu = 0; // the one processor, when the runs share one
+    pid_t m_serverPid = 0;        // 0 when the server is not a local process
+    QStringList m_environment;    // for the programs started, "NAME=value"
+    int m_cpu = 0;                // the limit's processor, when it runs with its server
+    std::optional<int> m_runsCpu; // m_cpu, when every run shares it
     QString m_oneCpuRefusal;
 };
