@@ -96,28 +96,28 @@ PlovexRun runOf(int tiles, const PresentReport &report)
 
 } // namespace
 
-Session::Session(const Options &o, std::function<void()> whileWaiting, Environment &e,
-                 QStringList &warnings)
+Session::Session(const MeasureOptions &o, std::function<void()> whileWaiting, BenchResult &r)
     : m_whileWaiting(std::move(whileWaiting))
 {
+    QString &refusal = r.oneCpuUnavailable;
     const std::vector<int> cpus = allowedCpus();
     m_cpu = cpus.empty() ? 0 : cpus.back();
     if (o.oneCpu || cpus.size() <= 1)
         m_runsCpu = m_cpu;
     if (cpus.size() <= 1) {
-        m_oneCpuRefusal = "plovex-bench has one processor: Plovex and the X server share it in "
-                          "every run, and no hand-over between processors takes place";
+        refusal = "plovex-bench has one processor: Plovex and the X server share it in "
+                  "every run, and no hand-over between processors takes place";
     } else if (o.oneCpu) {
-        m_oneCpuRefusal = "every run shares one processor (--one-cpu)";
-    } else if (!o.privateXvfb && !o.handover) {
-        m_oneCpuRefusal = "on the display in DISPLAY only with --handover, which moves its X "
-                          "server to the limit's processor for those runs";
+        refusal = "every run shares one processor (--one-cpu)";
+    } else if (!o.xvfb && !o.handover) {
+        refusal = "on the display in DISPLAY only with --handover, which moves its X "
+                  "server to the limit's processor for those runs";
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The score is read through X, so Plovex runs on X even in a Wayland session.
     env.insert("QT_QPA_PLATFORM", "xcb");
     QString display;
-    if (o.privateXvfb) {
+    if (o.xvfb) {
         m_xvfb = startXvfb(display, m_runsCpu);
         env.insert("DISPLAY", display);
         env.insert("XDG_RUNTIME_DIR", m_runtime.path());
@@ -127,16 +127,16 @@ Session::Session(const Options &o, std::function<void()> whileWaiting, Environme
     const QByteArray name = display.toLocal8Bit();
     m_display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
     if (!m_display)
-        fail(!o.privateXvfb && qEnvironmentVariableIsEmpty("DISPLAY")
+        fail(!o.xvfb && qEnvironmentVariableIsEmpty("DISPLAY")
                  ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
                  : "cannot open the X display " + QString(XDisplayName(name.constData())));
     xwindow::ignoreErrors();
     m_serverPid = serverProcess(m_display);
-    if (!m_serverPid && m_oneCpuRefusal.isEmpty())
-        m_oneCpuRefusal = "the X server is not a process of this machine";
-    e.display = o.privateXvfb ? QString("private Xvfb") : QString(DisplayString(m_display));
-    e.oneCpu = m_runsCpu.has_value();
-    warnings += gatherDisplay(e, m_display, m_serverPid);
+    if (!m_serverPid && refusal.isEmpty())
+        refusal = "the X server is not a process of this machine";
+    r.environment.display = o.xvfb ? "private Xvfb" : QString(DisplayString(m_display));
+    r.environment.oneCpu = m_runsCpu.has_value();
+    r.warnings += gatherDisplay(r.environment, m_display, m_serverPid);
 }
 
 Session::~Session()

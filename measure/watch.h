@@ -5,7 +5,7 @@
 // owner for the connection, the private Xvfb and the server's place on the processors.
 #pragma once
 
-#include "result.h"
+#include "measurement.h"
 
 #include <QTemporaryDir>
 
@@ -28,28 +28,19 @@ struct LimitUnavailable : std::runtime_error
 class Session
 {
 public:
-    struct Options
-    {
-        bool privateXvfb = false; // a private Xvfb rather than the display in DISPLAY
-        bool oneCpu = false;      // with it: Plovex, the limit and the server on one processor
-        bool handover = false;    // the display's own server may be moved for the limit
-    };
     // Connects to the display, or starts the private Xvfb, and fills the display's fields of
-    // `e`, adding warnings about it. `whileWaiting` is called often while a run goes on.
-    // Throws std::runtime_error when it cannot connect.
-    Session(const Options &options, std::function<void()> whileWaiting, Environment &e,
-            QStringList &warnings);
+    // `r`'s environment, adding warnings about it, and says in r.oneCpuUnavailable why the
+    // limit cannot also run with its X server on its processor. `whileWaiting` is called
+    // often while a run goes on. Throws std::runtime_error when it cannot connect.
+    Session(const MeasureOptions &o, std::function<void()> whileWaiting, BenchResult &r);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // Why the limit cannot also run with its X server on its processor; empty when it can.
-    const QString &oneCpuRefusal() const { return m_oneCpuRefusal; }
-
     // One whole run of `plovex`. Throws std::runtime_error with what went wrong.
     PlovexRun measurePlovex(const QString &plovex, const SpriteSheets &sheets);
     // One run of the limit program, placed as Plovex's runs are, or with the X server on its
-    // processor (`oneCpu`, where oneCpuRefusal() is empty).
+    // processor (`oneCpu`, where r.oneCpuUnavailable was left empty).
     LimitRun measureLimit(const QString &limit, bool oneCpu);
 
 private:
@@ -65,5 +56,4 @@ private:
     QStringList m_environment;    // for the programs started, "NAME=value"
     int m_cpu = 0;                // the limit's processor, when it runs with its server
     std::optional<int> m_runsCpu; // m_cpu, when every run shares it
-    QString m_oneCpuRefusal;
 };
