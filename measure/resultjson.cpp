@@ -192,48 +192,6 @@ std::vector<T> fromArray(const QJsonObject &root, const QString &key,
     return values;
 }
 
-QJsonValue frameJson(const std::optional<FrameParts> &f)
-{
-    if (!f)
-        return QJsonValue();
-    return QJsonObject{{"frame", f->frameUs},
-                       {"drawing", f->drawingUs},
-                       {"plovex_other_work", f->otherUs},
-                       {"x_server", f->serverUs},
-                       {"handover", f->handoverUs}};
-}
-
-// The verdict, for readers of the file; never read back.
-QJsonObject summaryJson(const Verdict &v)
-{
-    static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
-    const Summary &s = v.score;
-    QJsonArray programs;
-    for (const ProgramFigures &p : v.programs)
-        programs.append(QJsonObject{{"what", p.what},
-                                    {"fps", p.fps},
-                                    {"cpu_us_per_frame", jsonValue(p.clientUs)},
-                                    {"server_cpu_us_per_frame", jsonValue(p.serverUs)}});
-    return {
-        {"runs", s.runs},
-        {"median", s.median},
-        {"min", s.min},
-        {"max", s.max},
-        {"mean", s.mean},
-        {"cv_percent", s.cv * 100},
-        {"median_interval", intervalJson(s.interval)},
-        {"unstable", v.unstable},
-        {"runs_needed", v.unstable ? QJsonValue(v.runsNeeded) : QJsonValue()},
-        {"limit_fps_median", jsonValue(v.limitFps)},
-        {"percent_of_limit", v.limitFps ? QJsonValue(s.median / *v.limitFps * 100) : QJsonValue()},
-        {"one_cpu_limit_fps_median", jsonValue(v.oneCpuLimitFps)},
-        {"programs", programs},
-        {"frame_us", frameJson(v.frame)},
-        {"frame_text", v.frameText},
-        {"limited_by", QJsonObject{{"kind", kinds[int(v.limited.kind)]}, {"text", v.limited.text}}},
-    };
-}
-
 } // namespace
 
 QByteArray toJson(const BenchResult &r, const Verdict &verdict)
@@ -248,7 +206,7 @@ QByteArray toJson(const BenchResult &r, const Verdict &verdict)
              {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
              {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
              {"ended_by", kEndings[std::size_t(r.endedBy)]},
-             {"summary", summaryJson(verdict)}})
+             {"summary", verdictJson(verdict)}})
         root.insert(key, value);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -319,14 +277,4 @@ void saveFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
         fail("cannot write " + path + ": " + file.errorString());
-}
-
-QJsonObject intervalJson(const MedianInterval &i)
-{
-    return {{"low", i.low}, {"high", i.high}, {"confidence_percent", i.confidence * 100}};
-}
-
-QJsonValue jsonNumber(const std::optional<double> &figure)
-{
-    return figure ? QJsonValue(*figure) : QJsonValue();
 }

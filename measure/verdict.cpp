@@ -1,7 +1,5 @@
 #include "verdict.h"
 
-#include "resultjson.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,12 +19,6 @@ std::optional<double> median(const std::vector<Run> &runs, Figure Run::*figure)
         if (const std::optional<double> v = run.*figure)
             known.push_back(*v);
     return known.empty() ? std::nullopt : std::optional(summarise(known).median);
-}
-
-ProgramFigures limitFigures(const QString &what, const std::vector<LimitRun> &runs)
-{
-    return {what, *median(runs, &LimitRun::fps), median(runs, &LimitRun::clientCpuUs),
-            median(runs, &LimitRun::serverCpuUs)};
 }
 
 Limiter whatLimited(const BenchResult &r, const Verdict &v)
@@ -140,6 +132,16 @@ QString verdictLine(const ComparedResult &c, const ComparedResult &first, std::s
     return line;
 }
 
+QJsonObject intervalJson(const MedianInterval &i)
+{
+    return {{"low", i.low}, {"high", i.high}, {"confidence_percent", i.confidence * 100}};
+}
+
+QJsonValue jsonNumber(const std::optional<double> &figure)
+{
+    return figure ? QJsonValue(*figure) : QJsonValue();
+}
+
 } // namespace
 
 QString levelText(double share)
@@ -157,14 +159,16 @@ Verdict judge(const BenchResult &r)
     v.programs.push_back({"Plovex, " + placement, v.score.median,
                           median(r.runs, &PlovexRun::plovexCpuUs),
                           median(r.runs, &PlovexRun::serverCpuUs)});
-    if (!r.limitRuns.empty()) {
-        v.programs.push_back(limitFigures("plovex-limit, " + placement, r.limitRuns));
-        v.limitFps = v.programs.back().fps;
-    }
-    if (!r.oneCpuLimitRuns.empty()) {
-        v.programs.push_back(limitFigures("plovex-limit, one processor", r.oneCpuLimitRuns));
-        v.oneCpuLimitFps = v.programs.back().fps;
-    }
+    v.limitFps = median(r.limitRuns, &LimitRun::fps);
+    v.oneCpuLimitFps = median(r.oneCpuLimitRuns, &LimitRun::fps);
+    const std::pair<QString, const std::vector<LimitRun> *> limits[] = {
+        {"plovex-limit, " + placement, &r.limitRuns},
+        {"plovex-limit, one processor", &r.oneCpuLimitRuns}};
+    for (const auto &[what, runs] : limits)
+        if (!runs->empty())
+            v.programs.push_back({what, *median(*runs, &LimitRun::fps),
+                                  median(*runs, &LimitRun::clientCpuUs),
+                                  median(*runs, &LimitRun::serverCpuUs)});
     // On one processor already, the limit runs themselves show a frame without the hand-over.
     const std::vector<LimitRun> &reference = r.environment.oneCpu ? r.limitRuns : r.oneCpuLimitRuns;
     v.frame = frameParts(v.score.median, r.runs, r.limitRuns, reference);
@@ -225,6 +229,41 @@ Comparison compareResults(const std::vector<BenchResult> &results, const QString
         r.line = verdictLine(r, c.results.front(), p.size());
     }
     return c;
+}
+
+QJsonObject verdictJson(const Verdict &v)
+{
+    static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
+    const Summary &s = v.score;
+    QJsonArray programs;
+    for (const ProgramFigures &p : v.programs)
+        programs.append(QJsonObject{{"what", p.what},
+                                    {"fps", p.fps},
+                                    {"cpu_us_per_frame", jsonNumber(p.clientUs)},
+                                    {"server_cpu_us_per_frame", jsonNumber(p.serverUs)}});
+    return {
+        {"runs", s.runs},
+        {"median", s.median},
+        {"min", s.min},
+        {"max", s.max},
+        {"mean", s.mean},
+        {"cv_percent", s.cv * 100},
+        {"median_interval", intervalJson(s.interval)},
+        {"unstable", v.unstable},
+        {"runs_needed", v.unstable ? QJsonValue(v.runsNeeded) : QJsonValue()},
+        {"limit_fps_median", jsonNumber(v.limitFps)},
+        {"percent_of_limit", v.limitFps ? QJsonValue(s.median / *v.limitFps * 100) : QJsonValue()},
+        {"one_cpu_limit_fps_median", jsonNumber(v.oneCpuLimitFps)},
+        {"programs", programs},
+        {"frame_us", v.frame ? QJsonValue(QJsonObject{{"frame", v.frame->frameUs},
+                                                      {"drawing", v.frame->drawingUs},
+                                                      {"plovex_other_work", v.frame->otherUs},
+                                                      {"x_server", v.frame->serverUs},
+                                                      {"handover", v.frame->handoverUs}})
+                             : QJsonValue()},
+        {"frame_text", v.frameText},
+        {"limited_by", QJsonObject{{"kind", kinds[int(v.limited.kind)]}, {"text", v.limited.text}}},
+    };
 }
 
 QByteArray comparisonJson(const Comparison &c)

@@ -8,6 +8,8 @@
 
 #include "result.h"
 
+#include <QJsonObject>
+
 // What held the score down: the display's refresh rate, or whichever of Plovex and the X
 // server used more processor time per frame.
 struct Limiter
@@ -91,5 +93,7 @@ constexpr int kComparisonSchemaVersion = 1;
 Comparison compareResults(const std::vector<BenchResult> &results, const QStringList &names,
                           bool force, std::optional<double> failIfSlower);
 
+// The verdict as JSON, the "summary" of a result's file for its readers; never read back.
+QJsonObject verdictJson(const Verdict &verdict);
 // The comparison's figures as JSON, for readers of a file or of standard output.
 QByteArray comparisonJson(const Comparison &comparison);
