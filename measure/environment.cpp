@@ -237,20 +237,19 @@ QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid)
                         "travels through the socket");
     // The window manager's and the compositing manager's names, or "none".
     using namespace xwindow;
+    const int screen = DefaultScreen(d);
     const auto check = numbers(d, DefaultRootWindow(d), atom(d, "_NET_SUPPORTING_WM_CHECK"));
     const Window wm = check.empty() ? 0 : Window(check.front());
     e.windowManager = wm ? name(d, wm) : QString();
     if (e.windowManager.isEmpty())
         e.windowManager = wm ? "unnamed" : "none";
-    const QByteArray selection = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(d));
+    const QByteArray selection = "_NET_WM_CM_S" + QByteArray::number(screen);
     const Window compositor = XGetSelectionOwner(d, atom(d, selection.constData()));
     e.compositor = compositor ? name(d, compositor) : "none";
     if (compositor && e.compositor.isEmpty())
         e.compositor = e.windowManager != "none" ? e.windowManager : "running, unnamed";
-    e.screen = QString("%1x%2")
-                   .arg(DisplayWidth(d, DefaultScreen(d)))
-                   .arg(DisplayHeight(d, DefaultScreen(d)));
-    e.depth = DefaultDepth(d, DefaultScreen(d));
+    e.screen = QString("%1x%2").arg(DisplayWidth(d, screen)).arg(DisplayHeight(d, screen));
+    e.depth = DefaultDepth(d, screen);
     e.refreshHz = refreshRate(d);
     e.scale = scaleSettings(d);
     return warnings;

@@ -41,19 +41,16 @@ struct Scale
 
 Scale scaleFor(const std::vector<PictureRow> &rows)
 {
-    double low = INFINITY, high = -INFINITY;
+    std::vector<double> values;
     for (const PictureRow &row : rows) {
-        for (const double v : row.scores) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-        if (row.limit) {
-            low = std::min(low, *row.limit);
-            high = std::max(high, *row.limit);
-        }
+        values.insert(values.end(), row.scores.begin(), row.scores.end());
+        if (row.limit)
+            values.push_back(*row.limit);
     }
-    if (!(low <= high))
+    if (values.empty())
         return {};
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    const double low = *lowest, high = *highest;
     const double rough = std::max(high - low, std::max(1.0, high * 0.02)) / 5;
     const double magnitude = std::pow(10, std::floor(std::log10(rough)));
     double step = magnitude;

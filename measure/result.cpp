@@ -1,6 +1,5 @@
 #include "result.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -47,8 +46,14 @@ std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
     const int done = int(scores.size());
     if (!precision)
         return done >= runs ? std::optional(EndedBy::Runs) : std::nullopt;
-    if (done >= runs && medianPinned(summarise(scores), *precision / 100))
-        return EndedBy::Precision;
+    if (done >= runs) {
+        // Pinned: the median's interval reaches the level and lies within the precision of it.
+        const Summary s = summarise(scores);
+        const double within = *precision / 100 * s.median;
+        if (s.interval.confidence >= kConfidenceLevel && s.median - s.interval.low <= within &&
+            s.interval.high - s.median <= within)
+            return EndedBy::Precision;
+    }
     return done >= maxRuns ? std::optional(EndedBy::MaxRuns) : std::nullopt;
 }
 

@@ -105,8 +105,8 @@ struct BenchResult
 std::vector<double> scores(const BenchResult &result);
 
 // What ends the runs once these `scores` are measured: the `runs` asked for; or, with a
-// `precision` (per cent), the median pinned to it from `runs` on, or `maxRuns`. Nothing
-// while they go on.
+// `precision` (per cent), the median pinned to ±`precision` % from `runs` on (its 95 %
+// interval within that of it), or `maxRuns`. Nothing while they go on.
 std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
                                std::optional<double> precision, int maxRuns);
 

@@ -118,13 +118,6 @@ Summary summarise(std::vector<double> values)
     return s;
 }
 
-bool medianPinned(const Summary &s, double precision)
-{
-    return s.interval.confidence >= kConfidenceLevel &&
-           s.median - s.interval.low <= precision * s.median &&
-           s.interval.high - s.median <= precision * s.median;
-}
-
 int fewestRunsFor(double level)
 {
     int n = 1;

@@ -36,10 +36,6 @@ Summary summarise(std::vector<double> values);
 // The fewest runs whose min to max reaches `level`: six at 95 %.
 int fewestRunsFor(double level);
 
-// Whether the median's interval reaches kConfidenceLevel and lies within ±`precision` (a
-// share, 0.025 for 2.5 %) of it: the rule on which runs stop when a precision is asked for.
-bool medianPinned(const Summary &s, double precision);
-
 // Runs after which the median's 95 % interval spans about half the unstable threshold
 // either side of it, for a series that varies by cv, so that a difference of the threshold
 // between two machines shows. At least fewestRunsFor.

@@ -66,13 +66,11 @@ std::optional<FrameParts> frameParts(double score, const std::vector<PlovexRun> 
         return std::nullopt;
     const auto [plovex, plovexServer, client, server, oneClient, oneServer, drawing] = figures;
     const auto tenth = [](double us) { return std::round(us * 10) / 10; };
-    FrameParts f;
-    f.frameUs = tenth(1e6 / score);
-    f.drawingUs = *drawing;
-    f.otherUs = tenth(*plovex - *client + *oneClient - *drawing);
-    f.serverUs = tenth(*oneServer + *plovexServer - *server);
-    f.handoverUs = std::max(0.0, tenth(f.frameUs - f.drawingUs - f.otherUs - f.serverUs));
-    return f;
+    const double frame = tenth(1e6 / score),
+                 otherWork = tenth(*plovex - *client + *oneClient - *drawing),
+                 serverWork = tenth(*oneServer + *plovexServer - *server);
+    return FrameParts{frame, *drawing, otherWork, serverWork,
+                      std::max(0.0, tenth(frame - *drawing - otherWork - serverWork))};
 }
 
 QString dominantPart(const FrameParts &f)
