@@ -24,7 +24,7 @@ public:
     // std::runtime_error when it cannot start.
     Child(const QString &program, const QStringList &arguments, const QStringList &environment,
           std::optional<int> cpu = std::nullopt);
-    ~Child(); // ends the program if it still runs
+    ~Child() { end(); } // ends the program if it still runs
     Child(const Child &) = delete;
     Child &operator=(const Child &) = delete;
 

@@ -31,14 +31,14 @@ public:
     // Plovex's run `run` (from 1), and what runs in it now: one of the programs' runs.
     void begin(int run, const QString &what)
     {
+        const MeasureOptions &o = m_options;
         // The runs planned, or at most; the limit's twice where it runs on one processor too.
-        m_steps = (m_options.precision ? m_options.maxRuns : m_options.runs) +
-                  m_options.limitRuns * (m_result.oneCpuUnavailable.isEmpty() ? 2 : 1);
+        m_steps = (o.precision ? o.maxRuns : o.runs) +
+                  o.limitRuns * (m_result.oneCpuUnavailable.isEmpty() ? 2 : 1);
         ++m_done;
-        const std::optional<double> &precision = m_options.precision;
-        m_what = (precision
-                      ? QString("run %1, until the median is within ±%2 %").arg(run).arg(*precision)
-                      : QString("run %1 of %2").arg(run).arg(m_options.runs)) +
+        m_what = QString("run %1").arg(run) +
+                 (o.precision ? QString(", until the median is within ±%1 %").arg(*o.precision)
+                              : QString(" of %1").arg(o.runs)) +
                  ": " + what;
         m_shown = {};
         tick();

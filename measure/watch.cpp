@@ -1,6 +1,5 @@
 #include "watch.h"
 
-#include "child.h"
 #include "environment.h"
 #include "layout.h"
 #include "limitreport.h"
@@ -142,12 +141,6 @@ Session::Session(const MeasureOptions &o, std::function<void()> whileWaiting, Be
 Session::~Session()
 {
     XCloseDisplay(m_display);
-}
-
-void Session::heartbeat()
-{
-    throwIfInterrupted();
-    m_whileWaiting();
 }
 
 // The next X event, looking at the program and the interrupt while none comes. Throws when

@@ -5,6 +5,7 @@
 // owner for the connection, the private Xvfb and the server's place on the processors.
 #pragma once
 
+#include "child.h"
 #include "measurement.h"
 
 #include <QTemporaryDir>
@@ -13,7 +14,6 @@
 #include <memory>
 #include <stdexcept>
 
-class Child;
 struct SpriteSheets;
 typedef struct _XDisplay Display;
 typedef union _XEvent XEvent;
@@ -44,7 +44,11 @@ public:
     LimitRun measureLimit(const QString &limit, bool oneCpu);
 
 private:
-    void heartbeat();
+    void heartbeat()
+    {
+        throwIfInterrupted();
+        m_whileWaiting();
+    }
     XEvent nextEvent(Child &program, std::chrono::steady_clock::time_point by, const QString &late);
     int readScore(unsigned long window, const SpriteSheets &sheets);
 
