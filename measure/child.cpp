@@ -125,7 +125,7 @@ bool interrupted()
 void throwIfInterrupted()
 {
     if (interrupted())
-        throw Interrupted();
+        throw std::runtime_error("interrupted");
 }
 
 std::vector<int> allowedCpus()

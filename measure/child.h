@@ -54,13 +54,8 @@ private:
     QByteArray m_output;
 };
 
-// Thrown where plovex-bench notices an interrupt, so that everything it started is ended
-// on the way out.
-struct Interrupted : std::runtime_error
-{
-    Interrupted() : std::runtime_error("interrupted") {}
-};
-// From now on Ctrl-C, SIGTERM and SIGHUP only mark plovex-bench interrupted.
+// From now on Ctrl-C, SIGTERM and SIGHUP only mark plovex-bench interrupted. Where it looks,
+// it throws std::runtime_error, so that everything it started is ended on the way out.
 void catchInterrupts();
 bool interrupted();
 void throwIfInterrupted();

@@ -34,13 +34,11 @@ QString cpuModel()
     // /proc files have no size, so read to the end rather than test for it.
     const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
     // x86 names its model; many ARM kernels only name the board or the core.
-    for (const QString key : {"model name", "Hardware", "Model", "cpu model"}) {
-        for (const QString &line : lines) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0 && line.left(colon).trimmed() == key)
+    for (const QString key : {"model name", "Hardware", "Model", "cpu model"})
+        for (const QString &line : lines)
+            if (const qsizetype colon = line.indexOf(':');
+                colon > 0 && line.left(colon).trimmed() == key)
                 return line.mid(colon + 1).simplified();
-        }
-    }
     return "unknown";
 }
 
@@ -69,12 +67,11 @@ QString powerSource()
 {
     bool battery = false, discharging = false;
     const QDir dir("/sys/class/power_supply");
-    for (const QString &supply : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString &supply : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
         if (readLine(dir.filePath(supply + "/type")) == "Battery") {
             battery = true;
             discharging |= readLine(dir.filePath(supply + "/status")) == "Discharging";
         }
-    }
     // A battery that is charging, full or not charging is one on mains power.
     return discharging ? "battery" : battery ? "mains" : "no battery";
 }
@@ -147,10 +144,9 @@ QString scaleSettings(Display *d)
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name :
          {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
-          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_FONT_DPI", "GDK_SCALE", "GDK_DPI_SCALE"}) {
+          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_FONT_DPI", "GDK_SCALE", "GDK_DPI_SCALE"})
         if (env.contains(name))
             set.append(QString(name) + "=" + env.value(name));
-    }
     return set.isEmpty() ? "none" : set.join(' ');
 }
 

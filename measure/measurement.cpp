@@ -177,8 +177,6 @@ BenchResult measureResult(const MeasureOptions &o)
                 return r;
             }
         }
-    } catch (const Interrupted &) {
-        throw;
     } catch (const std::runtime_error &e) {
         fail(stage + ": " + QString::fromStdString(e.what()));
     }

@@ -25,16 +25,15 @@ Limiter whatLimited(const BenchResult &r, const Verdict &v)
 {
     static constexpr const char *fractions[] = {"", "half of ", "a third of ", "a quarter of "};
     const std::optional<double> &hz = r.environment.refreshHz;
-    for (int k = 1; hz && *hz > 0 && k <= 4; ++k) {
-        const double capped = *hz / k;
-        if (std::abs(v.score.median - capped) <= std::max(1.0, 0.02 * capped))
+    for (int k = 1; hz && *hz > 0 && k <= 4; ++k)
+        if (const double capped = *hz / k;
+            std::abs(v.score.median - capped) <= std::max(1.0, 0.02 * capped))
             return {Limiter::Kind::RefreshCap,
                     QString("the median sits at %1the display's refresh rate (%2 Hz): vsync or a "
                             "compositor held the frames back, so this score does not rank the "
                             "machine")
                         .arg(fractions[k - 1])
                         .arg(*hz, 0, 'f', 1)};
-    }
     const ProgramFigures &plovex = v.programs.front();
     if (!plovex.clientUs || !plovex.serverUs)
         return {Limiter::Kind::Unknown,
