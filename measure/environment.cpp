@@ -179,8 +179,8 @@ QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample)
     if (e.busyBeforePercent > kBusyWarningPercent)
         warnings.append(QString("other programs kept %1 % of the processor busy before the "
                                 "first run (load average %2); close them for a fair score")
-                            .arg(e.busyBeforePercent, 0, 'f', 0)
-                            .arg(e.loadAverage, 0, 'f', 2));
+                            .arg(QString::number(e.busyBeforePercent, 'f', 0),
+                                 QString::number(e.loadAverage, 'f', 2)));
     return warnings;
 }
 
@@ -222,9 +222,8 @@ QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid)
     QStringList warnings;
     e.platform = "xcb";
     const QString program = readLine(QString("/proc/%1/comm").arg(serverPid)); // none for 0
-    e.xServer = QString("%1%2 %3")
-                    .arg(program.isEmpty() ? program : program + ", ", ServerVendor(d))
-                    .arg(VendorRelease(d));
+    e.xServer = QString("%1%2 %3").arg(program.isEmpty() ? program : program + ", ",
+                                       ServerVendor(d), QString::number(VendorRelease(d)));
     // Asked by name: the extension's own query complains on standard error when it is missing.
     int opcode = 0, event = 0, error = 0;
     e.mitShm = XQueryExtension(d, "MIT-SHM", &opcode, &event, &error);

@@ -53,8 +53,8 @@ public:
         QString line = m_what + ", " + minutes(now - m_start) + " gone";
         if (m_done > 0) // the steps done so far give the pace
             line += QString(", %1 %2 left")
-                        .arg(m_options.precision ? "at most" : "about")
-                        .arg(minutes((now - m_start) / m_done * std::max(0, m_steps - m_done)));
+                        .arg(m_options.precision ? "at most" : "about",
+                             minutes((now - m_start) / m_done * std::max(0, m_steps - m_done)));
         std::fprintf(stderr, "\r\033[K%s", qPrintable(line));
         std::fflush(stderr);
     }
@@ -95,8 +95,7 @@ void warnIfBusy(BenchResult &r, Progress &progress, const std::optional<double> 
     if (!other || *other <= kBusyWarningPercent)
         return;
     r.warnings.append(QString("other programs took %1 % of the processor during %2")
-                          .arg(*other, 0, 'f', 0)
-                          .arg(during));
+                          .arg(QString::number(*other, 'f', 0), during));
     warn(progress, r.warnings.back());
 }
 

@@ -58,10 +58,8 @@ std::optional<double> number(const QCommandLineParser &parser, const QString &na
     const double n = parser.value(name).toDouble(&ok);
     if (!ok || !(n >= min && n <= max) || (whole && n != int(n)))
         throw UsageError(QString("--%1 takes a %2 from %3 to %4, not '%5'")
-                             .arg(name, whole ? "whole number" : "number")
-                             .arg(min)
-                             .arg(max)
-                             .arg(parser.value(name)));
+                             .arg(name, whole ? "whole number" : "number", QString::number(min),
+                                  QString::number(max), parser.value(name)));
     return n;
 }
 

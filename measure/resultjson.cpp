@@ -224,8 +224,7 @@ BenchResult resultFromJson(const QByteArray &json)
     read(root.value("schema_version"), "schema_version", version);
     if (version != kResultSchemaVersion)
         fail(QString("schema version %1; this plovex-bench reads version %2")
-                 .arg(version)
-                 .arg(kResultSchemaVersion));
+                 .arg(QString::number(version), QString::number(kResultSchemaVersion)));
 
     BenchResult r = fromObject<BenchResult>(root, "", kResultFields);
     r.environment =
@@ -242,9 +241,8 @@ BenchResult resultFromJson(const QByteArray &json)
         // The tiles' four digits and the frames settle the rest, as when the run was read.
         if (scoreFromTiles(r.runs[i].score % 10000, r.runs[i].frames) != r.runs[i].score)
             fail(QString("runs[%1].score, %2, is not what %3 frames in a run of 8.8 s give")
-                     .arg(i)
-                     .arg(r.runs[i].score)
-                     .arg(r.runs[i].frames));
+                     .arg(QString::number(i), QString::number(r.runs[i].score),
+                          QString::number(r.runs[i].frames)));
     r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
     if (!root.contains("ended_by")) // older files: the runs asked for, nothing on one processor
         return r;

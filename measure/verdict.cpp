@@ -32,8 +32,7 @@ Limiter whatLimited(const BenchResult &r, const Verdict &v)
                     QString("the median sits at %1the display's refresh rate (%2 Hz): vsync or a "
                             "compositor held the frames back, so this score does not rank the "
                             "machine")
-                        .arg(fractions[k - 1])
-                        .arg(*hz, 0, 'f', 1)};
+                        .arg(fractions[k - 1], QString::number(*hz, 'f', 1))};
     const ProgramFigures &plovex = v.programs.front();
     if (!plovex.clientUs || !plovex.serverUs)
         return {Limiter::Kind::Unknown,
@@ -42,10 +41,10 @@ Limiter whatLimited(const BenchResult &r, const Verdict &v)
     const bool plovexMore = c >= s;
     return {plovexMore ? Limiter::Kind::Plovex : Limiter::Kind::XServer,
             QString("%1 used more processor time per frame (%2 us against %3's %4 us)")
-                .arg(plovexMore ? "Plovex" : "the X server")
-                .arg(plovexMore ? c : s, 0, 'f', 1)
-                .arg(plovexMore ? "the X server" : "Plovex")
-                .arg(plovexMore ? s : c, 0, 'f', 1)};
+                .arg(plovexMore ? "Plovex" : "the X server",
+                     QString::number(plovexMore ? c : s, 'f', 1),
+                     plovexMore ? "the X server" : "Plovex",
+                     QString::number(plovexMore ? s : c, 'f', 1))};
 }
 
 // Plovex's frame from its own figures, the limit's in the same placement and the limit's on
@@ -83,10 +82,8 @@ QString dominantPart(const FrameParts &f)
     const auto &[us, name] = *std::max_element(std::begin(parts), std::end(parts),
                                                [](auto &l, auto &r) { return l.first < r.first; });
     return QString("%1 dominates: %2 of the frame's %3 us (%4 %).")
-        .arg(name)
-        .arg(us, 0, 'f', 0)
-        .arg(f.frameUs, 0, 'f', 0)
-        .arg(100 * us / f.frameUs, 0, 'f', 0);
+        .arg(name, QString::number(us, 'f', 0), QString::number(f.frameUs, 'f', 0),
+             QString::number(100 * us / f.frameUs, 'f', 0));
 }
 
 QString pValues(const ComparedResult &c, std::size_t tests)
@@ -97,8 +94,7 @@ QString pValues(const ComparedResult &c, std::size_t tests)
     QString text = p(c.test->p);
     if (tests > 1)
         text += QString("; %1 after Holm's correction for %2 comparisons")
-                    .arg(p(c.correctedP))
-                    .arg(tests);
+                    .arg(p(c.correctedP), QString::number(tests));
     return text + (c.test->exact ? ", exact Mann-Whitney test"
                                  : ", Mann-Whitney test, normal approximation");
 }
@@ -122,10 +118,9 @@ QString verdictLine(const ComparedResult &c, const ComparedResult &first, std::s
     if (smallest >= kSignificance)
         line += QString("   with %1 and %2 runs no difference can reach %3 (the smallest possible "
                         "p is %4); measure at least %5 runs each\n")
-                    .arg(n1)
-                    .arg(n2)
-                    .arg(levelText(kSignificance), QString::number(smallest, 'f', 3))
-                    .arg(fewestRunsToReach(kSignificance / double(tests)));
+                    .arg(QString::number(n1), QString::number(n2), levelText(kSignificance),
+                         QString::number(smallest, 'f', 3),
+                         QString::number(fewestRunsToReach(kSignificance / double(tests))));
     return line;
 }
 
