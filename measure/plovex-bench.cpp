@@ -63,7 +63,15 @@ std::optional<double> number(const QCommandLineParser &parser, const QString &na
     return n;
 }
 
-void addOptions(QCommandLineParser &parser)
+void forbid(const QCommandLineParser &parser, std::initializer_list<const char *> names,
+            const QString &because)
+{
+    for (const char *name : names)
+        if (parser.isSet(name))
+            throw UsageError(QString("--%1 has no place %2").arg(name, because));
+}
+
+Options parse(QCommandLineParser &parser, const QStringList &arguments)
 {
     parser.setApplicationDescription(
         "Measures Plovex several times: its score, how sure it is, how close it comes to this "
@@ -84,19 +92,6 @@ void addOptions(QCommandLineParser &parser)
         {"fail-if-slower", "Exit with status 3 if a result is significantly slower by > P %.", "P"},
     });
     parser.addPositionalArgument("A.json B.json [C.json ...]", "With --compare: the results.");
-}
-
-void forbid(const QCommandLineParser &parser, std::initializer_list<const char *> names,
-            const QString &because)
-{
-    for (const char *name : names)
-        if (parser.isSet(name))
-            throw UsageError(QString("--%1 has no place %2").arg(name, because));
-}
-
-Options parse(QCommandLineParser &parser, const QStringList &arguments)
-{
-    addOptions(parser);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments))

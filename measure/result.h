@@ -1,5 +1,5 @@
 // A bench result: the machine it was measured on and every run, as plovex-bench measures,
-// saves (resultjson.h), judges (verdict.h) and compares them (comparison.h).
+// saves (resultjson.h), judges and compares them (verdict.h).
 #pragma once
 
 #include "statistics.h"

@@ -93,13 +93,12 @@ constexpr std::array<Field<R>, 4> kResultFields{{
 constexpr std::array<const char *, 3> kEndings{"runs", "precision", "max-runs"};
 static_assert(std::size_t(EndedBy::MaxRuns) == kEndings.size() - 1);
 
-template <class V> QJsonValue jsonValue(const std::optional<V> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
 template <class V> QJsonValue jsonValue(const V &v)
 {
-    return QJsonValue(v);
+    if constexpr (requires { v.has_value(); })
+        return v ? QJsonValue(*v) : QJsonValue();
+    else
+        return QJsonValue(v);
 }
 
 template <class T> QJsonObject toObject(const T &value, std::span<const Field<T>> fields)

@@ -103,15 +103,14 @@ Session::Session(const MeasureOptions &o, std::function<void()> whileWaiting, Be
     m_cpu = cpus.empty() ? 0 : cpus.back();
     if (o.oneCpu || cpus.size() <= 1)
         m_runsCpu = m_cpu;
-    if (cpus.size() <= 1) {
+    if (cpus.size() <= 1)
         refusal = "plovex-bench has one processor: Plovex and the X server share it in "
                   "every run, and no hand-over between processors takes place";
-    } else if (o.oneCpu) {
+    else if (o.oneCpu)
         refusal = "every run shares one processor (--one-cpu)";
-    } else if (!o.xvfb && !o.handover) {
+    else if (!o.xvfb && !o.handover)
         refusal = "on the display in DISPLAY only with --handover, which moves its X "
                   "server to the limit's processor for those runs";
-    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The score is read through X, so Plovex runs on X even in a Wayland session.
     env.insert("QT_QPA_PLATFORM", "xcb");
