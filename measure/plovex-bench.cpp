@@ -138,15 +138,6 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
     return o;
 }
 
-// Tried before any work, so that an output that cannot be written fails first.
-void probeOutputs(const Options &o)
-{
-    for (const QString &path : {o.json, o.svg})
-        if (QSaveFile probe(path);
-            !path.isEmpty() && path != "-" && !probe.open(QIODevice::WriteOnly))
-            throw UsageError("cannot write " + path + ": " + probe.errorString());
-}
-
 // The table on standard output, unless the JSON goes there; then the JSON and the picture.
 void output(const Options &o, const QString &table, const QByteArray &json, const std::string &svg)
 {
@@ -200,7 +191,11 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     try {
         const Options options = parse(parser, QCoreApplication::arguments());
-        probeOutputs(options);
+        // Tried before any work, so that an output that cannot be written fails first.
+        for (const QString &path : {options.json, options.svg})
+            if (QSaveFile probe(path);
+                !path.isEmpty() && path != "-" && !probe.open(QIODevice::WriteOnly))
+                throw UsageError("cannot write " + path + ": " + probe.errorString());
         return options.compare.isEmpty() ? measure(options) : compare(options);
     } catch (const UsageError &e) {
         return message(kBadUse, QString::fromStdString(e.what()) + " (see plovex-bench --help)");

@@ -192,11 +192,7 @@ Comparison compareResults(const std::vector<BenchResult> &results, const QString
         return c;
     std::vector<double> p;
     for (std::size_t i = 0; i < results.size(); ++i) {
-        ComparedResult r;
-        r.label = labels[qsizetype(i)];
-        r.name = names[qsizetype(i)];
-        r.result = results[i];
-        r.verdict = judge(results[i]);
+        ComparedResult r{labels[qsizetype(i)], names[qsizetype(i)], results[i], judge(results[i])};
         if (i > 0) {
             const ComparedResult &first = c.results.front();
             r.ratio = first.verdict.score.median > 0

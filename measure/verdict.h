@@ -65,12 +65,12 @@ struct ComparedResult
     Verdict verdict;
     double ratio = 1; // median over the first's
     // Against the first; none for the first itself.
-    std::optional<RankTest> test;
+    std::optional<RankTest> test = {};
     double correctedP = 1; // the test's p after Holm's correction
     bool significant = false;
     bool faster = false; // with `significant`: the rank test's direction
     bool failsGate = false;
-    QString line; // the verdict on it, one line, and what more runs could tell
+    QString line = {}; // the verdict on it, one line, and what more runs could tell
 };
 
 struct Comparison
