@@ -135,9 +135,7 @@ QString limitLines(const BenchResult &r, const Verdict &v)
 
 PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &v)
 {
-    const Summary &s = v.score;
-    return {name.toStdString(),    scores(r), s.median, s.interval.low, s.interval.high,
-            s.interval.confidence, v.limitFps};
+    return {name.toStdString(), scores(r), v.score, v.limitFps};
 }
 
 } // namespace
