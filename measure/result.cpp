@@ -57,7 +57,7 @@ std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
     return done >= maxRuns ? std::optional(EndedBy::MaxRuns) : std::nullopt;
 }
 
-QStringList environmentDifferences(const std::vector<const Environment *> &environments,
+QStringList environmentDifferences(const std::vector<BenchResult> &results,
                                    const QStringList &labels)
 {
     QStringList differences;
@@ -65,8 +65,8 @@ QStringList environmentDifferences(const std::vector<const Environment *> &envir
         // Each value with the results that have it, in the order they first appear.
         QStringList values;
         std::vector<QStringList> having;
-        for (std::size_t i = 0; i < environments.size(); ++i) {
-            const QString value = text(*environments[i]);
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const QString value = text(results[i].environment);
             if (value.isEmpty())
                 continue;
             if (!values.contains(value)) {

@@ -112,6 +112,6 @@ std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
 
 // Fields that change scores and in which results differ, one line a field with each value
 // and the results that have it: "X server: Xvfb ... in A and C, Xorg ... in B". `labels`
-// names the results in the order of `environments`.
-QStringList environmentDifferences(const std::vector<const Environment *> &environments,
+// names the `results` in their order.
+QStringList environmentDifferences(const std::vector<BenchResult> &results,
                                    const QStringList &labels);

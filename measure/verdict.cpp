@@ -180,13 +180,10 @@ Comparison compareResults(const std::vector<BenchResult> &results, const QString
 {
     Comparison c;
     c.failIfSlower = failIfSlower;
-    std::vector<const Environment *> environments;
     QStringList labels;
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        environments.push_back(&results[i].environment);
+    for (std::size_t i = 0; i < results.size(); ++i)
         labels.append(QString(QChar('A' + int(i))));
-    }
-    c.differences = environmentDifferences(environments, labels);
+    c.differences = environmentDifferences(results, labels);
     c.refused = !c.differences.isEmpty() && !force;
     if (c.refused)
         return c;
