@@ -93,7 +93,7 @@ int fewestRunsFor(double level)
 int runsNeeded(double cv)
 {
     // The two-sided normal quantile of kConfidenceLevel.
-    constexpr double z = 1.959964;
+    constexpr double z = 1.959963984540054;
     // For normal scores the median's variance is pi/2 times the mean's.
     const double n = std::numbers::pi / 2 * std::pow(z * cv / (kUnstableCv / 2), 2);
     return std::max(fewestRunsFor(kConfidenceLevel), int(std::ceil(n)));
