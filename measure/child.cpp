@@ -44,11 +44,6 @@ Child::Child(const QString &program, const QStringList &arguments, const QString
     m_pid = pid_t(m_process.processId());
 }
 
-Child::~Child()
-{
-    end();
-}
-
 void Child::readOutput(std::chrono::milliseconds wait)
 {
     if (m_process.state() == QProcess::Running && !m_process.bytesAvailable())
@@ -130,7 +125,7 @@ bool interrupted()
 void throwIfInterrupted()
 {
     if (interrupted())
-        throw Interrupted();
+        throw std::runtime_error("interrupted");
 }
 
 std::vector<int> allowedCpus()

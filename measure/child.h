@@ -24,7 +24,7 @@ public:
     // std::runtime_error when it cannot start.
     Child(const QString &program, const QStringList &arguments, const QStringList &environment,
           std::optional<int> cpu = std::nullopt);
-    ~Child(); // ends the program if it still runs
+    ~Child() { end(); } // ends the program if it still runs
     Child(const Child &) = delete;
     Child &operator=(const Child &) = delete;
 
@@ -54,13 +54,8 @@ private:
     QByteArray m_output;
 };
 
-// Thrown where plovex-bench notices an interrupt, so that everything it started is ended
-// on the way out.
-struct Interrupted : std::runtime_error
-{
-    Interrupted() : std::runtime_error("interrupted") {}
-};
-// From now on Ctrl-C, SIGTERM and SIGHUP only mark plovex-bench interrupted.
+// From now on Ctrl-C, SIGTERM and SIGHUP only mark plovex-bench interrupted. Where it looks,
+// it throws std::runtime_error, so that everything it started is ended on the way out.
 void catchInterrupts();
 bool interrupted();
 void throwIfInterrupted();

@@ -1,8 +1,7 @@
-// The machine a result is measured on: processor, frequency governor, power source,
-// kernel, load, and the settings that scale windows; and processor time read from /proc, as
-// anyone may read another program's: a process's own time, the machine's in all, and what
-// that says per frame and about other programs. The X display's own facts are gathered
-// where the display is watched (display.h).
+// The machine and the X display a result is measured on: processor, frequency governor,
+// power source, kernel and load; the X server, its managers, screen and scale settings; and
+// processor time read from /proc, as anyone may read another program's: a process's own
+// time, the machine's in all, and what that says per frame and about other programs.
 #pragma once
 
 #include "result.h"
@@ -13,6 +12,8 @@
 #include <optional>
 #include <sys/types.h>
 
+typedef struct _XDisplay Display;
+
 // Other programs busier than this, in per cent of all cores, before or during a run get
 // a warning: they take turns with Plovex and the X server.
 constexpr double kBusyWarningPercent = 10;
@@ -22,9 +23,12 @@ constexpr double kBusyWarningPercent = 10;
 // saving, other programs using the processor.
 QStringList gatherMachine(Environment &e, std::chrono::milliseconds busySample);
 
-// The scale settings a desktop may set for toolkits, "NAME=value" joined by spaces, or
-// "none"; `xftDpi` is the X resource's value when there is one.
-QString scaleSettings(const QString &xftDpi);
+// The X server's process, from the peer of the connection's local socket; 0 when the server
+// is not a local process.
+pid_t serverProcess(Display *d);
+// Fills the display's fields of `e` (server, MIT-SHM, window manager, compositor, screen,
+// refresh rate, scale) and returns warnings about it.
+QStringList gatherDisplay(Environment &e, Display *d, pid_t serverPid);
 
 // Jiffies of all cores together since boot, from /proc/stat. Busy time includes what the
 // host took from a virtual machine (steal), which a run loses just the same.
@@ -33,7 +37,6 @@ struct ProcessorTimes
     double busy = 0;
     double total = 0;
 };
-ProcessorTimes processorTimes();
 
 // Everything sampled at one moment of a run: the program's and the X server's utime +
 // stime in clock ticks (unknown for a process that is not local or not readable).

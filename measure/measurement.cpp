@@ -25,18 +25,20 @@ using Clock = std::chrono::steady_clock;
 class Progress
 {
 public:
-    explicit Progress(const MeasureOptions &o) : m_options(o) {}
+    Progress(const MeasureOptions &o, const BenchResult &r) : m_options(o), m_result(r) {}
     ~Progress() { clear(); }
 
-    // Plovex's run `run` (from 1), and what runs in it now, one step of `steps` (at most).
-    void begin(int run, const QString &what, int steps)
+    // Plovex's run `run` (from 1), and what runs in it now: one of the programs' runs.
+    void begin(int run, const QString &what)
     {
-        m_steps = steps;
+        const MeasureOptions &o = m_options;
+        // The runs planned, or at most; the limit's twice where it runs on one processor too.
+        m_steps = (o.precision ? o.maxRuns : o.runs) +
+                  o.limitRuns * (m_result.oneCpuUnavailable.isEmpty() ? 2 : 1);
         ++m_done;
-        const std::optional<double> &precision = m_options.precision;
-        m_what = (precision
-                      ? QString("run %1, until the median is within ±%2 %").arg(run).arg(*precision)
-                      : QString("run %1 of %2").arg(run).arg(m_options.runs)) +
+        m_what = QString("run %1").arg(run) +
+                 (o.precision ? QString(", until the median is within ±%1 %").arg(*o.precision)
+                              : QString(" of %1").arg(o.runs)) +
                  ": " + what;
         m_shown = {};
         tick();
@@ -51,8 +53,8 @@ public:
         QString line = m_what + ", " + minutes(now - m_start) + " gone";
         if (m_done > 0) // the steps done so far give the pace
             line += QString(", %1 %2 left")
-                        .arg(m_options.precision ? "at most" : "about")
-                        .arg(minutes((now - m_start) / m_done * std::max(0, m_steps - m_done)));
+                        .arg(m_options.precision ? "at most" : "about",
+                             minutes((now - m_start) / m_done * std::max(0, m_steps - m_done)));
         std::fprintf(stderr, "\r\033[K%s", qPrintable(line));
         std::fflush(stderr);
     }
@@ -71,6 +73,7 @@ private:
     }
 
     const MeasureOptions &m_options;
+    const BenchResult &m_result;
     const bool m_terminal = isatty(STDERR_FILENO);
     int m_steps = 0;
     int m_done = -1;
@@ -92,8 +95,7 @@ void warnIfBusy(BenchResult &r, Progress &progress, const std::optional<double> 
     if (!other || *other <= kBusyWarningPercent)
         return;
     r.warnings.append(QString("other programs took %1 % of the processor during %2")
-                          .arg(*other, 0, 'f', 0)
-                          .arg(during));
+                          .arg(QString::number(*other, 'f', 0), during));
     warn(progress, r.warnings.back());
 }
 
@@ -108,21 +110,13 @@ QString sibling(const QString &name)
     return found;
 }
 
-// The programs' runs planned, or at most.
-int steps(const MeasureOptions &o, const BenchResult &r)
-{
-    return (o.precision ? o.maxRuns : o.runs) +
-           o.limitRuns * (r.oneCpuUnavailable.isEmpty() ? 2 : 1);
-}
-
 // After Plovex's run i: the limit's runs due then, spread evenly over the runs asked for,
 // the second with its X server on its processor.
-void limitRunsAfter(int i, const MeasureOptions &o, Session &session, Progress &progress,
-                    BenchResult &r, QString &stage)
+void limitRunsAfter(int i, const QString &limit, const MeasureOptions &o, Session &session,
+                    Progress &progress, BenchResult &r, QString &stage)
 {
     if (i >= o.runs || (i + 1) * o.limitRuns / o.runs == i * o.limitRuns / o.runs)
         return;
-    const QString limit = sibling("plovex-limit");
     for (const bool oneCpu : {false, true}) {
         QString &unavailable = oneCpu ? r.oneCpuUnavailable : r.limitUnavailable;
         if (!unavailable.isEmpty())
@@ -131,7 +125,7 @@ void limitRunsAfter(int i, const MeasureOptions &o, Session &session, Progress &
             oneCpu ? "plovex-limit with its X server on its processor" : "plovex-limit";
         stage = what + QString(" after run %1").arg(i + 1);
         try {
-            progress.begin(i + 1, what, steps(o, r));
+            progress.begin(i + 1, what);
             const LimitRun run = session.measureLimit(limit, oneCpu);
             (oneCpu ? r.oneCpuLimitRuns : r.limitRuns).push_back(run);
             warnIfBusy(r, progress, run.otherBusyPercent, stage);
@@ -151,20 +145,20 @@ void limitRunsAfter(int i, const MeasureOptions &o, Session &session, Progress &
 BenchResult measureResult(const MeasureOptions &o)
 {
     const QString plovex = sibling("plovex");
-    if (o.limitRuns > 0)
-        sibling("plovex-limit"); // missing, it fails before the runs
+    const QString limit = o.limitRuns > 0 ? sibling("plovex-limit") : QString();
     BenchResult r;
     r.created = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     r.environment.plovexVersion = QString::fromLatin1(kProgramVersion);
     r.precisionPercent = o.precision;
     // Before any server starts, so that only other programs count as load.
     r.warnings = gatherMachine(r.environment, std::chrono::seconds(1));
-    Progress progress(o);
+    Progress progress(o, r);
     Session session(
-        {o.xvfb, o.oneCpu, o.handover}, [&] { progress.tick(); }, r.environment, r.warnings);
+        o, [&] { progress.tick(); }, r);
     for (const QString &w : r.warnings)
         warn(progress, w);
-    r.oneCpuUnavailable = o.limitRuns > 0 ? session.oneCpuRefusal() : QString("no limit runs");
+    if (o.limitRuns == 0)
+        r.oneCpuUnavailable = "no limit runs";
     if (o.handover && !r.oneCpuUnavailable.isEmpty())
         warn(progress,
              "--handover: the limit on one processor is not measured: " + r.oneCpuUnavailable);
@@ -172,18 +166,16 @@ BenchResult measureResult(const MeasureOptions &o)
     QString stage; // what runs, for a failure's message
     try {
         for (int i = 0;; ++i) {
-            progress.begin(i + 1, "Plovex", steps(o, r));
+            progress.begin(i + 1, "Plovex");
             stage = QString("run %1").arg(i + 1);
             r.runs.push_back(session.measurePlovex(plovex, sheets));
             warnIfBusy(r, progress, r.runs.back().otherBusyPercent, stage);
-            limitRunsAfter(i, o, session, progress, r, stage);
+            limitRunsAfter(i, limit, o, session, progress, r, stage);
             if (const auto end = endedBy(scores(r), o.runs, o.precision, o.maxRuns)) {
                 r.endedBy = *end;
                 return r;
             }
         }
-    } catch (const Interrupted &) {
-        throw;
     } catch (const std::runtime_error &e) {
         fail(stage + ": " + QString::fromStdString(e.what()));
     }

@@ -16,5 +16,5 @@ struct MeasureOptions
     bool handover = false;           // the display's own server may be pinned for the limit
 };
 
-// Throws Interrupted (child.h) when interrupted, std::runtime_error with the run that failed.
+// Throws std::runtime_error with the run that failed, or when interrupted (child.h).
 BenchResult measureResult(const MeasureOptions &options);

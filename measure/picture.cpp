@@ -41,19 +41,16 @@ struct Scale
 
 Scale scaleFor(const std::vector<PictureRow> &rows)
 {
-    double low = INFINITY, high = -INFINITY;
+    std::vector<double> values;
     for (const PictureRow &row : rows) {
-        for (const double v : row.scores) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-        if (row.limit) {
-            low = std::min(low, *row.limit);
-            high = std::max(high, *row.limit);
-        }
+        values.insert(values.end(), row.scores.begin(), row.scores.end());
+        if (row.limit)
+            values.push_back(*row.limit);
     }
-    if (!(low <= high))
+    if (values.empty())
         return {};
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    const double low = *lowest, high = *highest;
     const double rough = std::max(high - low, std::max(1.0, high * 0.02)) / 5;
     const double magnitude = std::pow(10, std::floor(std::log10(rough)));
     double step = magnitude;
@@ -66,18 +63,19 @@ Scale scaleFor(const std::vector<PictureRow> &rows)
 
 std::string rowSvg(const PictureRow &row, const Scale &s, double y)
 {
+    const MedianInterval &i = row.score.interval;
     std::string out = "<g class=\"machine\" data-name=\"" + escaped(row.name) + "\">\n";
     out += "<text class=\"name\" x=\"" + number(kLeft) + "\" y=\"" + number(y - 22) + "\">" +
            escaped(row.name) + "</text>\n";
-    out += "<rect class=\"interval\" x=\"" + number(s.x(row.low)) + "\" y=\"" + number(y - 8) +
-           "\" width=\"" + number(std::max(1.0, s.x(row.high) - s.x(row.low))) +
-           "\" height=\"16\" fill=\"#9ecae1\" data-low=\"" + plainNumber(row.low) +
-           "\" data-high=\"" + plainNumber(row.high) + "\" data-confidence=\"" +
-           plainNumber(row.confidence) + "\"/>\n";
-    out += "<line class=\"median\" x1=\"" + number(s.x(row.median)) + "\" x2=\"" +
-           number(s.x(row.median)) + "\" y1=\"" + number(y - 12) + "\" y2=\"" + number(y + 12) +
-           "\" stroke=\"#08519c\" stroke-width=\"3\" data-median=\"" + plainNumber(row.median) +
-           "\"/>\n";
+    out += "<rect class=\"interval\" x=\"" + number(s.x(i.low)) + "\" y=\"" + number(y - 8) +
+           "\" width=\"" + number(std::max(1.0, s.x(i.high) - s.x(i.low))) +
+           "\" height=\"16\" fill=\"#9ecae1\" data-low=\"" + plainNumber(i.low) +
+           "\" data-high=\"" + plainNumber(i.high) + "\" data-confidence=\"" +
+           plainNumber(i.confidence) + "\"/>\n";
+    out += "<line class=\"median\" x1=\"" + number(s.x(row.score.median)) + "\" x2=\"" +
+           number(s.x(row.score.median)) + "\" y1=\"" + number(y - 12) + "\" y2=\"" +
+           number(y + 12) + "\" stroke=\"#08519c\" stroke-width=\"3\" data-median=\"" +
+           plainNumber(row.score.median) + "\"/>\n";
     for (std::size_t k = 0; k < row.scores.size(); ++k) // equal scores side by side
         out += "<circle class=\"run\" cx=\"" + number(s.x(row.scores[k])) + "\" cy=\"" +
                number(y + 4.0 * double(int(k % 5) - 2)) +

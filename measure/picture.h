@@ -4,6 +4,8 @@
 // Standard library only: the picture is text.
 #pragma once
 
+#include "statistics.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +14,7 @@ struct PictureRow
 {
     std::string name; // the machine or the file
     std::vector<double> scores;
-    double median = 0;
-    double low = 0, high = 0; // the median's interval
-    double confidence = 0;
+    Summary score;               // its median and the median's interval
     std::optional<double> limit; // fps
 };
 

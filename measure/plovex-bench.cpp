@@ -48,24 +48,30 @@ int message(int status, const QString &text)
     return status;
 }
 
-// The option's number, or `absent` when it is not given.
-double number(const QCommandLineParser &parser, const QString &name, double min, double max,
-              double absent, bool whole = true)
+// The option's number, if it is given.
+std::optional<double> number(const QCommandLineParser &parser, const QString &name, double min,
+                             double max, bool whole = true)
 {
     if (!parser.isSet(name))
-        return absent;
+        return std::nullopt;
     bool ok = false;
     const double n = parser.value(name).toDouble(&ok);
     if (!ok || !(n >= min && n <= max) || (whole && n != int(n)))
         throw UsageError(QString("--%1 takes a %2 from %3 to %4, not '%5'")
-                             .arg(name, whole ? "whole number" : "number")
-                             .arg(min)
-                             .arg(max)
-                             .arg(parser.value(name)));
+                             .arg(name, whole ? "whole number" : "number", QString::number(min),
+                                  QString::number(max), parser.value(name)));
     return n;
 }
 
-void addOptions(QCommandLineParser &parser)
+void forbid(const QCommandLineParser &parser, std::initializer_list<const char *> names,
+            const QString &because)
+{
+    for (const char *name : names)
+        if (parser.isSet(name))
+            throw UsageError(QString("--%1 has no place %2").arg(name, because));
+}
+
+Options parse(QCommandLineParser &parser, const QStringList &arguments)
 {
     parser.setApplicationDescription(
         "Measures Plovex several times: its score, how sure it is, how close it comes to this "
@@ -86,19 +92,6 @@ void addOptions(QCommandLineParser &parser)
         {"fail-if-slower", "Exit with status 3 if a result is significantly slower by > P %.", "P"},
     });
     parser.addPositionalArgument("A.json B.json [C.json ...]", "With --compare: the results.");
-}
-
-void forbid(const QCommandLineParser &parser, std::initializer_list<const char *> names,
-            const QString &because)
-{
-    for (const char *name : names)
-        if (parser.isSet(name))
-            throw UsageError(QString("--%1 has no place %2").arg(name, because));
-}
-
-Options parse(QCommandLineParser &parser, const QStringList &arguments)
-{
-    addOptions(parser);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments))
@@ -121,21 +114,19 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
         if (o.compare.size() < 2 || o.compare.size() > kMostCompared)
             throw UsageError(QString("--compare takes 2 to %1 result files").arg(kMostCompared));
         o.force = parser.isSet("force");
-        if (parser.isSet("fail-if-slower"))
-            o.failIfSlower = number(parser, "fail-if-slower", 0, 100, 0, false);
+        o.failIfSlower = number(parser, "fail-if-slower", 0, 100, false);
         return o;
     }
     forbid(parser, {"force", "fail-if-slower"}, "without --compare");
     if (!parser.positionalArguments().isEmpty())
         throw UsageError("unexpected argument '" + parser.positionalArguments()[0] + "'");
     MeasureOptions &m = o.measure;
-    m.runs = int(number(parser, "runs", 1, kMostRuns, 5));
-    if (parser.isSet("precision"))
-        m.precision = number(parser, "precision", 0.1, 50, 0, false);
-    else
+    m.runs = int(number(parser, "runs", 1, kMostRuns).value_or(5));
+    m.precision = number(parser, "precision", 0.1, 50, false);
+    if (!m.precision)
         forbid(parser, {"max-runs"}, "without --precision");
-    m.maxRuns = int(number(parser, "max-runs", m.runs, kMostRuns, std::max(m.runs, 30)));
-    m.limitRuns = int(number(parser, "limit-runs", 0, m.runs, m.runs));
+    m.maxRuns = int(number(parser, "max-runs", m.runs, kMostRuns).value_or(std::max(m.runs, 30)));
+    m.limitRuns = int(number(parser, "limit-runs", 0, m.runs).value_or(m.runs));
     m.xvfb = parser.isSet("xvfb");
     m.oneCpu = parser.isSet("one-cpu");
     m.handover = parser.isSet("handover");
@@ -145,15 +136,6 @@ Options parse(QCommandLineParser &parser, const QStringList &arguments)
         throw UsageError("--handover is for the display in DISPLAY; with --xvfb the hand-over "
                          "is measured on the private server anyway");
     return o;
-}
-
-// Tried before any work, so that an output that cannot be written fails first.
-void probeOutputs(const Options &o)
-{
-    for (const QString &path : {o.json, o.svg})
-        if (QSaveFile probe(path);
-            !path.isEmpty() && path != "-" && !probe.open(QIODevice::WriteOnly))
-            throw UsageError("cannot write " + path + ": " + probe.errorString());
 }
 
 // The table on standard output, unless the JSON goes there; then the JSON and the picture.
@@ -209,7 +191,11 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     try {
         const Options options = parse(parser, QCoreApplication::arguments());
-        probeOutputs(options);
+        // Tried before any work, so that an output that cannot be written fails first.
+        for (const QString &path : {options.json, options.svg})
+            if (QSaveFile probe(path);
+                !path.isEmpty() && path != "-" && !probe.open(QIODevice::WriteOnly))
+                throw UsageError("cannot write " + path + ": " + probe.errorString());
         return options.compare.isEmpty() ? measure(options) : compare(options);
     } catch (const UsageError &e) {
         return message(kBadUse, QString::fromStdString(e.what()) + " (see plovex-bench --help)");

@@ -152,8 +152,7 @@ LimitReport timedRun(XShmPresenter &presenter, LimitWindow &window)
     auto now = start;
     for (; now < end; ++report.frames) {
         SpriteStep(field, sheets);
-        const auto drawn = Clock::now();
-        drawing += drawn - now;
+        drawing += Clock::now() - now;
         presenter.present(kMainWindowHeight);
         now = Clock::now();
     }

@@ -23,12 +23,6 @@ QString percent(double share)
     return fixed(share * 100, share < 0.1 ? 1 : 0) + " %";
 }
 
-// A level as its constant gives it: 0.05 is "5 %", 0.025 "2.5 %".
-QString level(double share)
-{
-    return QString::number(share * 100) + " %";
-}
-
 QString environmentLines(const Environment &e)
 {
     return QString("Plovex %1, Qt %2 (%3) on %4: %5, MIT-SHM %6\n"
@@ -81,38 +75,31 @@ QString runsTable(const BenchResult &r)
 QString summaryLines(const BenchResult &r, const Verdict &v)
 {
     const Summary &s = v.score;
-    QString out = QString("score:    median %1, min %2, max %3, variation %4 %\n"
-                          "          %5 to %6 holds the median with %7 confidence")
-                      .arg(s.median)
-                      .arg(s.min)
-                      .arg(s.max)
-                      .arg(fixed(s.cv * 100, 1))
-                      .arg(s.interval.low)
-                      .arg(s.interval.high)
-                      .arg(percent(s.interval.confidence));
+    QString out =
+        QString("score:    median %1, min %2, max %3, variation %4 %\n"
+                "          %5 to %6 holds the median with %7 confidence")
+            .arg(QString::number(s.median), QString::number(s.min), QString::number(s.max),
+                 fixed(s.cv * 100, 1), QString::number(s.interval.low),
+                 QString::number(s.interval.high), percent(s.interval.confidence));
     if (s.interval.confidence < kConfidenceLevel)
-        out += QString(" (%1 needs at least %2 runs)")
-                   .arg(level(kConfidenceLevel))
-                   .arg(fewestRunsFor(kConfidenceLevel));
+        out +=
+            QString(" (%1 needs at least %2 runs)")
+                .arg(levelText(kConfidenceLevel), QString::number(fewestRunsFor(kConfidenceLevel)));
     const double reach = std::max(s.median - s.interval.low, s.interval.high - s.median);
     const QString within = QString("within ±%1 %").arg(r.precisionPercent.value_or(0));
     const QString ended[] = {
         QString("after the %1 asked for").arg(s.runs),
         QString("when the median was pinned to %1 (±%2 %), after %3")
-            .arg(within, fixed(100 * reach / s.median, 1))
-            .arg(s.runs),
+            .arg(within, fixed(100 * reach / s.median, 1), QString::number(s.runs)),
         QString("at the most allowed, %1, before the median was pinned to %2")
-            .arg(s.runs)
-            .arg(within),
+            .arg(QString::number(s.runs), within),
     };
     out += "\n          the runs ended " + ended[int(r.endedBy)] + '\n';
     if (v.unstable)
         out += QString("          UNSTABLE: the runs vary by %1 %, more than %2; about %3 runs "
                        "would pin the median to within %4 (--precision %5 runs until then)\n")
-                   .arg(fixed(s.cv * 100, 1), level(kUnstableCv))
-                   .arg(v.runsNeeded)
-                   .arg(level(kUnstableCv / 2))
-                   .arg(kUnstableCv * 50);
+                   .arg(fixed(s.cv * 100, 1), levelText(kUnstableCv), QString::number(v.runsNeeded),
+                        levelText(kUnstableCv / 2), QString::number(kUnstableCv * 50));
     return out;
 }
 
@@ -125,13 +112,11 @@ QString limitLines(const BenchResult &r, const Verdict &v)
     if (v.limitFps)
         out = QString("limit:    median %1 fps over %2 serial run(s); the score is %3 of this "
                       "machine's limit")
-                  .arg(fixed(*v.limitFps, 0))
-                  .arg(r.limitRuns.size())
-                  .arg(percent(v.score.median / *v.limitFps));
+                  .arg(fixed(*v.limitFps, 0), QString::number(r.limitRuns.size()),
+                       percent(v.score.median / *v.limitFps));
     static constexpr std::initializer_list<int> kWidths{-38, 6, 10};
     out += '\n' + tableRow({QString("per frame on %1 (%2 cores):")
-                                .arg(r.environment.cpuModel)
-                                .arg(r.environment.cores),
+                                .arg(r.environment.cpuModel, QString::number(r.environment.cores)),
                             "fps", "its CPU", "X server CPU"},
                            kWidths);
     for (const ProgramFigures &p : v.programs)
@@ -150,9 +135,7 @@ QString limitLines(const BenchResult &r, const Verdict &v)
 
 PictureRow pictureRow(const QString &name, const BenchResult &r, const Verdict &v)
 {
-    const Summary &s = v.score;
-    return {name.toStdString(),    scores(r), s.median, s.interval.low, s.interval.high,
-            s.interval.confidence, v.limitFps};
+    return {name.toStdString(), scores(r), v.score, v.limitFps};
 }
 
 } // namespace
@@ -180,9 +163,8 @@ QString comparisonTable(const Comparison &c)
         const Summary &s = r.verdict.score;
         out += tableRow({r.label, QString::number(s.median),
                          QString("%1 to %2 (%3)")
-                             .arg(s.interval.low)
-                             .arg(s.interval.high)
-                             .arg(percent(s.interval.confidence)),
+                             .arg(QString::number(s.interval.low), QString::number(s.interval.high),
+                                  percent(s.interval.confidence)),
                          QString::number(s.runs), fixed(s.cv * 100, 1) + " %",
                          r.verdict.limitFps ? fixed(*r.verdict.limitFps, 0) : QString("-"),
                          fixed(r.ratio, 2), r.name + ", " + r.result.created},
@@ -195,20 +177,18 @@ QString comparisonTable(const Comparison &c)
     if (c.failIfSlower)
         out += QString("gate: %1 (a result significantly slower than A by more than %2 % "
                        "fails it)\n")
-                   .arg(c.failed ? "FAILED" : "passed")
-                   .arg(*c.failIfSlower);
+                   .arg(c.failed ? "FAILED" : "passed", QString::number(*c.failIfSlower));
     return out;
 }
 
 std::string resultPicture(const BenchResult &r, const Verdict &v, const QString &name)
 {
     const Summary &s = v.score;
-    const QString title = QString("Plovex: median %1 over %2 run(s), %3 to %4 with %5 confidence")
-                              .arg(s.median)
-                              .arg(s.runs)
-                              .arg(s.interval.low)
-                              .arg(s.interval.high)
-                              .arg(percent(s.interval.confidence));
+    const QString title =
+        QString("Plovex: median %1 over %2 run(s), %3 to %4 with %5 confidence")
+            .arg(QString::number(s.median), QString::number(s.runs),
+                 QString::number(s.interval.low), QString::number(s.interval.high),
+                 percent(s.interval.confidence));
     std::vector<std::string> notes;
     for (const QString &w : r.warnings)
         notes.push_back("warning: " + w.toStdString());

@@ -1,5 +1,5 @@
 // What plovex-bench prints: a result as a readable table, a comparison of several, and
-// either as a picture. Each reads the verdicts worked out once (verdict.h, comparison.h).
+// either as a picture. Each reads the verdicts worked out once (verdict.h).
 #pragma once
 
 #include "verdict.h"

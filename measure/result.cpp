@@ -1,6 +1,5 @@
 #include "result.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -47,12 +46,18 @@ std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
     const int done = int(scores.size());
     if (!precision)
         return done >= runs ? std::optional(EndedBy::Runs) : std::nullopt;
-    if (done >= runs && medianPinned(summarise(scores), *precision / 100))
-        return EndedBy::Precision;
+    if (done >= runs) {
+        // Pinned: the median's interval reaches the level and lies within the precision of it.
+        const Summary s = summarise(scores);
+        const double within = *precision / 100 * s.median;
+        if (s.interval.confidence >= kConfidenceLevel && s.median - s.interval.low <= within &&
+            s.interval.high - s.median <= within)
+            return EndedBy::Precision;
+    }
     return done >= maxRuns ? std::optional(EndedBy::MaxRuns) : std::nullopt;
 }
 
-QStringList environmentDifferences(const std::vector<const Environment *> &environments,
+QStringList environmentDifferences(const std::vector<BenchResult> &results,
                                    const QStringList &labels)
 {
     QStringList differences;
@@ -60,8 +65,8 @@ QStringList environmentDifferences(const std::vector<const Environment *> &envir
         // Each value with the results that have it, in the order they first appear.
         QStringList values;
         std::vector<QStringList> having;
-        for (std::size_t i = 0; i < environments.size(); ++i) {
-            const QString value = text(*environments[i]);
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const QString value = text(results[i].environment);
             if (value.isEmpty())
                 continue;
             if (!values.contains(value)) {

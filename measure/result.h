@@ -1,5 +1,5 @@
 // A bench result: the machine it was measured on and every run, as plovex-bench measures,
-// saves (resultjson.h), judges (verdict.h) and compares them (comparison.h).
+// saves (resultjson.h), judges and compares them (verdict.h).
 #pragma once
 
 #include "statistics.h"
@@ -105,13 +105,13 @@ struct BenchResult
 std::vector<double> scores(const BenchResult &result);
 
 // What ends the runs once these `scores` are measured: the `runs` asked for; or, with a
-// `precision` (per cent), the median pinned to it from `runs` on, or `maxRuns`. Nothing
-// while they go on.
+// `precision` (per cent), the median pinned to ±`precision` % from `runs` on (its 95 %
+// interval within that of it), or `maxRuns`. Nothing while they go on.
 std::optional<EndedBy> endedBy(const std::vector<double> &scores, int runs,
                                std::optional<double> precision, int maxRuns);
 
 // Fields that change scores and in which results differ, one line a field with each value
 // and the results that have it: "X server: Xvfb ... in A and C, Xorg ... in B". `labels`
-// names the results in the order of `environments`.
-QStringList environmentDifferences(const std::vector<const Environment *> &environments,
+// names the `results` in their order.
+QStringList environmentDifferences(const std::vector<BenchResult> &results,
                                    const QStringList &labels);

@@ -93,13 +93,12 @@ constexpr std::array<Field<R>, 4> kResultFields{{
 constexpr std::array<const char *, 3> kEndings{"runs", "precision", "max-runs"};
 static_assert(std::size_t(EndedBy::MaxRuns) == kEndings.size() - 1);
 
-template <class V> QJsonValue jsonValue(const std::optional<V> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
 template <class V> QJsonValue jsonValue(const V &v)
 {
-    return QJsonValue(v);
+    if constexpr (requires { v.has_value(); })
+        return v ? QJsonValue(*v) : QJsonValue();
+    else
+        return QJsonValue(v);
 }
 
 template <class T> QJsonObject toObject(const T &value, std::span<const Field<T>> fields)
@@ -117,12 +116,6 @@ QJsonArray toArray(const std::vector<T> &values, std::span<const Field<T>> field
     for (const T &v : values)
         a.append(toObject(v, fields));
     return a;
-}
-
-// A field's path in the file, as every complaint names it: "runs[1].score".
-QString at(const QString &path, const QString &key)
-{
-    return path.isEmpty() ? key : path + "." + key;
 }
 
 // The value at `path`, of the kind `is` asks for.
@@ -173,10 +166,12 @@ T fromObject(const QJsonValue &v, const QString &path, std::span<const Field<T>>
 {
     const QJsonObject o = expect(v, path, &QJsonValue::isObject, "an object").toObject();
     T value;
-    for (const Field<T> &f : fields)
+    for (const Field<T> &f : fields) {
+        // The field's path in the file, as every complaint names it: "runs[1].score".
+        const QString at = path.isEmpty() ? QString(f.key) : path + "." + f.key;
         if (!f.added || o.contains(f.key))
-            std::visit([&](auto member) { read(o.value(f.key), at(path, f.key), value.*member); },
-                       f.member);
+            std::visit([&](auto member) { read(o.value(f.key), at, value.*member); }, f.member);
+    }
     return value;
 }
 
@@ -196,63 +191,6 @@ std::vector<T> fromArray(const QJsonObject &root, const QString &key,
     return values;
 }
 
-QJsonValue frameJson(const std::optional<FrameParts> &f)
-{
-    if (!f)
-        return QJsonValue();
-    return QJsonObject{{"frame", f->frameUs},
-                       {"drawing", f->drawingUs},
-                       {"plovex_other_work", f->otherUs},
-                       {"x_server", f->serverUs},
-                       {"handover", f->handoverUs}};
-}
-
-// The verdict, for readers of the file; never read back.
-QJsonObject summaryJson(const Verdict &v)
-{
-    static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
-    const Summary &s = v.score;
-    QJsonArray programs;
-    for (const ProgramFigures &p : v.programs)
-        programs.append(QJsonObject{{"what", p.what},
-                                    {"fps", p.fps},
-                                    {"cpu_us_per_frame", jsonValue(p.clientUs)},
-                                    {"server_cpu_us_per_frame", jsonValue(p.serverUs)}});
-    return {
-        {"runs", s.runs},
-        {"median", s.median},
-        {"min", s.min},
-        {"max", s.max},
-        {"mean", s.mean},
-        {"cv_percent", s.cv * 100},
-        {"median_interval", intervalJson(s.interval)},
-        {"unstable", v.unstable},
-        {"runs_needed", v.unstable ? QJsonValue(v.runsNeeded) : QJsonValue()},
-        {"limit_fps_median", jsonValue(v.limitFps)},
-        {"percent_of_limit", v.limitFps ? QJsonValue(s.median / *v.limitFps * 100) : QJsonValue()},
-        {"one_cpu_limit_fps_median", jsonValue(v.oneCpuLimitFps)},
-        {"programs", programs},
-        {"frame_us", frameJson(v.frame)},
-        {"frame_text", v.frameText},
-        {"limited_by", QJsonObject{{"kind", kinds[int(v.limited.kind)]}, {"text", v.limited.text}}},
-    };
-}
-
-std::vector<PlovexRun> runsFrom(const QJsonObject &root)
-{
-    std::vector<PlovexRun> runs = fromArray<PlovexRun>(root, "runs", kRunFields);
-    if (runs.empty())
-        fail("runs is empty");
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        // The tiles' four digits and the frames settle the rest, as when the run was read.
-        if (scoreFromTiles(runs[i].score % 10000, runs[i].frames) != runs[i].score)
-            fail(QString("runs[%1].score, %2, is not what %3 frames in a run of 8.8 s give")
-                     .arg(i)
-                     .arg(runs[i].score)
-                     .arg(runs[i].frames));
-    return runs;
-}
-
 } // namespace
 
 QByteArray toJson(const BenchResult &r, const Verdict &verdict)
@@ -267,7 +205,7 @@ QByteArray toJson(const BenchResult &r, const Verdict &verdict)
              {"limit_runs", toArray<LimitRun>(r.limitRuns, kLimitFields)},
              {"one_cpu_limit_runs", toArray<LimitRun>(r.oneCpuLimitRuns, kLimitFields)},
              {"ended_by", kEndings[std::size_t(r.endedBy)]},
-             {"summary", summaryJson(verdict)}})
+             {"summary", verdictJson(verdict)}})
         root.insert(key, value);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -285,8 +223,7 @@ BenchResult resultFromJson(const QByteArray &json)
     read(root.value("schema_version"), "schema_version", version);
     if (version != kResultSchemaVersion)
         fail(QString("schema version %1; this plovex-bench reads version %2")
-                 .arg(version)
-                 .arg(kResultSchemaVersion));
+                 .arg(QString::number(version), QString::number(kResultSchemaVersion)));
 
     BenchResult r = fromObject<BenchResult>(root, "", kResultFields);
     r.environment =
@@ -296,15 +233,22 @@ BenchResult resultFromJson(const QByteArray &json)
             fail("warnings holds something other than text");
         r.warnings.append(v.toString());
     }
-    r.runs = runsFrom(root);
+    r.runs = fromArray<PlovexRun>(root, "runs", kRunFields);
+    if (r.runs.empty())
+        fail("runs is empty");
+    for (std::size_t i = 0; i < r.runs.size(); ++i)
+        // The tiles' four digits and the frames settle the rest, as when the run was read.
+        if (scoreFromTiles(r.runs[i].score % 10000, r.runs[i].frames) != r.runs[i].score)
+            fail(QString("runs[%1].score, %2, is not what %3 frames in a run of 8.8 s give")
+                     .arg(QString::number(i), QString::number(r.runs[i].score),
+                          QString::number(r.runs[i].frames)));
     r.limitRuns = fromArray<LimitRun>(root, "limit_runs", kLimitFields);
     if (!root.contains("ended_by")) // older files: the runs asked for, nothing on one processor
         return r;
     r.oneCpuLimitRuns = fromArray<LimitRun>(root, "one_cpu_limit_runs", kLimitFields);
     QString ended;
     read(root.value("ended_by"), "ended_by", ended);
-    const auto *word = std::find_if(kEndings.begin(), kEndings.end(),
-                                    [&](const char *w) { return ended == QLatin1String(w); });
+    const auto *word = std::find(kEndings.begin(), kEndings.end(), ended);
     if (word == kEndings.end())
         fail("ended_by is not one of runs, precision, max-runs");
     r.endedBy = EndedBy(word - kEndings.begin());
@@ -330,14 +274,4 @@ void saveFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
         fail("cannot write " + path + ": " + file.errorString());
-}
-
-QJsonObject intervalJson(const MedianInterval &i)
-{
-    return {{"low", i.low}, {"high", i.high}, {"confidence_percent", i.confidence * 100}};
-}
-
-QJsonValue jsonNumber(const std::optional<double> &figure)
-{
-    return figure ? QJsonValue(*figure) : QJsonValue();
 }

@@ -3,8 +3,6 @@
 
 #include "result.h"
 
-#include <QJsonObject>
-
 struct Verdict;
 
 inline constexpr char kResultSchema[] = "plovex-bench-result";
@@ -19,9 +17,6 @@ QByteArray toJson(const BenchResult &result, const Verdict &verdict);
 // schema version this program knows, or whose figures no run could give.
 BenchResult resultFromJson(const QByteArray &json);
 BenchResult readResultFile(const QString &path);
-// For what is written for readers: a median's interval, and a figure that may be unknown.
-QJsonObject intervalJson(const MedianInterval &interval);
-QJsonValue jsonNumber(const std::optional<double> &figure);
 
 // Through a temporary file renamed at the end, so that an interruption leaves no half a
 // file. Throws std::runtime_error when it cannot write.

@@ -26,42 +26,6 @@ double coverage(int n, int j)
     return std::max(0.0, 1.0 - 2.0 * below);
 }
 
-// The pooled values' midranks, doubled so that they stay whole numbers, with the tie
-// term of the normal approximation and the doubled rank sum of a.
-struct Ranks
-{
-    std::vector<int> rank2;
-    double tieTerm = 0;
-    long long sumA2 = 0;
-};
-
-Ranks doubledMidranks(const std::vector<double> &a, const std::vector<double> &b)
-{
-    std::vector<std::pair<double, bool>> pooled; // value, from a
-    for (double v : a)
-        pooled.push_back({v, true});
-    for (double v : b)
-        pooled.push_back({v, false});
-    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.first < r.first; });
-    const int total = int(pooled.size());
-    Ranks ranks;
-    ranks.rank2.resize(pooled.size());
-    for (int i = 0; i < total;) {
-        int j = i;
-        while (j + 1 < total && pooled[std::size_t(j + 1)].first == pooled[std::size_t(i)].first)
-            ++j;
-        for (int k = i; k <= j; ++k)
-            ranks.rank2[std::size_t(k)] = i + j + 2;
-        const double t = j - i + 1;
-        ranks.tieTerm += t * t * t - t;
-        i = j + 1;
-    }
-    for (std::size_t k = 0; k < pooled.size(); ++k)
-        if (pooled[k].second)
-            ranks.sumA2 += ranks.rank2[k];
-    return ranks;
-}
-
 // The share of all placements of k of the values whose doubled rank sum lies at least as
 // far from its mean as `observed`, counted over every placement.
 double exactP(const std::vector<int> &rank2, int k, long long observed)
@@ -92,18 +56,9 @@ double exactP(const std::vector<int> &rank2, int k, long long observed)
     return std::min(1.0, extreme / all);
 }
 
-MedianInterval medianInterval(const std::vector<double> &sorted, double level)
-{
-    const int n = int(sorted.size());
-    int j = 1;
-    while (2 * (j + 1) <= n + 1 && coverage(n, j + 1) >= level)
-        ++j;
-    return {sorted[std::size_t(j - 1)], sorted[std::size_t(n - j)], coverage(n, j)};
-}
-
 } // namespace
 
-Summary summarise(std::vector<double> values, double level)
+Summary summarise(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -119,14 +74,12 @@ Summary summarise(std::vector<double> values, double level)
             squares += (v - s.mean) * (v - s.mean);
         s.cv = std::sqrt(squares / double(n - 1)) / s.mean;
     }
-    s.interval = medianInterval(values, level);
+    // The narrowest [x(j), x(n+1-j)] that still reaches the level, else min to max.
+    int j = 1;
+    while (2 * (j + 1) <= int(n) + 1 && coverage(int(n), j + 1) >= kConfidenceLevel)
+        ++j;
+    s.interval = {values[std::size_t(j - 1)], values[n - std::size_t(j)], coverage(int(n), j)};
     return s;
-}
-
-bool medianPinned(const Summary &s, double precision, double level)
-{
-    return s.interval.confidence >= level && s.median - s.interval.low <= precision * s.median &&
-           s.interval.high - s.median <= precision * s.median;
 }
 
 int fewestRunsFor(double level)
@@ -139,30 +92,45 @@ int fewestRunsFor(double level)
 
 int runsNeeded(double cv)
 {
-    // The two-sided normal quantile of the level, by halving: erfc falls as z grows.
-    double low = 0, high = 10;
-    for (int i = 0; i < 60; ++i) {
-        const double z = (low + high) / 2;
-        if (std::erfc(z / std::numbers::sqrt2) > 1 - kConfidenceLevel)
-            low = z;
-        else
-            high = z;
-    }
+    // The two-sided normal quantile of kConfidenceLevel.
+    constexpr double z = 1.959963984540054;
     // For normal scores the median's variance is pi/2 times the mean's.
-    const double n = std::numbers::pi / 2 * std::pow(low * cv / (kUnstableCv / 2), 2);
+    const double n = std::numbers::pi / 2 * std::pow(z * cv / (kUnstableCv / 2), 2);
     return std::max(fewestRunsFor(kConfidenceLevel), int(std::ceil(n)));
 }
 
 RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
 {
-    const Ranks ranks = doubledMidranks(a, b);
     const int n1 = int(a.size()), n2 = int(b.size()), total = n1 + n2;
+    // The pooled values' midranks, doubled so that they stay whole numbers; a's doubled rank
+    // sum, and the tie term of the normal approximation.
+    std::vector<std::pair<double, bool>> pooled; // value, from a
+    for (double v : a)
+        pooled.push_back({v, true});
+    for (double v : b)
+        pooled.push_back({v, false});
+    std::sort(pooled.begin(), pooled.end(), [](auto &l, auto &r) { return l.first < r.first; });
+    std::vector<int> rank2(pooled.size());
+    long long sumA2 = 0;
+    double tieTerm = 0;
+    for (int i = 0; i < total;) {
+        int j = i;
+        while (j + 1 < total && pooled[std::size_t(j + 1)].first == pooled[std::size_t(i)].first)
+            ++j;
+        for (int k = i; k <= j; ++k) {
+            rank2[std::size_t(k)] = i + j + 2;
+            sumA2 += pooled[std::size_t(k)].second ? i + j + 2 : 0;
+        }
+        const double t = j - i + 1;
+        tieTerm += t * t * t - t;
+        i = j + 1;
+    }
     RankTest test;
-    test.u = double(ranks.sumA2) / 2 - n1 * (n1 + 1) / 2.0;
+    test.u = double(sumA2) / 2 - n1 * (n1 + 1) / 2.0;
     if (total > kExactRankTestLimit) {
         const double mean = n1 * double(n2) / 2;
         const double variance =
-            n1 * double(n2) / 12 * ((total + 1) - ranks.tieTerm / (double(total) * (total - 1)));
+            n1 * double(n2) / 12 * ((total + 1) - tieTerm / (double(total) * (total - 1)));
         if (variance <= 0)
             return test;
         const double z = std::max(0.0, std::abs(test.u - mean) - 0.5) / std::sqrt(variance);
@@ -173,9 +141,8 @@ RankTest mannWhitney(const std::vector<double> &a, const std::vector<double> &b)
     // The smaller group's doubled rank sum; the larger group's lies exactly as far from
     // its own mean.
     const bool smallerIsA = n1 <= n2;
-    const long long observed =
-        smallerIsA ? ranks.sumA2 : (long long)total * (total + 1) - ranks.sumA2;
-    test.p = exactP(ranks.rank2, smallerIsA ? n1 : n2, observed);
+    const long long observed = smallerIsA ? sumA2 : (long long)total * (total + 1) - sumA2;
+    test.p = exactP(rank2, smallerIsA ? n1 : n2, observed);
     return test;
 }
 

@@ -30,15 +30,11 @@ constexpr double kConfidenceLevel = 0.95;
 constexpr double kSignificance = 0.05;
 
 // values must not be empty. The median's interval is the narrowest between order
-// statistics, symmetric about the middle, that reaches `level`; with too few values for
-// that (fewer than fewestRunsFor(level)), min to max with the confidence it does have.
-Summary summarise(std::vector<double> values, double level = kConfidenceLevel);
+// statistics, symmetric about the middle, that reaches kConfidenceLevel; with fewer values
+// than fewestRunsFor that, min to max with the confidence it does have.
+Summary summarise(std::vector<double> values);
 // The fewest runs whose min to max reaches `level`: six at 95 %.
 int fewestRunsFor(double level);
-
-// Whether the median's interval reaches `level` and lies within ±`precision` (a share, 0.025
-// for 2.5 %) of the median: the rule on which runs stop when a precision is asked for.
-bool medianPinned(const Summary &s, double precision, double level = kConfidenceLevel);
 
 // Runs after which the median's 95 % interval spans about half the unstable threshold
 // either side of it, for a series that varies by cv, so that a difference of the threshold

@@ -1,7 +1,5 @@
 #include "verdict.h"
 
-#include "resultjson.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,32 +21,18 @@ std::optional<double> median(const std::vector<Run> &runs, Figure Run::*figure)
     return known.empty() ? std::nullopt : std::optional(summarise(known).median);
 }
 
-ProgramFigures limitFigures(const QString &what, const std::vector<LimitRun> &runs)
-{
-    return {what, *median(runs, &LimitRun::fps), median(runs, &LimitRun::clientCpuUs),
-            median(runs, &LimitRun::serverCpuUs)};
-}
-
-std::optional<Limiter> refreshCap(double score, const std::optional<double> &hz)
-{
-    static constexpr const char *fractions[] = {"", "half of ", "a third of ", "a quarter of "};
-    for (int k = 1; hz && *hz > 0 && k <= 4; ++k) {
-        const double capped = *hz / k;
-        if (std::abs(score - capped) <= std::max(1.0, 0.02 * capped))
-            return Limiter{Limiter::Kind::RefreshCap,
-                           QString("the median sits at %1the display's refresh rate (%2 Hz): "
-                                   "vsync or a compositor held the frames back, so this score "
-                                   "does not rank the machine")
-                               .arg(fractions[k - 1])
-                               .arg(*hz, 0, 'f', 1)};
-    }
-    return std::nullopt;
-}
-
 Limiter whatLimited(const BenchResult &r, const Verdict &v)
 {
-    if (auto capped = refreshCap(v.score.median, r.environment.refreshHz))
-        return *capped;
+    static constexpr const char *fractions[] = {"", "half of ", "a third of ", "a quarter of "};
+    const std::optional<double> &hz = r.environment.refreshHz;
+    for (int k = 1; hz && *hz > 0 && k <= 4; ++k)
+        if (const double capped = *hz / k;
+            std::abs(v.score.median - capped) <= std::max(1.0, 0.02 * capped))
+            return {Limiter::Kind::RefreshCap,
+                    QString("the median sits at %1the display's refresh rate (%2 Hz): vsync or a "
+                            "compositor held the frames back, so this score does not rank the "
+                            "machine")
+                        .arg(fractions[k - 1], QString::number(*hz, 'f', 1))};
     const ProgramFigures &plovex = v.programs.front();
     if (!plovex.clientUs || !plovex.serverUs)
         return {Limiter::Kind::Unknown,
@@ -57,10 +41,10 @@ Limiter whatLimited(const BenchResult &r, const Verdict &v)
     const bool plovexMore = c >= s;
     return {plovexMore ? Limiter::Kind::Plovex : Limiter::Kind::XServer,
             QString("%1 used more processor time per frame (%2 us against %3's %4 us)")
-                .arg(plovexMore ? "Plovex" : "the X server")
-                .arg(plovexMore ? c : s, 0, 'f', 1)
-                .arg(plovexMore ? "the X server" : "Plovex")
-                .arg(plovexMore ? s : c, 0, 'f', 1)};
+                .arg(plovexMore ? "Plovex" : "the X server",
+                     QString::number(plovexMore ? c : s, 'f', 1),
+                     plovexMore ? "the X server" : "Plovex",
+                     QString::number(plovexMore ? s : c, 'f', 1))};
 }
 
 // Plovex's frame from its own figures, the limit's in the same placement and the limit's on
@@ -80,13 +64,11 @@ std::optional<FrameParts> frameParts(double score, const std::vector<PlovexRun> 
         return std::nullopt;
     const auto [plovex, plovexServer, client, server, oneClient, oneServer, drawing] = figures;
     const auto tenth = [](double us) { return std::round(us * 10) / 10; };
-    FrameParts f;
-    f.frameUs = tenth(1e6 / score);
-    f.drawingUs = *drawing;
-    f.otherUs = tenth(*plovex - *client + *oneClient - *drawing);
-    f.serverUs = tenth(*oneServer + *plovexServer - *server);
-    f.handoverUs = std::max(0.0, tenth(f.frameUs - f.drawingUs - f.otherUs - f.serverUs));
-    return f;
+    const double frame = tenth(1e6 / score),
+                 otherWork = tenth(*plovex - *client + *oneClient - *drawing),
+                 serverWork = tenth(*oneServer + *plovexServer - *server);
+    return FrameParts{frame, *drawing, otherWork, serverWork,
+                      std::max(0.0, tenth(frame - *drawing - otherWork - serverWork))};
 }
 
 QString dominantPart(const FrameParts &f)
@@ -100,15 +82,8 @@ QString dominantPart(const FrameParts &f)
     const auto &[us, name] = *std::max_element(std::begin(parts), std::end(parts),
                                                [](auto &l, auto &r) { return l.first < r.first; });
     return QString("%1 dominates: %2 of the frame's %3 us (%4 %).")
-        .arg(name)
-        .arg(us, 0, 'f', 0)
-        .arg(f.frameUs, 0, 'f', 0)
-        .arg(100 * us / f.frameUs, 0, 'f', 0);
-}
-
-QString levelText(double share)
-{
-    return QString::number(share * 100) + " %";
+        .arg(name, QString::number(us, 'f', 0), QString::number(f.frameUs, 'f', 0),
+             QString::number(100 * us / f.frameUs, 'f', 0));
 }
 
 QString pValues(const ComparedResult &c, std::size_t tests)
@@ -119,8 +94,7 @@ QString pValues(const ComparedResult &c, std::size_t tests)
     QString text = p(c.test->p);
     if (tests > 1)
         text += QString("; %1 after Holm's correction for %2 comparisons")
-                    .arg(p(c.correctedP))
-                    .arg(tests);
+                    .arg(p(c.correctedP), QString::number(tests));
     return text + (c.test->exact ? ", exact Mann-Whitney test"
                                  : ", Mann-Whitney test, normal approximation");
 }
@@ -144,14 +118,28 @@ QString verdictLine(const ComparedResult &c, const ComparedResult &first, std::s
     if (smallest >= kSignificance)
         line += QString("   with %1 and %2 runs no difference can reach %3 (the smallest possible "
                         "p is %4); measure at least %5 runs each\n")
-                    .arg(n1)
-                    .arg(n2)
-                    .arg(levelText(kSignificance), QString::number(smallest, 'f', 3))
-                    .arg(fewestRunsToReach(kSignificance / double(tests)));
+                    .arg(QString::number(n1), QString::number(n2), levelText(kSignificance),
+                         QString::number(smallest, 'f', 3),
+                         QString::number(fewestRunsToReach(kSignificance / double(tests))));
     return line;
 }
 
+QJsonObject intervalJson(const MedianInterval &i)
+{
+    return {{"low", i.low}, {"high", i.high}, {"confidence_percent", i.confidence * 100}};
+}
+
+QJsonValue jsonNumber(const std::optional<double> &figure)
+{
+    return figure ? QJsonValue(*figure) : QJsonValue();
+}
+
 } // namespace
+
+QString levelText(double share)
+{
+    return QString::number(share * 100) + " %";
+}
 
 Verdict judge(const BenchResult &r)
 {
@@ -163,14 +151,16 @@ Verdict judge(const BenchResult &r)
     v.programs.push_back({"Plovex, " + placement, v.score.median,
                           median(r.runs, &PlovexRun::plovexCpuUs),
                           median(r.runs, &PlovexRun::serverCpuUs)});
-    if (!r.limitRuns.empty()) {
-        v.programs.push_back(limitFigures("plovex-limit, " + placement, r.limitRuns));
-        v.limitFps = v.programs.back().fps;
-    }
-    if (!r.oneCpuLimitRuns.empty()) {
-        v.programs.push_back(limitFigures("plovex-limit, one processor", r.oneCpuLimitRuns));
-        v.oneCpuLimitFps = v.programs.back().fps;
-    }
+    v.limitFps = median(r.limitRuns, &LimitRun::fps);
+    v.oneCpuLimitFps = median(r.oneCpuLimitRuns, &LimitRun::fps);
+    const std::pair<QString, const std::vector<LimitRun> *> limits[] = {
+        {"plovex-limit, " + placement, &r.limitRuns},
+        {"plovex-limit, one processor", &r.oneCpuLimitRuns}};
+    for (const auto &[what, runs] : limits)
+        if (!runs->empty())
+            v.programs.push_back({what, *median(*runs, &LimitRun::fps),
+                                  median(*runs, &LimitRun::clientCpuUs),
+                                  median(*runs, &LimitRun::serverCpuUs)});
     // On one processor already, the limit runs themselves show a frame without the hand-over.
     const std::vector<LimitRun> &reference = r.environment.oneCpu ? r.limitRuns : r.oneCpuLimitRuns;
     v.frame = frameParts(v.score.median, r.runs, r.limitRuns, reference);
@@ -190,23 +180,16 @@ Comparison compareResults(const std::vector<BenchResult> &results, const QString
 {
     Comparison c;
     c.failIfSlower = failIfSlower;
-    std::vector<const Environment *> environments;
     QStringList labels;
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        environments.push_back(&results[i].environment);
+    for (std::size_t i = 0; i < results.size(); ++i)
         labels.append(QString(QChar('A' + int(i))));
-    }
-    c.differences = environmentDifferences(environments, labels);
+    c.differences = environmentDifferences(results, labels);
     c.refused = !c.differences.isEmpty() && !force;
     if (c.refused)
         return c;
     std::vector<double> p;
     for (std::size_t i = 0; i < results.size(); ++i) {
-        ComparedResult r;
-        r.label = labels[qsizetype(i)];
-        r.name = names[qsizetype(i)];
-        r.result = results[i];
-        r.verdict = judge(results[i]);
+        ComparedResult r{labels[qsizetype(i)], names[qsizetype(i)], results[i], judge(results[i])};
         if (i > 0) {
             const ComparedResult &first = c.results.front();
             r.ratio = first.verdict.score.median > 0
@@ -231,6 +214,41 @@ Comparison compareResults(const std::vector<BenchResult> &results, const QString
         r.line = verdictLine(r, c.results.front(), p.size());
     }
     return c;
+}
+
+QJsonObject verdictJson(const Verdict &v)
+{
+    static constexpr const char *kinds[] = {"refresh-cap", "plovex", "x-server", "unknown"};
+    const Summary &s = v.score;
+    QJsonArray programs;
+    for (const ProgramFigures &p : v.programs)
+        programs.append(QJsonObject{{"what", p.what},
+                                    {"fps", p.fps},
+                                    {"cpu_us_per_frame", jsonNumber(p.clientUs)},
+                                    {"server_cpu_us_per_frame", jsonNumber(p.serverUs)}});
+    return {
+        {"runs", s.runs},
+        {"median", s.median},
+        {"min", s.min},
+        {"max", s.max},
+        {"mean", s.mean},
+        {"cv_percent", s.cv * 100},
+        {"median_interval", intervalJson(s.interval)},
+        {"unstable", v.unstable},
+        {"runs_needed", v.unstable ? QJsonValue(v.runsNeeded) : QJsonValue()},
+        {"limit_fps_median", jsonNumber(v.limitFps)},
+        {"percent_of_limit", v.limitFps ? QJsonValue(s.median / *v.limitFps * 100) : QJsonValue()},
+        {"one_cpu_limit_fps_median", jsonNumber(v.oneCpuLimitFps)},
+        {"programs", programs},
+        {"frame_us", v.frame ? QJsonValue(QJsonObject{{"frame", v.frame->frameUs},
+                                                      {"drawing", v.frame->drawingUs},
+                                                      {"plovex_other_work", v.frame->otherUs},
+                                                      {"x_server", v.frame->serverUs},
+                                                      {"handover", v.frame->handoverUs}})
+                             : QJsonValue()},
+        {"frame_text", v.frameText},
+        {"limited_by", QJsonObject{{"kind", kinds[int(v.limited.kind)]}, {"text", v.limited.text}}},
+    };
 }
 
 QByteArray comparisonJson(const Comparison &c)

@@ -8,6 +8,8 @@
 
 #include "result.h"
 
+#include <QJsonObject>
+
 // What held the score down: the display's refresh rate, or whichever of Plovex and the X
 // server used more processor time per frame.
 struct Limiter
@@ -52,6 +54,8 @@ struct Verdict
 
 // `result` must have runs.
 Verdict judge(const BenchResult &result);
+// A level as its constant gives it: 0.05 is "5 %", 0.025 "2.5 %".
+QString levelText(double share);
 
 struct ComparedResult
 {
@@ -61,12 +65,12 @@ struct ComparedResult
     Verdict verdict;
     double ratio = 1; // median over the first's
     // Against the first; none for the first itself.
-    std::optional<RankTest> test;
+    std::optional<RankTest> test = {};
     double correctedP = 1; // the test's p after Holm's correction
     bool significant = false;
     bool faster = false; // with `significant`: the rank test's direction
     bool failsGate = false;
-    QString line; // the verdict on it, one line, and what more runs could tell
+    QString line = {}; // the verdict on it, one line, and what more runs could tell
 };
 
 struct Comparison
@@ -89,5 +93,7 @@ constexpr int kComparisonSchemaVersion = 1;
 Comparison compareResults(const std::vector<BenchResult> &results, const QStringList &names,
                           bool force, std::optional<double> failIfSlower);
 
+// The verdict as JSON, the "summary" of a result's file for its readers; never read back.
+QJsonObject verdictJson(const Verdict &verdict);
 // The comparison's figures as JSON, for readers of a file or of standard output.
 QByteArray comparisonJson(const Comparison &comparison);

@@ -1,7 +1,5 @@
 #include "watch.h"
 
-#include "child.h"
-#include "display.h"
 #include "environment.h"
 #include "layout.h"
 #include "limitreport.h"
@@ -97,28 +95,28 @@ PlovexRun runOf(int tiles, const PresentReport &report)
 
 } // namespace
 
-Session::Session(const Options &o, std::function<void()> whileWaiting, Environment &e,
-                 QStringList &warnings)
-    : m_whileWaiting(std::move(whileWaiting)), m_oneCpu(o.oneCpu)
+Session::Session(const MeasureOptions &o, std::function<void()> whileWaiting, BenchResult &r)
+    : m_whileWaiting(std::move(whileWaiting))
 {
+    QString &refusal = r.oneCpuUnavailable;
     const std::vector<int> cpus = allowedCpus();
     m_cpu = cpus.empty() ? 0 : cpus.back();
-    if (cpus.size() <= 1) {
-        m_oneCpu = true;
-        m_oneCpuRefusal = "plovex-bench has one processor: Plovex and the X server share it in "
-                          "every run, and no hand-over between processors takes place";
-    } else if (m_oneCpu) {
-        m_oneCpuRefusal = "every run shares one processor (--one-cpu)";
-    } else if (!o.privateXvfb && !o.handover) {
-        m_oneCpuRefusal = "on the display in DISPLAY only with --handover, which moves its X "
-                          "server to the limit's processor for those runs";
-    }
+    if (o.oneCpu || cpus.size() <= 1)
+        m_runsCpu = m_cpu;
+    if (cpus.size() <= 1)
+        refusal = "plovex-bench has one processor: Plovex and the X server share it in "
+                  "every run, and no hand-over between processors takes place";
+    else if (o.oneCpu)
+        refusal = "every run shares one processor (--one-cpu)";
+    else if (!o.xvfb && !o.handover)
+        refusal = "on the display in DISPLAY only with --handover, which moves its X "
+                  "server to the limit's processor for those runs";
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The score is read through X, so Plovex runs on X even in a Wayland session.
     env.insert("QT_QPA_PLATFORM", "xcb");
     QString display;
-    if (o.privateXvfb) {
-        m_xvfb = startXvfb(display, cpuFor(false));
+    if (o.xvfb) {
+        m_xvfb = startXvfb(display, m_runsCpu);
         env.insert("DISPLAY", display);
         env.insert("XDG_RUNTIME_DIR", m_runtime.path());
         env.remove("WAYLAND_DISPLAY");
@@ -127,32 +125,21 @@ Session::Session(const Options &o, std::function<void()> whileWaiting, Environme
     const QByteArray name = display.toLocal8Bit();
     m_display = XOpenDisplay(display.isEmpty() ? nullptr : name.constData());
     if (!m_display)
-        fail(!o.privateXvfb && qEnvironmentVariableIsEmpty("DISPLAY")
+        fail(!o.xvfb && qEnvironmentVariableIsEmpty("DISPLAY")
                  ? "no X display (DISPLAY is not set); --xvfb measures on a private one"
                  : "cannot open the X display " + QString(XDisplayName(name.constData())));
     xwindow::ignoreErrors();
     m_serverPid = serverProcess(m_display);
-    if (!m_serverPid && m_oneCpuRefusal.isEmpty())
-        m_oneCpuRefusal = "the X server is not a process of this machine";
-    e.display = o.privateXvfb ? QString("private Xvfb") : QString(DisplayString(m_display));
-    e.oneCpu = m_oneCpu;
-    warnings += gatherDisplay(e, m_display, m_serverPid);
+    if (!m_serverPid && refusal.isEmpty())
+        refusal = "the X server is not a process of this machine";
+    r.environment.display = o.xvfb ? "private Xvfb" : QString(DisplayString(m_display));
+    r.environment.oneCpu = m_runsCpu.has_value();
+    r.warnings += gatherDisplay(r.environment, m_display, m_serverPid);
 }
 
 Session::~Session()
 {
     XCloseDisplay(m_display);
-}
-
-std::optional<int> Session::cpuFor(bool oneCpu) const
-{
-    return m_oneCpu || oneCpu ? std::optional(m_cpu) : std::nullopt;
-}
-
-void Session::heartbeat()
-{
-    throwIfInterrupted();
-    m_whileWaiting();
 }
 
 // The next X event, looking at the program and the interrupt while none comes. Throws when
@@ -180,7 +167,7 @@ PlovexRun Session::measurePlovex(const QString &plovex, const SpriteSheets &shee
     // Watched before the start, so that the window's creation cannot be missed.
     XSelectInput(m_display, root, SubstructureNotifyMask);
     XSync(m_display, False);
-    Child program(plovex, {}, m_environment, cpuFor(false));
+    Child program(plovex, {}, m_environment, m_runsCpu);
     XEvent event;
     const auto startBy = Clock::now() + kStartLimit;
     do
@@ -248,12 +235,12 @@ LimitRun Session::measureLimit(const QString &limit, bool oneCpu)
     // The server joins the limit program on its processor for this run alone.
     std::optional<PinnedProcess> pinned;
     try {
-        if (oneCpu && !m_oneCpu)
+        if (oneCpu && !m_runsCpu)
             pinned.emplace(m_serverPid, m_cpu);
     } catch (const std::runtime_error &e) {
         throw LimitUnavailable(e.what());
     }
-    Child program(limit, {}, m_environment, cpuFor(oneCpu));
+    Child program(limit, {}, m_environment, oneCpu ? std::optional(m_cpu) : m_runsCpu);
     // Its first line as the timed loop starts, and its report as the loop ends.
     const auto awaitLine = [&](std::string_view prefix, Clock::time_point by) {
         for (;;) {

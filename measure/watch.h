@@ -5,7 +5,8 @@
 // owner for the connection, the private Xvfb and the server's place on the processors.
 #pragma once
 
-#include "result.h"
+#include "child.h"
+#include "measurement.h"
 
 #include <QTemporaryDir>
 
@@ -13,7 +14,6 @@
 #include <memory>
 #include <stdexcept>
 
-class Child;
 struct SpriteSheets;
 typedef struct _XDisplay Display;
 typedef union _XEvent XEvent;
@@ -28,33 +28,27 @@ struct LimitUnavailable : std::runtime_error
 class Session
 {
 public:
-    struct Options
-    {
-        bool privateXvfb = false; // a private Xvfb rather than the display in DISPLAY
-        bool oneCpu = false;      // with it: Plovex, the limit and the server on one processor
-        bool handover = false;    // the display's own server may be moved for the limit
-    };
     // Connects to the display, or starts the private Xvfb, and fills the display's fields of
-    // `e`, adding warnings about it. `whileWaiting` is called often while a run goes on.
-    // Throws std::runtime_error when it cannot connect.
-    Session(const Options &options, std::function<void()> whileWaiting, Environment &e,
-            QStringList &warnings);
+    // `r`'s environment, adding warnings about it, and says in r.oneCpuUnavailable why the
+    // limit cannot also run with its X server on its processor. `whileWaiting` is called
+    // often while a run goes on. Throws std::runtime_error when it cannot connect.
+    Session(const MeasureOptions &o, std::function<void()> whileWaiting, BenchResult &r);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // Why the limit cannot also run with its X server on its processor; empty when it can.
-    const QString &oneCpuRefusal() const { return m_oneCpuRefusal; }
-
     // One whole run of `plovex`. Throws std::runtime_error with what went wrong.
     PlovexRun measurePlovex(const QString &plovex, const SpriteSheets &sheets);
     // One run of the limit program, placed as Plovex's runs are, or with the X server on its
-    // processor (`oneCpu`, where oneCpuRefusal() is empty).
+    // processor (`oneCpu`, where r.oneCpuUnavailable was left empty).
     LimitRun measureLimit(const QString &limit, bool oneCpu);
 
 private:
-    std::optional<int> cpuFor(bool oneCpu) const;
-    void heartbeat();
+    void heartbeat()
+    {
+        throwIfInterrupted();
+        m_whileWaiting();
+    }
     XEvent nextEvent(Child &program, std::chrono::steady_clock::time_point by, const QString &late);
     int readScore(unsigned long window, const SpriteSheets &sheets);
 
@@ -62,9 +56,8 @@ private:
     QTemporaryDir m_runtime;
     std::unique_ptr<Child> m_xvfb;
     Display *m_display = nullptr;
-    pid_t m_serverPid = 0;     // 0 when the server is not a local process
-    QStringList m_environment; // for the programs started, "NAME=value"
-    bool m_oneCpu = false;
-    int m_cpu = 0; // the one processor, when the runs share one
-    QString m_oneCpuRefusal;
+    pid_t m_serverPid = 0;        // 0 when the server is not a local process
+    QStringList m_environment;    // for the programs started, "NAME=value"
+    int m_cpu = 0;                // the limit's processor, when it runs with its server
+    std::optional<int> m_runsCpu; // m_cpu, when every run shares it
 };

@@ -169,6 +169,15 @@ private slots:
         QCOMPARE(table.contains("UNSTABLE"), unstable);
     }
 
+    // Names are printed as they are, even one that looks like a place for a figure.
+    void namesArePrintedAsTheyAre()
+    {
+        BenchResult r = sampleResult(kThree);
+        r.environment.cpuModel = "Model %2";
+        const QString table = resultTable(r, judge(r));
+        QVERIFY2(table.contains("per frame on Model %2 (2 cores):"), qPrintable(table));
+    }
+
     // Read back as a browser would: one row per result with a dot per run, the median's bar,
     // the limit only where measured, the verdict on top and the differences below.
     void pictureOfAComparisonShowsEveryRunAndTheVerdict()

@@ -60,12 +60,8 @@ private slots:
     {
         QFETCH(Edit, edit);
         QFETCH(bool, three);
-        const Environment a = sampleResult({4000}).environment;
-        Environment b = a;
-        edit(b);
-        std::vector<const Environment *> all{&a, &b};
-        if (three)
-            all.push_back(&a);
+        std::vector<BenchResult> all(three ? 3 : 2, sampleResult({4000}));
+        edit(all[1].environment);
         QTEST(environmentDifferences(all, QStringList{"A", "B", "C"}.mid(0, qsizetype(all.size()))),
               "differences");
     }
