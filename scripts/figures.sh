@@ -2,7 +2,8 @@
 # Measures again every figure the documents give, on this machine, and prints them with
 # the date and the machine: Plovex against plovex-limit (free and on one processor, with
 # what a frame is made of), the drawing's benchmarks, start-up time and memory, native
-# Wayland against XWayland on one compositor, and plovex.exe under Wine. About 8 minutes.
+# Wayland against XWayland on one compositor, and plovex.exe under Wine; it redraws
+# docs/free-and-one-cpu.svg. About 6 minutes.
 # Run it on an idle machine, after scripts/build.sh -DBUILD_TESTING=ON and
 # scripts/build-windows.sh (the Wayland and Windows parts are skipped without them).
 #   scripts/figures.sh [RUNS]     (default 3 of each)
@@ -19,11 +20,18 @@ echo "$(date -u '+%Y-%m-%d %H:%M UTC'); $(lscpu | sed -n 's/^Model name: *//p' |
     "Xvfb $(dpkg-query -W -f='${Version}' xvfb 2>/dev/null); $(uname -sr)"
 uptime
 
+work=$(mktemp -d /tmp/plovex-figures.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
 section "Plovex and plovex-limit, free (plovex-bench --xvfb --runs $runs)"
-"$build/plovex-bench" --xvfb --runs "$runs"
+"$build/plovex-bench" --xvfb --runs "$runs" --json "$work/free.json"
 
 section "Plovex and plovex-limit on one processor (plovex-bench --xvfb --one-cpu --runs $runs)"
-"$build/plovex-bench" --xvfb --one-cpu --runs "$runs"
+"$build/plovex-bench" --xvfb --one-cpu --runs "$runs" --json "$work/one.json"
+
+section "The two compared (the picture in docs/free-and-one-cpu.svg)"
+(cd "$work" && "$build/plovex-bench" --compare free.json one.json --force \
+    --svg "$root/docs/free-and-one-cpu.svg")
 
 section "Drawing (bench_frame, medians of $runs)"
 if [[ -x $build/bench/bench_frame ]]; then
@@ -47,8 +55,6 @@ probe() {
         echo
     done
 }
-work=$(mktemp -d /tmp/plovex-figures.XXXXXX)
-trap 'rm -rf "$work"' EXIT
 export -f probe
 export build runs work
 if [[ -x $build/bench/plovex-probe ]]; then
