@@ -174,7 +174,7 @@ LimitStatus measure()
 {
     XShmConnection::Refusal refusal{};
     std::unique_ptr<XShmConnection> connection =
-        XShmConnection::open(kFieldWidth, kFieldHeight, 1, &refusal);
+        XShmConnection::open(kFieldWidth, kFieldHeight, &refusal);
     if (!connection) {
         const std::string_view why = XShmConnection::describe(refusal);
         std::fprintf(stderr, "plovex-limit: %.*s\n", int(why.size()), why.data());

@@ -53,8 +53,7 @@ std::string_view XShmConnection::describe(Refusal refusal)
     return kWhy[std::size_t(refusal)];
 }
 
-std::unique_ptr<XShmConnection> XShmConnection::open(int width, int height, int images,
-                                                     Refusal *refusal)
+std::unique_ptr<XShmConnection> XShmConnection::open(int width, int height, Refusal *refusal)
 {
     auto refuse = [refusal](Refusal why) {
         if (refusal)
@@ -82,10 +81,8 @@ std::unique_ptr<XShmConnection> XShmConnection::open(int width, int height, int 
     }
     std::unique_ptr<XShmConnection> result(
         new XShmConnection(connection, width, height, shm->first_event + XCB_SHM_COMPLETION));
-    result->m_images.resize(std::size_t(images));
-    for (Image &image : result->m_images)
-        if (!result->attach(image))
-            return refuse(Refusal::CannotAttach);
+    if (!result->attach())
+        return refuse(Refusal::CannotAttach);
     return result;
 }
 
@@ -97,14 +94,13 @@ XShmConnection::XShmConnection(xcb_connection_t *connection, int width, int heig
 
 XShmConnection::~XShmConnection()
 {
-    for (Image &image : m_images)
-        if (image.pixels)
-            shmdt(image.pixels);
-    // Closing the connection frees the server's side: the graphics context and segments.
+    if (m_pixels)
+        shmdt(m_pixels);
+    // Closing the connection frees the server's side: the graphics context and the segment.
     xcb_disconnect(m_connection);
 }
 
-bool XShmConnection::attach(Image &image)
+bool XShmConnection::attach()
 {
     const std::size_t bytes = std::size_t(m_width) * std::size_t(m_height) * 4;
     const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
@@ -113,16 +109,16 @@ bool XShmConnection::attach(Image &image)
     void *address = shmat(id, nullptr, 0);
     bool attached = false;
     if (address != reinterpret_cast<void *>(-1)) {
-        image.pixels = static_cast<std::uint32_t *>(address);
-        image.segment = xcb_generate_id(m_connection);
+        m_pixels = static_cast<std::uint32_t *>(address);
+        m_segment = xcb_generate_id(m_connection);
         // Checked, so that a server that cannot reach our memory (a remote display) answers
         // with an error here instead of a message later.
-        xcb_generic_error_t *error = xcb_request_check(
-            m_connection, xcb_shm_attach_checked(m_connection, image.segment, id, 0));
+        xcb_generic_error_t *error =
+            xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, m_segment, id, 0));
         attached = !error;
         std::free(error);
         if (!attached)
-            image.segment = 0;
+            m_segment = 0;
     }
     // Once both sides are attached (or have failed), the segment goes when the last detaches.
     shmctl(id, IPC_RMID, nullptr);
@@ -146,13 +142,12 @@ bool XShmConnection::setWindow(std::uint32_t window)
     return true;
 }
 
-std::uint32_t XShmConnection::sendPutOf(int image, int visibleHeight)
+std::uint32_t XShmConnection::sendPut(int visibleHeight)
 {
-    const xcb_void_cookie_t put =
-        xcb_shm_put_image(m_connection, m_window, m_gc, std::uint16_t(m_width),
-                          std::uint16_t(m_height), 0, 0, std::uint16_t(m_width),
-                          std::uint16_t(visibleHeight), 0, 0, m_depth, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                          1 /* completion event */, m_images[std::size_t(image)].segment, 0);
+    const xcb_void_cookie_t put = xcb_shm_put_image(
+        m_connection, m_window, m_gc, std::uint16_t(m_width), std::uint16_t(m_height), 0, 0,
+        std::uint16_t(m_width), std::uint16_t(visibleHeight), 0, 0, m_depth,
+        XCB_IMAGE_FORMAT_Z_PIXMAP, 1 /* completion event */, m_segment, 0);
     xcb_flush(m_connection);
     return put.sequence;
 }

@@ -4,7 +4,7 @@
 
 std::unique_ptr<XShmPresenter> XShmPresenter::create(int width, int height, BrokenHandler onBroken)
 {
-    std::unique_ptr<XShmConnection> connection = XShmConnection::open(width, height, 1);
+    std::unique_ptr<XShmConnection> connection = XShmConnection::open(width, height);
     return connection ? over(std::move(connection), std::move(onBroken)) : nullptr;
 }
 
@@ -13,7 +13,7 @@ std::unique_ptr<XShmPresenter> XShmPresenter::over(std::unique_ptr<XShmConnectio
 {
     XShmConnection *xcb = connection.get();
     auto presenter =
-        std::make_unique<XShmPresenter>(std::move(connection), xcb->pixels(0), std::move(onBroken));
+        std::make_unique<XShmPresenter>(std::move(connection), xcb->pixels(), std::move(onBroken));
     presenter->m_xcb = xcb;
     return presenter;
 }
